@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+
+namespace Velmora {
+
+// The page file on disk. The lines go to a temporary file that takes the place of
+// an older page only when the whole new page has been written, so a failure never
+// leaves a truncated page behind. Failures throw RuntimeError.
+class PageFile
+{
+public:
+    explicit PageFile(const QString &path);
+
+    void open();
+    // Appends the line and its CR LF.
+    void appendLine(const QByteArray &line);
+    void commit();
+
+private:
+    void flush();
+    [[noreturn]] void fail();
+
+    QSaveFile m_file;
+    QByteArray m_pending;
+};
+
+} // namespace Velmora

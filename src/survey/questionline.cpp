@@ -1,0 +1,145 @@
+#include "questionline.h"
+
+#include "runtimeerror.h"
+
+namespace Velmora {
+
+namespace {
+
+constexpr qsizetype MarkerLength = 3; // "[r]": an option's label starts after it
+constexpr qsizetype MaxNumberLength = 3;
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// Only the second character decides; the closing bracket plays no part.
+QuestionLineKind kindOfMarker(QChar marker)
+{
+    switch (marker.unicode()) {
+    case u'r':
+    case u'R':
+        return QuestionLineKind::Radio;
+    case u'c':
+    case u'C':
+        return QuestionLineKind::CheckBox;
+    case u's':
+    case u'S':
+        return QuestionLineKind::TextBox;
+    case u'l':
+    case u'L':
+        return QuestionLineKind::TextArea;
+    default:
+        return isDigit(marker) ? QuestionLineKind::Header : QuestionLineKind::Ignored;
+    }
+}
+
+// The three characters after the marker, as far as they exist: " a)" in "[r] a) Yes".
+QStringView optionCode(QStringView line) { return line.mid(MarkerLength, 3); }
+
+} // namespace
+
+QuestionLineKind classifyQuestionLine(QStringView line)
+{
+    if (line.isEmpty() || line.front() != u'[')
+        return QuestionLineKind::Ignored;
+    // "[" alone fails the digit test, and a failed test lets the header steps run.
+    if (line.size() == 1)
+        return QuestionLineKind::Header;
+    return kindOfMarker(line[1]);
+}
+
+QuestionTranslator::QuestionTranslator(PageOutput &output)
+    : m_output(output)
+{
+}
+
+bool QuestionTranslator::translate(QStringView line, qsizetype lineNumber)
+{
+    m_current = line;
+    m_currentNumber = lineNumber;
+    switch (classifyQuestionLine(line)) {
+    case QuestionLineKind::Ignored:
+        return true;
+    case QuestionLineKind::Radio:
+        return writeOption(QuestionLineKind::Radio, line);
+    case QuestionLineKind::CheckBox:
+        return writeOption(QuestionLineKind::CheckBox, line);
+    case QuestionLineKind::TextBox:
+        m_line.clear();
+        m_line.markup("<input type=\"text\" size=\"40\" name=\"").attribute(m_number).markup("\"><br>");
+        return write(184);
+    case QuestionLineKind::TextArea:
+        m_line.clear();
+        m_line.markup("<textarea name=\"")
+            .attribute(m_number)
+            .markup("\" rows=\"4\" cols=\"40\"></textarea><br>");
+        return write(188);
+    case QuestionLineKind::Header:
+        return writeHeader(line);
+    }
+    return true;
+}
+
+bool QuestionTranslator::write(int label) { return m_output.write(label, m_line); }
+
+void QuestionTranslator::fault(int label)
+{
+    m_output.fault(label, ErrorText::invalidProcedureCall(), m_currentNumber, m_current);
+}
+
+bool QuestionTranslator::writeOption(QuestionLineKind kind, QStringView line)
+{
+    const bool radio = kind == QuestionLineKind::Radio;
+    const int label = radio ? 176 : 180;
+    if (line.size() < MarkerLength) {
+        fault(label);
+        return true;
+    }
+    const QStringView code = optionCode(line);
+    m_line.clear();
+    m_line.markup(radio ? "<input type=\"radio\" name=\"" : "<input type=\"checkbox\" name=\"")
+        .attribute(m_number);
+    // A radio option's code is its value; a check box has no value, so the code
+    // joins the question number in its name.
+    if (radio)
+        m_line.markup("\" value=\"").attribute(code);
+    else
+        m_line.markup(")").attribute(code);
+    m_line.markup("\">").text(line.mid(MarkerLength)).markup("<br>");
+    return write(label);
+}
+
+bool QuestionTranslator::writeHeader(QStringView line)
+{
+    if (line.size() < 2)
+        fault(190);
+
+    m_number.clear();
+    for (qsizetype i = 1; i <= MaxNumberLength && i < line.size(); ++i) {
+        if (line[i] == u']')
+            break;
+        m_number.append(line[i]);
+    }
+
+    m_line.clear();
+    m_line.markup("</p>");
+    if (!write(208))
+        return false;
+    m_line.clear();
+    m_line.markup("<hr>");
+    if (!write(210))
+        return false;
+    const qsizetype consumed = 2 + m_number.size(); // bracket, number, bracket
+    if (line.size() < consumed) {
+        fault(212);
+    } else {
+        m_line.clear();
+        m_line.markup("<p>").text(m_number).markup(") ").text(line.mid(consumed)).markup("<br>");
+        if (!write(212))
+            return false;
+    }
+    m_line.clear();
+    m_line.markup("<br>");
+    return write(214);
+}
+
+} // namespace Velmora

@@ -1,0 +1,174 @@
+#include "fileroutines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Velmora;
+
+class TestFileRoutines : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void normalizePath_data();
+    void normalizePath();
+    void getParentFolder_data();
+    void getParentFolder();
+    void existence_data();
+    void existence();
+    void copyFileChecked_data();
+    void copyFileChecked();
+    void copyOntoItself();
+
+private:
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+    static void writeFile(const QString &path, const QByteArray &content)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFileRoutines::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
+    writeFile(path(QStringLiteral("sky.gif")), "new picture");
+    writeFile(path(QStringLiteral("out/sky.gif")), "old picture");
+}
+
+void TestFileRoutines::normalizePath_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("relative with doubles") << "a//b///c////d" << "a/b//c//d";
+    QTest::newRow("clean absolute") << "/home/u/pics" << "/home/u/pics";
+    QTest::newRow("absolute with doubles") << "/home//u/" << "/home/u/";
+    QTest::newRow("root") << "/" << "/";
+    QTest::newRow("leading double kept") << "//server/share//x" << "//server/share/x";
+    QTest::newRow("leading triple becomes double") << "///server/x" << "//server/x";
+    QTest::newRow("separators only") << "////" << "//";
+    QTest::newRow("clean relative with closing separator") << "pics/2021/" << "pics/2021/";
+}
+
+void TestFileRoutines::normalizePath()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+    QCOMPARE(NormalizePath(input), expected);
+}
+
+void TestFileRoutines::getParentFolder_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("file in folder") << "/pictures/sky.gif" << "/pictures/";
+    QTest::newRow("ends in separator") << "/pictures/" << "/pictures/";
+    QTest::newRow("bare name") << "sky.gif" << "";
+    QTest::newRow("root") << "/" << "/";
+}
+
+void TestFileRoutines::getParentFolder()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+    QCOMPARE(GetParentFolder(input), expected);
+}
+
+void TestFileRoutines::existence_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<bool>("fileByOpen");
+    QTest::addColumn<bool>("byDate");
+
+    QTest::newRow("file") << "sky.gif" << false << true << true;
+    QTest::newRow("folder") << "out" << true << false << true;
+    QTest::newRow("folder with separator") << "out/" << true << false << true;
+    QTest::newRow("missing") << "nothing.gif" << false << false << false;
+    QTest::newRow("question mark is a plain character") << "s?y.gif" << false << false << false;
+}
+
+void TestFileRoutines::existence()
+{
+    QFETCH(QString, relative);
+    QFETCH(bool, folder);
+    QFETCH(bool, fileByOpen);
+    QFETCH(bool, byDate);
+
+    QCOMPARE(FolderExists(path(relative)), folder);
+    QCOMPARE(FileExistsByOpen(path(relative)), fileByOpen);
+    QCOMPARE(FileExistsByDate(path(relative)), byDate);
+    QVERIFY(!FolderExists(QString()));
+    QVERIFY(!FileExistsByOpen(QString()));
+    QVERIFY(!FileExistsByDate(QString()));
+}
+
+void TestFileRoutines::copyFileChecked_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("checkedFile");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("replaces an older picture")
+        << "sky.gif" << "out/sky.gif" << "out/sky.gif" << QByteArray("new picture");
+    QTest::newRow("into a folder named with a closing separator")
+        << "sky.gif" << "out//new/" << "out/new/sky.gif" << QByteArray("<missing>");
+    QTest::newRow("doubled separators are collapsed")
+        << "sky.gif" << "out//copy.gif" << "out/copy.gif" << QByteArray("new picture");
+    QTest::newRow("missing folder is not created")
+        << "sky.gif" << "missing/sky.gif" << "missing/sky.gif" << QByteArray("<missing>");
+    QTest::newRow("folder as source") << "out" << "out/x" << "out/x" << QByteArray("<missing>");
+    QTest::newRow("missing source")
+        << "none.gif" << "out/sky.gif" << "out/sky.gif" << QByteArray("old picture");
+    QTest::newRow("wildcard source")
+        << "*.gif" << "out/sky.gif" << "out/sky.gif" << QByteArray("old picture");
+    QTest::newRow("blank source") << "   " << "out/sky.gif" << "out/sky.gif"
+                                  << QByteArray("old picture");
+}
+
+void TestFileRoutines::copyFileChecked()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, destination);
+    QFETCH(QString, checkedFile);
+    QFETCH(QByteArray, expected);
+
+    const QString from = source.trimmed().isEmpty() ? source : path(source);
+    CopyFileChecked(from, path(destination));
+    QCOMPARE(readFile(path(checkedFile)), expected);
+}
+
+void TestFileRoutines::copyOntoItself()
+{
+    const QString picture = path(QStringLiteral("sky.gif"));
+    CopyFileChecked(picture, picture);
+    CopyFileChecked(picture, path(QStringLiteral("./sky.gif")));
+    QCOMPARE(readFile(picture), QByteArray("new picture"));
+
+    // Without a separator the destination has no folder, so nothing is copied.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    CopyFileChecked(picture, QStringLiteral("bare.gif"));
+    QDir::setCurrent(cwd);
+    QVERIFY(!QFile::exists(path(QStringLiteral("bare.gif"))));
+}
+
+QTEST_GUILESS_MAIN(TestFileRoutines)
+#include "tst_fileroutines.moc"
