@@ -1,0 +1,21 @@
+#include "desktopplatform.h"
+#include "form1.h"
+#include "settingsstore.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setOrganizationName(QStringLiteral("Kestrand"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+
+    Velmora::DesktopPlatform platform;
+    Velmora::SettingsStore store;
+    Velmora::Form1 form(platform, store);
+    platform.setDialogParent(&form);
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}

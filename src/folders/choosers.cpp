@@ -1,0 +1,51 @@
+#include "choosers.h"
+
+#include "browseforfolder.h"
+#include "errortrap.h"
+#include "fileroutines.h"
+
+namespace Velmora {
+
+QString PictureFilter()
+{
+    // Linux names are case-sensitive and cameras write "IMG_0001.JPG": the
+    // bracket patterns let Qt's dialog and the desktop's own match any case.
+    return QStringLiteral("Picture Files (*.[bB][mM][pP] *.[jJ][pP][gG] *.[jJ][pP][eE][gG] "
+                          "*.[gG][iI][fF] *.[pP][nN][gG])");
+}
+
+void PushButton2_Click(Platform &platform, const SetFieldText &setBackground,
+                       const SetMousePointer &setPointer)
+{
+    ErrorTrap trap(platform, QStringLiteral("PushButton2_Click"));
+    QString fileName;
+    trap.step(106, [&] {
+        fileName = platform.openFileName(QStringLiteral("Select single file"), PictureFilter());
+    });
+    if (trap.test(108, [&] { return fileName.isEmpty(); }))
+        return;
+    trap.step(110, [&] { setPointer(MousePointer::Wait); });
+    trap.step(112, [&] { setBackground(fileName); });
+    trap.step(114, [&] { setPointer(MousePointer::Default); });
+}
+
+void PushButton3_Click(Platform &platform, const std::function<QString()> &lastFolderDot,
+                       const SetFieldText &setOutputFolder, const SetMousePointer &setPointer)
+{
+    ErrorTrap trap(platform, QStringLiteral("PushButton3_Click"));
+    QString folder;
+    trap.step(100, [&] {
+        folder = AddFolder::BrowseForFolder(platform, QStringLiteral("Please select folder:"),
+                                            lastFolderDot());
+    });
+    if (trap.test(102, [&] { return folder.isEmpty(); }))
+        return;
+    trap.step(104, [&] { setPointer(MousePointer::Wait); });
+    if (trap.test(106, [&] { return folder.endsWith(QLatin1Char('/')); }))
+        trap.step(108, [&] { setOutputFolder(NormalizePath(folder)); });
+    else
+        trap.step(110, [&] { setOutputFolder(NormalizePath(folder) + QLatin1Char('/')); });
+    trap.step(112, [&] { setPointer(MousePointer::Default); });
+}
+
+} // namespace Velmora

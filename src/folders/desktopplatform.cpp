@@ -1,0 +1,72 @@
+#include "desktopplatform.h"
+
+#include "messagebox.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+
+namespace Velmora {
+
+namespace {
+
+QString existingFolderOrHome(QStandardPaths::StandardLocation location)
+{
+    const QString path = QStandardPaths::writableLocation(location);
+    return !path.isEmpty() && QFileInfo(path).isDir() ? path : QDir::homePath();
+}
+
+} // namespace
+
+void DesktopPlatform::showMessage(const QString &caption, const QString &text, Icon icon)
+{
+    MessageBox box(caption, text, icon, m_parent);
+    box.exec();
+}
+
+bool DesktopPlatform::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
+
+QDateTime DesktopPlatform::now() { return QDateTime::currentDateTime(); }
+
+double DesktopPlatform::random() { return QRandomGenerator::global()->generateDouble(); }
+
+QString DesktopPlatform::programFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString DesktopPlatform::desktopFolder()
+{
+    // Many Linux desktops have no Desktop folder: the home folder is where
+    // people then look for what a program saved "on the desktop".
+    return existingFolderOrHome(QStandardPaths::DesktopLocation);
+}
+
+QString DesktopPlatform::openFileName(const QString &title, const QString &filter)
+{
+    QFileDialog dialog(m_parent, title, existingFolderOrHome(QStandardPaths::PicturesLocation),
+                       filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !m_useNativeDialogs);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString DesktopPlatform::existingDirectory(const QString &title, const QString &initialFolder)
+{
+    QFileDialog dialog(m_parent, title);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !m_useNativeDialogs);
+    if (!initialFolder.isEmpty() && QFileInfo(initialFolder).isDir())
+        dialog.setDirectory(initialFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace Velmora

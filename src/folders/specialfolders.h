@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform.h"
+
+namespace Velmora::Main {
+
+constexpr int CSIDL_DESKTOP = 0;
+
+// The path of a special folder without a trailing separator; empty when it cannot
+// be resolved. The desktop is the only special folder the program names.
+QString GetSpecialFolderPath(Platform &platform, int folderId);
+// The desktop folder followed by one separator. Throws RuntimeError when the
+// desktop cannot be resolved.
+QString GetDesktopFolder(Platform &platform);
+
+} // namespace Velmora::Main

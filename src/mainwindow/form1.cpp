@@ -1,0 +1,262 @@
+#include "form1.h"
+
+#include "appearance.h"
+#include "buildconfig.h"
+#include "choosers.h"
+#include "errortrap.h"
+#include "fileroutines.h"
+#include "multilinetextbox.h"
+#include "samplesurvey.h"
+#include "specialfolders.h"
+#include "startup.h"
+#include "syntaxhelp.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace Velmora {
+
+namespace {
+
+const QString ProductName = QStringLiteral("Velmora");
+
+// The window is designed in twips; at the standard density 15 make one pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
+                 qRound(height / 15.0));
+}
+
+QFont arialBold(qreal pointSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    return font;
+}
+
+template <typename Control> Control *place(Control *control, const char *name, const QRect &geometry)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+} // namespace
+
+Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint)
+    , m_platform(platform)
+    , m_store(store)
+    , m_createSurvey(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_StyledBackground); // the style sheet paints the window's background
+    setFont(arialBold(9));
+    setFixedSize(twips(0, 0, 8040, 9105).size());
+    createControls();
+    ApplyPlainLook(*this);
+
+    keepInStore(Text1, SettingKey::Title);
+    keepInStore(Text2, SettingKey::SurveyQuestions);
+    keepInStore(Text3, SettingKey::Background);
+    keepInStore(Text4, SettingKey::OutputFolder);
+    keepInStore(Text7, SettingKey::Message);
+}
+
+void Form1::createControls()
+{
+    auto button = [this](const char *name, const QString &caption, QWidget *container,
+                         const QRect &geometry, void (Form1::*handler)()) {
+        auto *control = place(new QPushButton(caption, container), name, geometry);
+        control->setFont(arialBold(11.25));
+        control->setAutoDefault(false);
+        connect(control, &QPushButton::clicked, this, handler);
+        m_buttons.append(control);
+        return control;
+    };
+    auto frame = [this](const char *name, const QString &caption, const QRect &geometry) {
+        auto *control = place(new QGroupBox(caption, this), name, geometry);
+        control->setFocusPolicy(Qt::NoFocus);
+        m_frames.append(control);
+        return control;
+    };
+    auto lineBox = [](const char *name, QWidget *container, const QRect &geometry) {
+        return place(new QLineEdit(container), name, geometry);
+    };
+
+    auto *PushButton1 = button("PushButton1", QStringLiteral("Help"), this,
+                               twips(120, 120, 3840, 405), &Form1::PushButton1_Click);
+    auto *PushButton4 = button("PushButton4", QStringLiteral("Load Sample/Example Survey"), this,
+                               twips(4080, 120, 3840, 405), &Form1::PushButton4_Click);
+    auto *Frame1 = frame("Frame1", QStringLiteral("Page Title"), twips(120, 600, 7800, 820));
+    Text1 = lineBox("Text1", Frame1, twips(180, 300, 7420, 345));
+    auto *Frame2 = frame("Frame2", QStringLiteral("Name"), twips(120, 1485, 7800, 820));
+    Text5 = lineBox("Text5", Frame2, twips(180, 300, 7420, 345));
+    auto *Frame3 = frame("Frame3", QStringLiteral("Email"), twips(120, 2400, 7800, 820));
+    Text6 = lineBox("Text6", Frame3, twips(180, 300, 7420, 345));
+    Text2 = place(new MultiLineTextBox(this), "Text2", twips(120, 3360, 7800, 1995));
+    auto *Frame4 = frame("Frame4", QStringLiteral("Background Image"), twips(120, 5415, 7800, 820));
+    Text3 = lineBox("Text3", Frame4, twips(180, 300, 6660, 345));
+    auto *PushButton2 = button("PushButton2", QStringLiteral("..."), Frame4,
+                               twips(6960, 300, 600, 345), &Form1::PushButton2_Click);
+    auto *Frame5 = frame("Frame5", QStringLiteral("Message"), twips(120, 6315, 7800, 1240));
+    Text7 = place(new MultiLineTextBox(Frame5), "Text7", twips(180, 300, 7420, 750));
+    auto *Frame6 = frame("Frame6", QStringLiteral("Save Results To This Folder"),
+                         twips(120, 7635, 7800, 820));
+    Text4 = lineBox("Text4", Frame6, twips(180, 300, 6660, 345));
+    auto *PushButton3 = button("PushButton3", QStringLiteral("..."), Frame6,
+                               twips(6960, 300, 600, 345), &Form1::PushButton3_Click);
+    auto *PushButton17 = button("PushButton17", QStringLiteral("Start Creating Survey"), this,
+                                twips(120, 8580, 7800, 405), &Form1::PushButton17_Click);
+
+    const QList<QWidget *> tabOrder{Text2, PushButton17, PushButton1, Text1, Text5, Text6,
+                                    Text4, PushButton3,  Text7,       Text3, PushButton2, PushButton4};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    Text2->setFocus();
+
+    // The hover rule: the hand over the buttons, the default pointer over the
+    // window, its frames and the title and question boxes.
+    QList<QWidget *> hovered{this, Text1, Text2->viewport()};
+    hovered += QList<QWidget *>(m_frames.cbegin(), m_frames.cend());
+    hovered += QList<QWidget *>(m_buttons.cbegin(), m_buttons.cend());
+    for (QWidget *widget : hovered) {
+        widget->setMouseTracking(true);
+        widget->installEventFilter(this);
+    }
+}
+
+void Form1::keepInStore(QLineEdit *field, const QString &key)
+{
+    connect(field, &QLineEdit::textChanged, this, [this, key](const QString &text) { save(key, text); });
+}
+
+void Form1::keepInStore(MultiLineTextBox *field, const QString &key)
+{
+    connect(field, &QPlainTextEdit::textChanged, this, [this, field, key] { save(key, field->text()); });
+}
+
+void Form1::save(const QString &key, const QString &text)
+{
+    // A failed save must not interrupt typing: the caption says so until a later
+    // save reaches the disk again.
+    const bool failed = !m_store.SaveSetting(key, text);
+    if (failed != m_saveFailed) {
+        m_saveFailed = failed;
+        showCaption();
+    }
+}
+
+void Form1::showCaption()
+{
+    setWindowTitle(m_saveFailed ? ProductName + QStringLiteral(" (changes are not being saved)")
+                                : ProductName);
+}
+
+void Form1::Form_Load()
+{
+    ErrorTrap trap(m_platform, QStringLiteral("Form_Load"));
+    const QString programFolder = m_platform.programFolder();
+    trap.step(100, [&] { ApplySkin(*this, m_frames, programFolder); });
+    trap.step(106, [&] {
+        showCaption();
+        setWindowIcon(QIcon(QStringLiteral(":/velmora/velmora-256.png")));
+        m_applicationTitle = DeriveApplicationTitle(ProductName);
+    });
+    const QString cursorFile = programFolder + QStringLiteral("/HAND-M.CUR");
+    if (trap.test(108, [&] { return FileExistsByDate(cursorFile); }))
+        trap.step(110, [&] { m_mouseIcon = LoadCursorFile(cursorFile); });
+    trap.step(112, [&] { OpenHomePage(m_platform, QLatin1String(BuildConfig::HomePage)); });
+
+    trap.step(130, [&] { Text1->setText(m_store.GetSetting(SettingKey::Title)); });
+    trap.step(132, [&] { Text2->setText(m_store.GetSetting(SettingKey::SurveyQuestions)); });
+    trap.step(134, [&] { Text3->setText(m_store.GetSetting(SettingKey::Background)); });
+    trap.step(136, [&] {
+        Text4->setText(m_store.GetSetting(SettingKey::OutputFolder, Main::GetDesktopFolder(m_platform)));
+    });
+    trap.step(138, [&] { Text7->setText(m_store.GetSetting(SettingKey::Message)); });
+}
+
+void Form1::setMousePointer(MousePointer pointer)
+{
+    m_pointer = pointer;
+    switch (pointer) {
+    case MousePointer::Default:
+        unsetCursor();
+        break;
+    case MousePointer::Wait:
+        setCursor(Qt::WaitCursor);
+        break;
+    case MousePointer::Custom:
+        setCursor(m_mouseIcon.value_or(QCursor(Qt::ArrowCursor)));
+        break;
+    }
+}
+
+SurveyFields Form1::surveyFields() const
+{
+    return {Text1->text(), Text2->text(), Text3->text(), Text4->text(),
+            Text5->text(), Text6->text(), Text7->text()};
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+        && m_pointer != MousePointer::Wait) {
+        const bool overButton = m_buttons.contains(qobject_cast<QPushButton *>(watched));
+        setMousePointer(overButton ? MousePointer::Custom : MousePointer::Default);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    if (!m_centred && screen()) {
+        m_centred = true;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QWidget::showEvent(event);
+}
+
+void Form1::PushButton1_Click()
+{
+    ErrorTrap trap(m_platform, QStringLiteral("PushButton1_Click"));
+    trap.step(100, [&] { m_platform.showMessage(m_applicationTitle, SyntaxHelpText(), Platform::Icon::None); });
+}
+
+void Form1::PushButton2_Click()
+{
+    Velmora::PushButton2_Click(
+        m_platform, [this](const QString &path) { Text3->setText(path); },
+        [this](MousePointer pointer) { setMousePointer(pointer); });
+}
+
+void Form1::PushButton3_Click()
+{
+    Velmora::PushButton3_Click(
+        m_platform, [this] { return m_store.GetSetting(SettingKey::LastFolderDot); },
+        [this](const QString &folder) { Text4->setText(folder); },
+        [this](MousePointer pointer) { setMousePointer(pointer); });
+}
+
+void Form1::PushButton4_Click()
+{
+    Velmora::PushButton4_Click(m_platform,
+                               {[this](const QString &t) { Text1->setText(t); },
+                                [this](const QString &t) { Text2->setText(t); },
+                                [this](const QString &t) { Text3->setText(t); },
+                                [this](const QString &t) { Text4->setText(t); },
+                                [this](const QString &t) { Text7->setText(t); }});
+}
+
+void Form1::PushButton17_Click() { m_createSurvey.run(surveyFields(), m_applicationTitle); }
+
+} // namespace Velmora

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "createsurvey.h"
+#include "mousepointer.h"
+#include "platform.h"
+#include "settingsstore.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <optional>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace Velmora {
+
+class MultiLineTextBox;
+
+// The one window people work in: the survey fields, the five buttons, and the
+// mirror of the kept fields in the settings store.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    Form1(Platform &platform, SettingsStore &store, QWidget *parent = nullptr);
+
+    // Start-up: the look, caption, icon, hand pointer, the occasional home page,
+    // and the kept fields from the previous run. Runs before the window is shown.
+    void Form_Load();
+
+    const QString &ApplicationTitle() const { return m_applicationTitle; }
+    MousePointer mousePointer() const { return m_pointer; }
+    void setMousePointer(MousePointer pointer);
+    SurveyFields surveyFields() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton17_Click();
+
+    void createControls();
+    void keepInStore(QLineEdit *field, const QString &key);
+    void keepInStore(MultiLineTextBox *field, const QString &key);
+    void save(const QString &key, const QString &text);
+    void showCaption();
+
+    Platform &m_platform;
+    SettingsStore &m_store;
+    CreateSurveyCommand m_createSurvey;
+    QString m_applicationTitle = QStringLiteral("Velmora");
+    MousePointer m_pointer = MousePointer::Default;
+    std::optional<QCursor> m_mouseIcon;
+    bool m_saveFailed = false;
+    bool m_centred = false;
+
+    QLineEdit *Text1 = nullptr;
+    MultiLineTextBox *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLineEdit *Text4 = nullptr;
+    QLineEdit *Text5 = nullptr;
+    QLineEdit *Text6 = nullptr;
+    MultiLineTextBox *Text7 = nullptr;
+    QList<QGroupBox *> m_frames;
+    QList<QPushButton *> m_buttons;
+};
+
+} // namespace Velmora

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QCursor>
+#include <QString>
+
+namespace Velmora {
+
+// The caption of message boxes that name no title of their own: the product name
+// cut at its last blank until it is at most 40 characters long. A name without a
+// blank is used whole.
+QString DeriveApplicationTitle(const QString &productName);
+
+// On one start in a hundred, opens the maker's home page in the browser.
+// Throws RuntimeError when the desktop cannot open it.
+void OpenHomePage(Platform &platform, const QString &address);
+
+// Loads a Windows cursor file with the hot spot it records. Throws RuntimeError
+// when the file holds no cursor picture.
+QCursor LoadCursorFile(const QString &path);
+
+} // namespace Velmora

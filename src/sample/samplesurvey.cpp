@@ -1,0 +1,58 @@
+#include "samplesurvey.h"
+
+#include "errortrap.h"
+#include "specialfolders.h"
+
+#include <QStringList>
+
+namespace Velmora {
+
+QString SampleSurveyQuestions()
+{
+    // The option letters repeat ("b)" twice, "a)" twice) exactly as in the
+    // example people know from the help pages.
+    return QStringList{
+        QStringLiteral("[1] What product did you test?"),
+        QStringLiteral("[s]"),
+        QString(),
+        QStringLiteral("[2] Would you use this product again?"),
+        QStringLiteral("[r] a) Yes"),
+        QStringLiteral("[r] b) No"),
+        QStringLiteral("[r] b) Maybe"),
+        QString(),
+        QStringLiteral("[3] How would you rate the quality of the product?"),
+        QStringLiteral("[c] a) Good"),
+        QStringLiteral("[c] b) Average"),
+        QStringLiteral("[c] a) Poor"),
+        QString(),
+        QStringLiteral("[4] Are there any additional comments that you would like to make about "
+                       "the product?"),
+        QStringLiteral("[l]"),
+    }
+        .join(QStringLiteral("\r\n"));
+}
+
+QString SampleSurveyMessage()
+{
+    return QStringLiteral("Complete all questions, PushButton your answers ...\r\n"
+                          "Click FINISHED button when survey is complete..");
+}
+
+void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target)
+{
+    ErrorTrap trap(platform, QStringLiteral("PushButton4_Click"));
+    QString questions;
+    trap.step(100, [&] { questions = SampleSurveyQuestions(); });
+    trap.step(102, [&] { target.setPageTitle(QStringLiteral("My Product Survey")); });
+    trap.step(104, [&] { target.setSurveyQuestions(questions); });
+    trap.step(106, [&] {
+        target.setBackgroundImage(platform.programFolder() + QStringLiteral("/background.gif"));
+    });
+    trap.step(108, [&] {
+        target.setOutputFolder(Main::GetSpecialFolderPath(platform, Main::CSIDL_DESKTOP)
+                               + QLatin1Char('/'));
+    });
+    trap.step(110, [&] { target.setMessage(SampleSurveyMessage()); });
+}
+
+} // namespace Velmora
