@@ -18,8 +18,7 @@ using namespace Velmora;
 
 namespace {
 
-class SilentPlatform : public Platform
-{
+class SilentPlatform : public Platform {
 public:
     void showMessage(const QString &, const QString &, Icon) override {}
     bool openUrl(const QUrl &) override { return true; }
@@ -31,27 +30,25 @@ public:
     QString existingDirectory(const QString &, const QString &) override { return {}; }
 };
 
-QString questions(int blocks)
-{
+QString questions(int blocks) {
     QString text;
     text.reserve(qsizetype(blocks) * 120);
     for (int i = 1; i <= blocks; ++i) {
         text += QStringLiteral("[%1] How would you rate part %1 of the product?\r\n").arg(i % 1000);
-        text += QStringLiteral("[r] a) Good\r\n[r] b) Average\r\n[c] c) Poor\r\n[c] d) Don't know\r\n"
-                               "[s]\r\n");
+        text +=
+            QStringLiteral("[r] a) Good\r\n[r] b) Average\r\n[c] c) Poor\r\n[c] d) Don't know\r\n"
+                           "[s]\r\n");
     }
     return text;
 }
 
-double peakMegabytes()
-{
+double peakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-int runOne(int blocks)
-{
+int runOne(int blocks) {
     QTemporaryDir dir;
     SurveyFields fields;
     fields.PageTitle = QStringLiteral("Benchmark");
@@ -88,8 +85,7 @@ int runOne(int blocks)
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     if (argc > 1)
         return runOne(QString::fromLocal8Bit(argv[1]).toInt());

@@ -7,18 +7,15 @@
 
 namespace {
 
-class CheckingOutput : public Velmora::PageOutput
-{
+class CheckingOutput : public Velmora::PageOutput {
 public:
-    bool write(int label, const Velmora::PageLine &line) override
-    {
+    bool write(int label, const Velmora::PageLine &line) override {
         if (label < 124 || label > 230)
             __builtin_trap(); // every page line belongs to a writing step
         bytes += line.bytes().size();
         return true;
     }
-    void fault(int label, const QString &, qsizetype, QStringView) override
-    {
+    void fault(int label, const QString &, qsizetype, QStringView) override {
         if (label != 176 && label != 180 && label != 190 && label != 212)
             __builtin_trap();
     }
@@ -27,8 +24,7 @@ public:
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     Velmora::SurveyFields fields;
     fields.SurveyQuestions = text;

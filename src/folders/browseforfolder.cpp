@@ -4,8 +4,7 @@
 
 namespace Velmora::AddFolder {
 
-QString BrowseForFolder(Platform &platform, const QString &title, const QString &initialFolder)
-{
+QString BrowseForFolder(Platform &platform, const QString &title, const QString &initialFolder) {
     const QString chosen = platform.existingDirectory(title, initialFolder);
     if (chosen.isEmpty())
         return {};

@@ -6,8 +6,7 @@
 
 namespace Velmora {
 
-QString PictureFilter()
-{
+QString PictureFilter() {
     // Linux names are case-sensitive and cameras write "IMG_0001.JPG": the
     // bracket patterns let Qt's dialog and the desktop's own match any case.
     return QStringLiteral("Picture Files (*.[bB][mM][pP] *.[jJ][pP][gG] *.[jJ][pP][eE][gG] "
@@ -15,8 +14,7 @@ QString PictureFilter()
 }
 
 void PushButton2_Click(Platform &platform, const SetFieldText &setBackground,
-                       const SetMousePointer &setPointer)
-{
+                       const SetMousePointer &setPointer) {
     ErrorTrap trap(platform, QStringLiteral("PushButton2_Click"));
     QString fileName;
     trap.step(106, [&] {
@@ -30,8 +28,7 @@ void PushButton2_Click(Platform &platform, const SetFieldText &setBackground,
 }
 
 void PushButton3_Click(Platform &platform, const std::function<QString()> &lastFolderDot,
-                       const SetFieldText &setOutputFolder, const SetMousePointer &setPointer)
-{
+                       const SetFieldText &setOutputFolder, const SetMousePointer &setPointer) {
     ErrorTrap trap(platform, QStringLiteral("PushButton3_Click"));
     QString folder;
     trap.step(100, [&] {

@@ -14,37 +14,41 @@ namespace Velmora {
 
 namespace {
 
-QString existingFolderOrHome(QStandardPaths::StandardLocation location)
-{
+QString existingFolderOrHome(QStandardPaths::StandardLocation location) {
     const QString path = QStandardPaths::writableLocation(location);
     return !path.isEmpty() && QFileInfo(path).isDir() ? path : QDir::homePath();
 }
 
 } // namespace
 
-void DesktopPlatform::showMessage(const QString &caption, const QString &text, Icon icon)
-{
+void DesktopPlatform::showMessage(const QString &caption, const QString &text, Icon icon) {
     MessageBox box(caption, text, icon, m_parent);
     box.exec();
 }
 
-bool DesktopPlatform::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
+bool DesktopPlatform::openUrl(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+}
 
-QDateTime DesktopPlatform::now() { return QDateTime::currentDateTime(); }
+QDateTime DesktopPlatform::now() {
+    return QDateTime::currentDateTime();
+}
 
-double DesktopPlatform::random() { return QRandomGenerator::global()->generateDouble(); }
+double DesktopPlatform::random() {
+    return QRandomGenerator::global()->generateDouble();
+}
 
-QString DesktopPlatform::programFolder() { return QCoreApplication::applicationDirPath(); }
+QString DesktopPlatform::programFolder() {
+    return QCoreApplication::applicationDirPath();
+}
 
-QString DesktopPlatform::desktopFolder()
-{
+QString DesktopPlatform::desktopFolder() {
     // Many Linux desktops have no Desktop folder: the home folder is where
     // people then look for what a program saved "on the desktop".
     return existingFolderOrHome(QStandardPaths::DesktopLocation);
 }
 
-QString DesktopPlatform::openFileName(const QString &title, const QString &filter)
-{
+QString DesktopPlatform::openFileName(const QString &title, const QString &filter) {
     QFileDialog dialog(m_parent, title, existingFolderOrHome(QStandardPaths::PicturesLocation),
                        filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -56,8 +60,7 @@ QString DesktopPlatform::openFileName(const QString &title, const QString &filte
     return dialog.selectedFiles().constFirst();
 }
 
-QString DesktopPlatform::existingDirectory(const QString &title, const QString &initialFolder)
-{
+QString DesktopPlatform::existingDirectory(const QString &title, const QString &initialFolder) {
     QFileDialog dialog(m_parent, title);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);

@@ -9,8 +9,7 @@ namespace Velmora {
 
 // The real desktop: Qt's message boxes and file dialogs, the desktop's handlers
 // for files and web addresses, the clock and the folders of this machine.
-class DesktopPlatform : public Platform
-{
+class DesktopPlatform : public Platform {
 public:
     // Dialogs and message boxes are modal to this window.
     void setDialogParent(QWidget *parent) { m_parent = parent; }

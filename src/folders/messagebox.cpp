@@ -9,9 +9,9 @@ namespace Velmora {
 namespace {
 
 // The texts keep CR LF and single CR as line breaks; the label wants LF.
-QString displayText(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+QString displayText(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
 } // namespace
@@ -21,21 +21,19 @@ MessageBox::MessageBox(const QString &caption, const QString &text, Platform::Ic
     : QMessageBox(icon == Platform::Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
                   caption, displayText(text), QMessageBox::Ok, parent)
     , m_caption(caption)
-    , m_text(displayText(text))
-{
+    , m_text(displayText(text)) {
     setTextFormat(Qt::PlainText);
     auto *copy = new QShortcut(QKeySequence::Copy, this);
     connect(copy, &QShortcut::activated, this,
             [this] { QGuiApplication::clipboard()->setText(clipboardText()); });
 }
 
-QString MessageBox::clipboardText() const
-{
+QString MessageBox::clipboardText() const {
     // The layout desktop message boxes have used for decades, which support
     // staff recognise at a glance.
     const QString rule = QStringLiteral("---------------------------\n");
-    return rule + m_caption + QLatin1Char('\n') + rule + m_text + QLatin1Char('\n') + rule
-           + QStringLiteral("OK\n") + rule;
+    return rule + m_caption + QLatin1Char('\n') + rule + m_text + QLatin1Char('\n') + rule +
+           QStringLiteral("OK\n") + rule;
 }
 
 } // namespace Velmora

@@ -8,8 +8,7 @@ namespace Velmora {
 
 // A message box with one OK button whose caption and text go to the clipboard on
 // Ctrl+C, so an error report can be pasted into an e-mail.
-class MessageBox : public QMessageBox
-{
+class MessageBox : public QMessageBox {
     Q_OBJECT
 
 public:

@@ -1,5 +1,6 @@
 #include "appearance.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPalette>
@@ -9,11 +10,10 @@ namespace Velmora {
 
 namespace {
 
-QString styleSheet(const QColor &surface, const QColor &buttonTop, const QColor &buttonBottom)
-{
+QString styleSheet(const QColor &surface, const QColor &buttonTop, const QColor &buttonBottom) {
     const QPalette palette;
     return QStringLiteral(
-               "Form1 { background: %1; }"
+               "#Form1 { background: %1; }"
                "QGroupBox { background: %1; border: 1px solid #c9ccd1; border-radius: 4px;"
                " margin-top: 7px; }"
                "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
@@ -29,21 +29,19 @@ QString styleSheet(const QColor &surface, const QColor &buttonTop, const QColor 
 
 } // namespace
 
-QString SkinFilePath(const QString &programFolder)
-{
+QString SkinFilePath(const QString &programFolder) {
     return programFolder + QStringLiteral("/x/o.cjs");
 }
 
-void ApplyPlainLook(QWidget &window)
-{
+void ApplyPlainLook(QWidget &window) {
     window.setStyleSheet(styleSheet(Qt::white, Qt::white, QColor(0xf3, 0xf4, 0xf6)));
 }
 
-bool ApplySkin(QWidget &window, const QList<QGroupBox *> &frames, const QString &programFolder)
-{
+bool ApplySkin(QWidget &window, const QList<QGroupBox *> &frames, const QString &programFolder) {
     if (!QFileInfo(SkinFilePath(programFolder)).isFile())
         return false;
-    const QColor buttonFace = window.palette().color(QPalette::Button);
+    // The desktop's colour, not the window's: the plain look painted that white.
+    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
     window.setStyleSheet(styleSheet(buttonFace, buttonFace.lighter(112), buttonFace.darker(108)));
     for (QGroupBox *frame : frames) {
         QPalette palette = frame->palette();

@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
@@ -24,22 +25,20 @@ namespace {
 const QString ProductName = QStringLiteral("Velmora");
 
 // The window is designed in twips; at the standard density 15 make one pixel.
-QRect twips(int left, int top, int width, int height)
-{
+QRect twips(int left, int top, int width, int height) {
     return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
                  qRound(height / 15.0));
 }
 
-QFont arialBold(qreal pointSize)
-{
+QFont arialBold(qreal pointSize) {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(pointSize);
     font.setBold(true);
     return font;
 }
 
-template <typename Control> Control *place(Control *control, const char *name, const QRect &geometry)
-{
+template <typename Control>
+Control *place(Control *control, const char *name, const QRect &geometry) {
     control->setObjectName(QLatin1String(name));
     control->setGeometry(geometry);
     return control;
@@ -48,13 +47,12 @@ template <typename Control> Control *place(Control *control, const char *name, c
 } // namespace
 
 Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
     , m_platform(platform)
     , m_store(store)
-    , m_createSurvey(platform)
-{
+    , m_createSurvey(platform) {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_StyledBackground); // the style sheet paints the window's background
     setFont(arialBold(9));
@@ -69,8 +67,7 @@ Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
     keepInStore(Text7, SettingKey::Message);
 }
 
-void Form1::createControls()
-{
+void Form1::createControls() {
     auto button = [this](const char *name, const QString &caption, QWidget *container,
                          const QRect &geometry, void (Form1::*handler)()) {
         auto *control = place(new QPushButton(caption, container), name, geometry);
@@ -107,16 +104,17 @@ void Form1::createControls()
                                twips(6960, 300, 600, 345), &Form1::PushButton2_Click);
     auto *Frame5 = frame("Frame5", QStringLiteral("Message"), twips(120, 6315, 7800, 1240));
     Text7 = place(new MultiLineTextBox(Frame5), "Text7", twips(180, 300, 7420, 750));
-    auto *Frame6 = frame("Frame6", QStringLiteral("Save Results To This Folder"),
-                         twips(120, 7635, 7800, 820));
+    auto *Frame6 =
+        frame("Frame6", QStringLiteral("Save Results To This Folder"), twips(120, 7635, 7800, 820));
     Text4 = lineBox("Text4", Frame6, twips(180, 300, 6660, 345));
     auto *PushButton3 = button("PushButton3", QStringLiteral("..."), Frame6,
                                twips(6960, 300, 600, 345), &Form1::PushButton3_Click);
     auto *PushButton17 = button("PushButton17", QStringLiteral("Start Creating Survey"), this,
                                 twips(120, 8580, 7800, 405), &Form1::PushButton17_Click);
 
-    const QList<QWidget *> tabOrder{Text2, PushButton17, PushButton1, Text1, Text5, Text6,
-                                    Text4, PushButton3,  Text7,       Text3, PushButton2, PushButton4};
+    const QList<QWidget *> tabOrder{Text2, PushButton17, PushButton1, Text1,
+                                    Text5, Text6,        Text4,       PushButton3,
+                                    Text7, Text3,        PushButton2, PushButton4};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Text2->setFocus();
@@ -132,18 +130,17 @@ void Form1::createControls()
     }
 }
 
-void Form1::keepInStore(QLineEdit *field, const QString &key)
-{
-    connect(field, &QLineEdit::textChanged, this, [this, key](const QString &text) { save(key, text); });
+void Form1::keepInStore(QLineEdit *field, const QString &key) {
+    connect(field, &QLineEdit::textChanged, this,
+            [this, key](const QString &text) { save(key, text); });
 }
 
-void Form1::keepInStore(MultiLineTextBox *field, const QString &key)
-{
-    connect(field, &QPlainTextEdit::textChanged, this, [this, field, key] { save(key, field->text()); });
+void Form1::keepInStore(MultiLineTextBox *field, const QString &key) {
+    connect(field, &QPlainTextEdit::textChanged, this,
+            [this, field, key] { save(key, field->text()); });
 }
 
-void Form1::save(const QString &key, const QString &text)
-{
+void Form1::save(const QString &key, const QString &text) {
     // A failed save must not interrupt typing: the caption says so until a later
     // save reaches the disk again.
     const bool failed = !m_store.SaveSetting(key, text);
@@ -153,14 +150,12 @@ void Form1::save(const QString &key, const QString &text)
     }
 }
 
-void Form1::showCaption()
-{
+void Form1::showCaption() {
     setWindowTitle(m_saveFailed ? ProductName + QStringLiteral(" (changes are not being saved)")
                                 : ProductName);
 }
 
-void Form1::Form_Load()
-{
+void Form1::Form_Load() {
     ErrorTrap trap(m_platform, QStringLiteral("Form_Load"));
     const QString programFolder = m_platform.programFolder();
     trap.step(100, [&] { ApplySkin(*this, m_frames, programFolder); });
@@ -178,13 +173,13 @@ void Form1::Form_Load()
     trap.step(132, [&] { Text2->setText(m_store.GetSetting(SettingKey::SurveyQuestions)); });
     trap.step(134, [&] { Text3->setText(m_store.GetSetting(SettingKey::Background)); });
     trap.step(136, [&] {
-        Text4->setText(m_store.GetSetting(SettingKey::OutputFolder, Main::GetDesktopFolder(m_platform)));
+        Text4->setText(
+            m_store.GetSetting(SettingKey::OutputFolder, Main::GetDesktopFolder(m_platform)));
     });
     trap.step(138, [&] { Text7->setText(m_store.GetSetting(SettingKey::Message)); });
 }
 
-void Form1::setMousePointer(MousePointer pointer)
-{
+void Form1::setMousePointer(MousePointer pointer) {
     m_pointer = pointer;
     switch (pointer) {
     case MousePointer::Default:
@@ -199,24 +194,26 @@ void Form1::setMousePointer(MousePointer pointer)
     }
 }
 
-SurveyFields Form1::surveyFields() const
-{
+SurveyFields Form1::surveyFields() const {
     return {Text1->text(), Text2->text(), Text3->text(), Text4->text(),
             Text5->text(), Text6->text(), Text7->text()};
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
-        && m_pointer != MousePointer::Wait) {
+bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    // A move over a child reaches its parents too; only the widget the pointer is
+    // really over decides, and some children (the other text boxes) have no rule.
+    const bool overChild = event->type() == QEvent::MouseMove &&
+                           static_cast<QWidget *>(watched)->childAt(
+                               static_cast<QMouseEvent *>(event)->position().toPoint());
+    if ((event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) && !overChild &&
+        m_pointer != MousePointer::Wait) {
         const bool overButton = m_buttons.contains(qobject_cast<QPushButton *>(watched));
         setMousePointer(overButton ? MousePointer::Custom : MousePointer::Default);
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::showEvent(QShowEvent *event)
-{
+void Form1::showEvent(QShowEvent *event) {
     if (!m_centred && screen()) {
         m_centred = true;
         QRect frame = frameGeometry();
@@ -226,37 +223,36 @@ void Form1::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
-void Form1::PushButton1_Click()
-{
+void Form1::PushButton1_Click() {
     ErrorTrap trap(m_platform, QStringLiteral("PushButton1_Click"));
-    trap.step(100, [&] { m_platform.showMessage(m_applicationTitle, SyntaxHelpText(), Platform::Icon::None); });
+    trap.step(100, [&] {
+        m_platform.showMessage(m_applicationTitle, SyntaxHelpText(), Platform::Icon::None);
+    });
 }
 
-void Form1::PushButton2_Click()
-{
+void Form1::PushButton2_Click() {
     Velmora::PushButton2_Click(
         m_platform, [this](const QString &path) { Text3->setText(path); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
 
-void Form1::PushButton3_Click()
-{
+void Form1::PushButton3_Click() {
     Velmora::PushButton3_Click(
         m_platform, [this] { return m_store.GetSetting(SettingKey::LastFolderDot); },
         [this](const QString &folder) { Text4->setText(folder); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
 
-void Form1::PushButton4_Click()
-{
-    Velmora::PushButton4_Click(m_platform,
-                               {[this](const QString &t) { Text1->setText(t); },
-                                [this](const QString &t) { Text2->setText(t); },
-                                [this](const QString &t) { Text3->setText(t); },
-                                [this](const QString &t) { Text4->setText(t); },
-                                [this](const QString &t) { Text7->setText(t); }});
+void Form1::PushButton4_Click() {
+    Velmora::PushButton4_Click(m_platform, {[this](const QString &t) { Text1->setText(t); },
+                                            [this](const QString &t) { Text2->setText(t); },
+                                            [this](const QString &t) { Text3->setText(t); },
+                                            [this](const QString &t) { Text4->setText(t); },
+                                            [this](const QString &t) { Text7->setText(t); }});
 }
 
-void Form1::PushButton17_Click() { m_createSurvey.run(surveyFields(), m_applicationTitle); }
+void Form1::PushButton17_Click() {
+    m_createSurvey.run(surveyFields(), m_applicationTitle);
+}
 
 } // namespace Velmora

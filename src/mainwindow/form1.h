@@ -20,8 +20,7 @@ class MultiLineTextBox;
 
 // The one window people work in: the survey fields, the five buttons, and the
 // mirror of the kept fields in the settings store.
-class Form1 : public QWidget
-{
+class Form1 : public QWidget {
     Q_OBJECT
 
 public:

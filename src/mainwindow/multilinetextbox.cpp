@@ -3,8 +3,7 @@
 namespace Velmora {
 
 MultiLineTextBox::MultiLineTextBox(QWidget *parent)
-    : QPlainTextEdit(parent)
-{
+    : QPlainTextEdit(parent) {
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -12,15 +11,14 @@ MultiLineTextBox::MultiLineTextBox(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
-QString MultiLineTextBox::text() const
-{
+QString MultiLineTextBox::text() const {
     return toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
-void MultiLineTextBox::setText(const QString &text)
-{
+void MultiLineTextBox::setText(const QString &text) {
     QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     setPlainText(plain);
 }
 

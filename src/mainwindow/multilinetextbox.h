@@ -6,8 +6,7 @@ namespace Velmora {
 
 // A word-wrapping text box whose text separates its lines by CR LF, as the page
 // writer and the stored settings expect. Tab moves the focus on.
-class MultiLineTextBox : public QPlainTextEdit
-{
+class MultiLineTextBox : public QPlainTextEdit {
     Q_OBJECT
 
 public:

@@ -7,16 +7,14 @@ namespace Velmora {
 
 namespace {
 
-QSettings openStore()
-{
+QSettings openStore() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestrand"),
                      QStringLiteral("Velmora"));
 }
 
 } // namespace
 
-QString SettingsStore::GetSetting(const QString &key, const QString &defaultValue) const
-{
+QString SettingsStore::GetSetting(const QString &key, const QString &defaultValue) const {
     const QVariant value = openStore().value(key);
     if (!value.isValid())
         return defaultValue;
@@ -26,8 +24,7 @@ QString SettingsStore::GetSetting(const QString &key, const QString &defaultValu
     return value.toString();
 }
 
-bool SettingsStore::SaveSetting(const QString &key, const QString &value)
-{
+bool SettingsStore::SaveSetting(const QString &key, const QString &value) {
     QSettings settings = openStore();
     settings.setValue(key, value);
     settings.sync();

@@ -16,8 +16,7 @@ inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
 
 // The mirror of the kept fields: per user, surviving restarts, texts kept exactly.
 // Application "Kestrand", section "Velmora".
-class SettingsStore
-{
+class SettingsStore {
 public:
     // The stored text, or `defaultValue` when the key is absent. Reading creates nothing.
     QString GetSetting(const QString &key, const QString &defaultValue = {}) const;

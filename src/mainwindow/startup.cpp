@@ -11,8 +11,7 @@
 
 namespace Velmora {
 
-QString DeriveApplicationTitle(const QString &productName)
-{
+QString DeriveApplicationTitle(const QString &productName) {
     QString title = productName;
     do {
         const qsizetype blank = title.lastIndexOf(QLatin1Char(' '));
@@ -23,15 +22,13 @@ QString DeriveApplicationTitle(const QString &productName)
     return title;
 }
 
-void OpenHomePage(Platform &platform, const QString &address)
-{
+void OpenHomePage(Platform &platform, const QString &address) {
     const int n = int(std::floor(platform.random() * 100)) + 1;
     if (n == 7 && !platform.openUrl(QUrl(address)))
         throw RuntimeError(ErrorText::fileNotFound());
 }
 
-QCursor LoadCursorFile(const QString &path)
-{
+QCursor LoadCursorFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(ErrorText::fileNotFound());
@@ -39,7 +36,8 @@ QCursor LoadCursorFile(const QString &path)
     const QImage image = QImage::fromData(bytes, "ICO");
     // Header: reserved, type 2 (cursor), count; then the first entry, whose
     // planes and bit-count words hold the hot spot in a cursor file.
-    if (image.isNull() || bytes.size() < 22 || qFromLittleEndian<quint16>(bytes.constData() + 2) != 2)
+    if (image.isNull() || bytes.size() < 22 ||
+        qFromLittleEndian<quint16>(bytes.constData() + 2) != 2)
         throw RuntimeError(ErrorText::invalidPicture());
     const int hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
     const int hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);

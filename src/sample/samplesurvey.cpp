@@ -7,8 +7,7 @@
 
 namespace Velmora {
 
-QString SampleSurveyQuestions()
-{
+QString SampleSurveyQuestions() {
     // The option letters repeat ("b)" twice, "a)" twice) exactly as in the
     // example people know from the help pages.
     return QStringList{
@@ -32,14 +31,12 @@ QString SampleSurveyQuestions()
         .join(QStringLiteral("\r\n"));
 }
 
-QString SampleSurveyMessage()
-{
+QString SampleSurveyMessage() {
     return QStringLiteral("Complete all questions, PushButton your answers ...\r\n"
                           "Click FINISHED button when survey is complete..");
 }
 
-void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target)
-{
+void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target) {
     ErrorTrap trap(platform, QStringLiteral("PushButton4_Click"));
     QString questions;
     trap.step(100, [&] { questions = SampleSurveyQuestions(); });
@@ -49,8 +46,8 @@ void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target)
         target.setBackgroundImage(platform.programFolder() + QStringLiteral("/background.gif"));
     });
     trap.step(108, [&] {
-        target.setOutputFolder(Main::GetSpecialFolderPath(platform, Main::CSIDL_DESKTOP)
-                               + QLatin1Char('/'));
+        target.setOutputFolder(Main::GetSpecialFolderPath(platform, Main::CSIDL_DESKTOP) +
+                               QLatin1Char('/'));
     });
     trap.step(110, [&] { target.setMessage(SampleSurveyMessage()); });
 }

@@ -7,8 +7,7 @@ namespace Velmora {
 
 // Where the sample survey goes: the five kept fields of the main window, each set
 // as if the person had typed the value.
-struct SampleSurveyTarget
-{
+struct SampleSurveyTarget {
     SetFieldText setPageTitle;
     SetFieldText setSurveyQuestions;
     SetFieldText setBackgroundImage;

@@ -13,28 +13,22 @@ namespace Velmora {
 namespace {
 
 // Sends the page lines to the file, each under its step's error trap.
-class TrappedPageOutput : public PageOutput
-{
+class TrappedPageOutput : public PageOutput {
 public:
     TrappedPageOutput(PageFile &file, ErrorTrap &trap)
         : m_file(file)
-        , m_trap(trap)
-    {
-    }
+        , m_trap(trap) {}
 
-    bool write(int label, const PageLine &line) override
-    {
+    bool write(int label, const PageLine &line) override {
         return m_trap.step(label, [&] { m_file.appendLine(line.bytes()); });
     }
 
     void fault(int label, const QString &description, qsizetype lineNumber,
-               QStringView line) override
-    {
+               QStringView line) override {
         // Naming the line saves the person a hunt through a long list of questions.
-        m_trap.report(label, QStringLiteral("%1 (question line %2: %3)")
-                                 .arg(description)
-                                 .arg(lineNumber)
-                                 .arg(line));
+        m_trap.report(
+            label,
+            QStringLiteral("%1 (question line %2: %3)").arg(description).arg(lineNumber).arg(line));
     }
 
 private:
@@ -42,28 +36,25 @@ private:
     ErrorTrap &m_trap;
 };
 
-bool isRegularFile(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+bool isRegularFile(const QString &path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
 
 } // namespace
 
 CreateSurveyCommand::CreateSurveyCommand(Platform &platform)
-    : m_platform(platform)
-{
-}
+    : m_platform(platform) {}
 
-QString CreateSurveyCommand::pagePath(const SurveyFields &fields)
-{
+QString CreateSurveyCommand::pagePath(const SurveyFields &fields) {
     const QString base = fields.PageTitle.isEmpty() ? QStringLiteral("noname") : fields.PageTitle;
     return fields.OutputFolder + base + QStringLiteral(".htm");
 }
 
-QString CreateSurveyCommand::pictureName(const QString &backgroundImage)
-{
+QString CreateSurveyCommand::pictureName(const QString &backgroundImage) {
     return backgroundImage.mid(backgroundImage.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applicationTitle)
-{
+void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applicationTitle) {
     ErrorTrap trap(m_platform, QStringLiteral("PushButton17_Click"));
     if (m_busy)
         return;
@@ -72,9 +63,10 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
 
     if (!trap.test(104, [&] { return FolderExists(fields.OutputFolder); })) {
         trap.step(244, [&] {
-            m_platform.showMessage(applicationTitle,
-                                   QStringLiteral("Folder does not exist. Please select another folder."),
-                                   Platform::Icon::None);
+            m_platform.showMessage(
+                applicationTitle,
+                QStringLiteral("Folder does not exist. Please select another folder."),
+                Platform::Icon::None);
         });
         return;
     }
@@ -82,7 +74,8 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
     QString picture;
     trap.step(108, [&] { picture = pictureName(fields.BackgroundImage); });
     if (trap.test(110, [&] { return isRegularFile(fields.BackgroundImage); }))
-        trap.step(112, [&] { CopyFileChecked(fields.BackgroundImage, fields.OutputFolder + picture); });
+        trap.step(112,
+                  [&] { CopyFileChecked(fields.BackgroundImage, fields.OutputFolder + picture); });
 
     QString path;
     trap.step(120, [&] { path = pagePath(fields); });

@@ -7,8 +7,7 @@ namespace Velmora {
 
 // "Start Creating Survey": writes the survey page into the output folder, copies
 // the background picture beside it, says "Done." and opens the page.
-class CreateSurveyCommand
-{
+class CreateSurveyCommand {
 public:
     explicit CreateSurveyCommand(Platform &platform);
 

@@ -13,14 +13,12 @@ namespace Velmora {
 // Runs the numbered steps of one command procedure. A step that fails is shown in
 // the error report under its line label, and the procedure carries on with the
 // next step: a command never stops half-way without saying so.
-class ErrorTrap
-{
+class ErrorTrap {
 public:
     ErrorTrap(Platform &platform, QString procedure);
 
     // Runs one step; false when it failed (and was reported).
-    template <typename Step> bool step(int label, Step &&action)
-    {
+    template <typename Step> bool step(int label, Step &&action) {
         try {
             std::forward<Step>(action)();
             return true;
@@ -34,8 +32,7 @@ public:
 
     // Evaluates the test of a conditional step. A test that fails is reported and
     // counts as true, so the steps it guards still run.
-    template <typename Test> bool test(int label, Test &&condition)
-    {
+    template <typename Test> bool test(int label, Test &&condition) {
         bool result = true;
         step(label, [&] { result = std::forward<Test>(condition)(); });
         return result;

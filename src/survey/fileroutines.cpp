@@ -10,8 +10,7 @@ namespace {
 
 const QChar Separator = QLatin1Char('/');
 
-QString collapseDoubledSeparators(QStringView path)
-{
+QString collapseDoubledSeparators(QStringView path) {
     // One left-to-right pass that never looks at replaced text again, so a run of
     // three separators becomes two, as people's stored paths expect.
     QString result;
@@ -24,40 +23,34 @@ QString collapseDoubledSeparators(QStringView path)
     return result;
 }
 
-bool isSameFile(const QString &a, const QString &b)
-{
+bool isSameFile(const QString &a, const QString &b) {
     const QString canonicalA = QFileInfo(a).canonicalFilePath();
     return !canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath();
 }
 
 } // namespace
 
-QString GetParentFolder(const QString &path)
-{
+QString GetParentFolder(const QString &path) {
     const qsizetype last = path.lastIndexOf(Separator);
     return last < 0 ? QString() : path.left(last + 1);
 }
 
-bool FolderExists(const QString &path)
-{
+bool FolderExists(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-bool FileExistsByDate(const QString &path)
-{
+bool FileExistsByDate(const QString &path) {
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
     return info.exists() && info.lastModified().isValid();
 }
 
-bool FileExistsByOpen(const QString &path)
-{
+bool FileExistsByOpen(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-QString NormalizePath(const QString &path)
-{
+QString NormalizePath(const QString &path) {
     // A path that starts with two separators names a network location: it keeps
     // exactly two. Any other path, the root "/" included, only loses doubles.
     if (!path.startsWith(QStringLiteral("//")))
@@ -68,8 +61,7 @@ QString NormalizePath(const QString &path)
     return QStringLiteral("//") + collapseDoubledSeparators(QStringView(path).mid(rest));
 }
 
-void ScriptCopyFile(const QString &source, const QString &destination)
-{
+void ScriptCopyFile(const QString &source, const QString &destination) {
     QString target = destination;
     if (target.endsWith(Separator))
         target += QFileInfo(source).fileName();
@@ -98,8 +90,7 @@ void ScriptCopyFile(const QString &source, const QString &destination)
     out.commit();
 }
 
-void CopyFileChecked(const QString &source, const QString &destination)
-{
+void CopyFileChecked(const QString &source, const QString &destination) {
     if (destination.trimmed().isEmpty() || source.trimmed().isEmpty())
         return;
     const QString from = NormalizePath(source);

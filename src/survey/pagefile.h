@@ -8,8 +8,7 @@ namespace Velmora {
 // The page file on disk. The lines go to a temporary file that takes the place of
 // an older page only when the whole new page has been written, so a failure never
 // leaves a truncated page behind. Failures throw RuntimeError.
-class PageFile
-{
+class PageFile {
 public:
     explicit PageFile(const QString &path);
 

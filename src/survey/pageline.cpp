@@ -6,27 +6,23 @@ namespace Velmora {
 
 namespace {
 
-bool isPlainByte(char16_t c, bool insideAttribute)
-{
+bool isPlainByte(char16_t c, bool insideAttribute) {
     return c < 0x100 && !(insideAttribute && (c == u'&' || c == u'"'));
 }
 
 } // namespace
 
-PageLine &PageLine::text(QStringView typed)
-{
+PageLine &PageLine::text(QStringView typed) {
     append(typed, false);
     return *this;
 }
 
-PageLine &PageLine::attribute(QStringView typed)
-{
+PageLine &PageLine::attribute(QStringView typed) {
     append(typed, true);
     return *this;
 }
 
-void PageLine::append(QStringView typed, bool insideAttribute)
-{
+void PageLine::append(QStringView typed, bool insideAttribute) {
     const char16_t *chars = typed.utf16();
     const qsizetype size = typed.size();
     qsizetype i = 0;

@@ -8,14 +8,12 @@ namespace Velmora {
 // One line of the survey page as the ISO-8859-1 bytes the page declares.
 // Characters outside that set become decimal character references, so nothing a
 // person typed is lost on the way to the page.
-class PageLine
-{
+class PageLine {
 public:
     void clear() { m_bytes.resize(0); }
 
     // Markup the program writes itself: ASCII only.
-    PageLine &markup(const char *ascii)
-    {
+    PageLine &markup(const char *ascii) {
         m_bytes.append(ascii);
         return *this;
     }

@@ -8,8 +8,7 @@ namespace Velmora {
 
 // Everything that leaves the process or waits for a person. The program fills it
 // with the real desktop services; tests fill it with fakes.
-class Platform
-{
+class Platform {
 public:
     enum class Icon { None, Warning };
 

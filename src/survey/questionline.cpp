@@ -9,11 +9,12 @@ namespace {
 constexpr qsizetype MarkerLength = 3; // "[r]": an option's label starts after it
 constexpr qsizetype MaxNumberLength = 3;
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Only the second character decides; the closing bracket plays no part.
-QuestionLineKind kindOfMarker(QChar marker)
-{
+QuestionLineKind kindOfMarker(QChar marker) {
     switch (marker.unicode()) {
     case u'r':
     case u'R':
@@ -33,12 +34,13 @@ QuestionLineKind kindOfMarker(QChar marker)
 }
 
 // The three characters after the marker, as far as they exist: " a)" in "[r] a) Yes".
-QStringView optionCode(QStringView line) { return line.mid(MarkerLength, 3); }
+QStringView optionCode(QStringView line) {
+    return line.mid(MarkerLength, 3);
+}
 
 } // namespace
 
-QuestionLineKind classifyQuestionLine(QStringView line)
-{
+QuestionLineKind classifyQuestionLine(QStringView line) {
     if (line.isEmpty() || line.front() != u'[')
         return QuestionLineKind::Ignored;
     // "[" alone fails the digit test, and a failed test lets the header steps run.
@@ -48,12 +50,9 @@ QuestionLineKind classifyQuestionLine(QStringView line)
 }
 
 QuestionTranslator::QuestionTranslator(PageOutput &output)
-    : m_output(output)
-{
-}
+    : m_output(output) {}
 
-bool QuestionTranslator::translate(QStringView line, qsizetype lineNumber)
-{
+bool QuestionTranslator::translate(QStringView line, qsizetype lineNumber) {
     m_current = line;
     m_currentNumber = lineNumber;
     switch (classifyQuestionLine(line)) {
@@ -65,7 +64,9 @@ bool QuestionTranslator::translate(QStringView line, qsizetype lineNumber)
         return writeOption(QuestionLineKind::CheckBox, line);
     case QuestionLineKind::TextBox:
         m_line.clear();
-        m_line.markup("<input type=\"text\" size=\"40\" name=\"").attribute(m_number).markup("\"><br>");
+        m_line.markup("<input type=\"text\" size=\"40\" name=\"")
+            .attribute(m_number)
+            .markup("\"><br>");
         return write(184);
     case QuestionLineKind::TextArea:
         m_line.clear();
@@ -79,15 +80,15 @@ bool QuestionTranslator::translate(QStringView line, qsizetype lineNumber)
     return true;
 }
 
-bool QuestionTranslator::write(int label) { return m_output.write(label, m_line); }
+bool QuestionTranslator::write(int label) {
+    return m_output.write(label, m_line);
+}
 
-void QuestionTranslator::fault(int label)
-{
+void QuestionTranslator::fault(int label) {
     m_output.fault(label, ErrorText::invalidProcedureCall(), m_currentNumber, m_current);
 }
 
-bool QuestionTranslator::writeOption(QuestionLineKind kind, QStringView line)
-{
+bool QuestionTranslator::writeOption(QuestionLineKind kind, QStringView line) {
     const bool radio = kind == QuestionLineKind::Radio;
     const int label = radio ? 176 : 180;
     if (line.size() < MarkerLength) {
@@ -108,8 +109,7 @@ bool QuestionTranslator::writeOption(QuestionLineKind kind, QStringView line)
     return write(label);
 }
 
-bool QuestionTranslator::writeHeader(QStringView line)
-{
+bool QuestionTranslator::writeHeader(QStringView line) {
     if (line.size() < 2)
         fault(190);
 

@@ -21,8 +21,7 @@ QuestionLineKind classifyQuestionLine(QStringView line);
 
 // Receives the lines of the page, each under the line label of the step that
 // writes it, and the question lines too short for their rule.
-class PageOutput
-{
+class PageOutput {
 public:
     virtual ~PageOutput() = default;
     // False when the page can take no more lines.
@@ -35,8 +34,7 @@ public:
 
 // Translates the question lines in order. Options, text boxes and text areas take
 // the number of the question header in force, so they belong to it.
-class QuestionTranslator
-{
+class QuestionTranslator {
 public:
     explicit QuestionTranslator(PageOutput &output);
 

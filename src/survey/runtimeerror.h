@@ -8,13 +8,10 @@ namespace Velmora {
 
 // A failure inside a command step. The step's error trap shows it in the error
 // report and the command goes on with its next step.
-class RuntimeError : public std::exception
-{
+class RuntimeError : public std::exception {
 public:
     explicit RuntimeError(QString description)
-        : m_description(std::move(description))
-    {
-    }
+        : m_description(std::move(description)) {}
 
     const QString &description() const { return m_description; }
     const char *what() const noexcept override { return "Velmora run-time error"; }
@@ -25,9 +22,15 @@ private:
 
 // The run-time descriptions people know from the reports of earlier versions.
 namespace ErrorText {
-inline QString invalidProcedureCall() { return QStringLiteral("Invalid procedure call or argument"); }
-inline QString invalidPicture() { return QStringLiteral("Invalid picture"); }
-inline QString fileNotFound() { return QStringLiteral("File not found"); }
+inline QString invalidProcedureCall() {
+    return QStringLiteral("Invalid procedure call or argument");
+}
+inline QString invalidPicture() {
+    return QStringLiteral("Invalid picture");
+}
+inline QString fileNotFound() {
+    return QStringLiteral("File not found");
+}
 } // namespace ErrorText
 
 } // namespace Velmora

@@ -5,8 +5,7 @@
 namespace Velmora {
 
 // The seven texts of the main window that make one survey page.
-struct SurveyFields
-{
+struct SurveyFields {
     QString PageTitle;
     QString SurveyQuestions; // lines separated by CR LF
     QString BackgroundImage;

@@ -6,30 +6,24 @@ namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
 
-class PageComposer
-{
+class PageComposer {
 public:
     explicit PageComposer(PageOutput &output)
-        : m_output(output)
-    {
-    }
+        : m_output(output) {}
 
     // Composes one line with `compose` and writes it, unless an earlier write failed.
-    template <typename Compose> void line(int label, Compose &&compose)
-    {
+    template <typename Compose> void line(int label, Compose &&compose) {
         if (!m_ok)
             return;
         m_line.clear();
         compose(m_line);
         m_ok = m_output.write(label, m_line);
     }
-    void line(int label, const char *markup)
-    {
+    void line(int label, const char *markup) {
         line(label, [markup](PageLine &l) { l.markup(markup); });
     }
 
-    void questions(QStringView text)
-    {
+    void questions(QStringView text) {
         // An empty field has no lines; otherwise every CR LF cuts, empty pieces included.
         if (!m_ok || text.isEmpty())
             return;
@@ -56,8 +50,7 @@ private:
 
 // Every CR LF of the message becomes "</p></p>", closing twice and opening nothing:
 // pages made so far look that way and their authors styled them for it.
-void appendMessage(PageLine &line, QStringView message)
-{
+void appendMessage(PageLine &line, QStringView message) {
     qsizetype start = 0;
     for (qsizetype end; (end = message.indexOf(LineBreak, start)) >= 0;
          start = end + LineBreak.size())
@@ -68,15 +61,15 @@ void appendMessage(PageLine &line, QStringView message)
 } // namespace
 
 bool writeSurveyPage(PageOutput &output, const SurveyFields &fields, QStringView pictureName,
-                     const std::function<QDateTime()> &clock)
-{
+                     const std::function<QDateTime()> &clock) {
     PageComposer page(output);
     page.line(124, "<html>");
     page.line(126, "<head>");
     page.line(128, "<meta http-equiv=\"Content-Type\"");
     page.line(130, "content=\"text/html; charset=iso-8859-1\">");
     page.line(132, "<meta name=\"GENERATOR\"content=\"Microsoft FrontPage Express 2.0\">");
-    page.line(134, [&](PageLine &l) { l.markup("<title>").text(fields.PageTitle).markup("</title>"); });
+    page.line(134,
+              [&](PageLine &l) { l.markup("<title>").text(fields.PageTitle).markup("</title>"); });
     page.line(136, "</head>");
     page.line(138, " ");
     page.line(140, [&](PageLine &l) {
@@ -105,8 +98,8 @@ bool writeSurveyPage(PageOutput &output, const SurveyFields &fields, QStringView
     });
     page.line(222, [&](PageLine &l) {
         const QDateTime now = clock();
-        const QString stamp = now.toString(QStringLiteral("hh:mm:ss")) + QLatin1Char('|')
-                              + now.toString(QStringLiteral("MM-dd-yyyy"));
+        const QString stamp = now.toString(QStringLiteral("hh:mm:ss")) + QLatin1Char('|') +
+                              now.toString(QStringLiteral("MM-dd-yyyy"));
         l.markup("<input type=\"submit\" name=\"")
             .attribute(stamp)
             .markup("\" value=\"FINISHED\"></p>");

@@ -2,8 +2,7 @@
 
 namespace Velmora {
 
-QString SyntaxHelpText()
-{
+QString SyntaxHelpText() {
     return QStringLiteral("[r] - Radio button\r\n"
                           "[c] - PushButtonbox button\r\n"
                           "[s] - Textbox\r\n"

@@ -8,24 +8,20 @@
 #include <functional>
 
 // Records what the program shows and opens, and answers dialogs from a script.
-class FakePlatform : public Velmora::Platform
-{
+class FakePlatform : public Velmora::Platform {
 public:
-    struct Message
-    {
+    struct Message {
         QString caption;
         QString text;
         Icon icon;
     };
 
-    void showMessage(const QString &caption, const QString &text, Icon icon) override
-    {
+    void showMessage(const QString &caption, const QString &text, Icon icon) override {
         messages.append({caption, text, icon});
         if (onMessage)
             onMessage();
     }
-    bool openUrl(const QUrl &url) override
-    {
+    bool openUrl(const QUrl &url) override {
         opened.append(url);
         return openSucceeds;
     }
@@ -33,21 +29,18 @@ public:
     double random() override { return randomValue; }
     QString programFolder() override { return programPath; }
     QString desktopFolder() override { return desktopPath; }
-    QString openFileName(const QString &title, const QString &filter) override
-    {
+    QString openFileName(const QString &title, const QString &filter) override {
         dialogTitles.append(title);
         dialogFilters.append(filter);
         return chosenFile;
     }
-    QString existingDirectory(const QString &title, const QString &initialFolder) override
-    {
+    QString existingDirectory(const QString &title, const QString &initialFolder) override {
         dialogTitles.append(title);
         initialFolders.append(initialFolder);
         return chosenFolder;
     }
 
-    QStringList messageTexts() const
-    {
+    QStringList messageTexts() const {
         QStringList texts;
         for (const Message &m : messages)
             texts.append(m.text);

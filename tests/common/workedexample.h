@@ -9,8 +9,7 @@
 // made at 14:03:27 on 31 August 2021 with the picture background.gif.
 namespace WorkedExample {
 
-inline QString questions()
-{
+inline QString questions() {
     return QStringList{
         QStringLiteral("[1] What product did you test?"),
         QStringLiteral("[s]"),
@@ -32,14 +31,12 @@ inline QString questions()
         .join(QStringLiteral("\r\n"));
 }
 
-inline QString message()
-{
+inline QString message() {
     return QStringLiteral("Complete all questions, PushButton your answers ...\r\n"
                           "Click FINISHED button when survey is complete..");
 }
 
-inline Velmora::SurveyFields fields(const QString &outputFolder, const QString &background)
-{
+inline Velmora::SurveyFields fields(const QString &outputFolder, const QString &background) {
     Velmora::SurveyFields f;
     f.PageTitle = QStringLiteral("My Product Survey");
     f.SurveyQuestions = questions();
@@ -49,8 +46,7 @@ inline Velmora::SurveyFields fields(const QString &outputFolder, const QString &
     return f;
 }
 
-inline QByteArray page()
-{
+inline QByteArray page() {
     const char *lines[] = {
         "<html>",
         "<head>",

@@ -10,8 +10,7 @@
 
 using namespace Velmora;
 
-class TestCreateSurvey : public QObject
-{
+class TestCreateSurvey : public QObject {
     Q_OBJECT
 
 private slots:
@@ -29,8 +28,7 @@ private slots:
 private:
     QString out() const { return m_dir->path() + QStringLiteral("/out/"); }
     QString picture() const { return m_dir->path() + QStringLiteral("/pics/background.gif"); }
-    static QByteArray readFile(const QString &path)
-    {
+    static QByteArray readFile(const QString &path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
@@ -39,8 +37,7 @@ private:
     FakePlatform m_platform;
 };
 
-void TestCreateSurvey::init()
-{
+void TestCreateSurvey::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("out")));
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("pics")));
@@ -50,8 +47,7 @@ void TestCreateSurvey::init()
     m_platform = FakePlatform();
 }
 
-void TestCreateSurvey::writesPageCopiesPictureAndOpensIt()
-{
+void TestCreateSurvey::writesPageCopiesPictureAndOpensIt() {
     CreateSurveyCommand command(m_platform);
     const QString page = out() + QStringLiteral("My Product Survey.htm");
     QFile old(page);
@@ -72,22 +68,27 @@ void TestCreateSurvey::writesPageCopiesPictureAndOpensIt()
     QCOMPARE(QDir(out()).entryList(QDir::Files).size(), 2); // no temporary files left
 }
 
-void TestCreateSurvey::pageNames_data()
-{
+void TestCreateSurvey::pageNames_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("copiedPicture");
 
-    QTest::newRow("title names the page") << "My Product Survey" << "out/" << "out/My Product Survey.htm"
+    QTest::newRow("title names the page") << "My Product Survey"
+                                          << "out/"
+                                          << "out/My Product Survey.htm"
                                           << "out/background.gif";
-    QTest::newRow("empty title") << "" << "out/" << "out/noname.htm" << "out/background.gif";
-    QTest::newRow("folder without separator is joined directly")
-        << "S" << "out" << "outS.htm" << "outbackground.gif";
+    QTest::newRow("empty title") << ""
+                                 << "out/"
+                                 << "out/noname.htm"
+                                 << "out/background.gif";
+    QTest::newRow("folder without separator is joined directly") << "S"
+                                                                 << "out"
+                                                                 << "outS.htm"
+                                                                 << "outbackground.gif";
 }
 
-void TestCreateSurvey::pageNames()
-{
+void TestCreateSurvey::pageNames() {
     QFETCH(QString, title);
     QFETCH(QString, folder);
     QFETCH(QString, page);
@@ -102,19 +103,18 @@ void TestCreateSurvey::pageNames()
     QCOMPARE(m_platform.messageTexts(), QStringList{QStringLiteral("Done.")});
 }
 
-void TestCreateSurvey::missingFolderIsRefused_data()
-{
+void TestCreateSurvey::missingFolderIsRefused_data() {
     QTest::addColumn<QString>("folder");
     QTest::newRow("missing") << "missing/";
     QTest::newRow("names a file") << "pics/background.gif";
     QTest::newRow("empty") << "";
 }
 
-void TestCreateSurvey::missingFolderIsRefused()
-{
+void TestCreateSurvey::missingFolderIsRefused() {
     QFETCH(QString, folder);
     const QString outputFolder = folder.isEmpty() ? QString() : m_dir->filePath(folder);
-    const QStringList before = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList before =
+        QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     CreateSurveyCommand command(m_platform);
     command.run(WorkedExample::fields(outputFolder, picture()), QStringLiteral("Velmora"));
@@ -128,8 +128,7 @@ void TestCreateSurvey::missingFolderIsRefused()
     QVERIFY(!command.isBusy());
 }
 
-void TestCreateSurvey::secondClickWhileBusyDoesNothing()
-{
+void TestCreateSurvey::secondClickWhileBusyDoesNothing() {
     CreateSurveyCommand command(m_platform);
     const SurveyFields fields = WorkedExample::fields(out(), picture());
     bool busyDuringDone = false;
@@ -145,8 +144,7 @@ void TestCreateSurvey::secondClickWhileBusyDoesNothing()
     QVERIFY(!command.isBusy());
 }
 
-void TestCreateSurvey::shortQuestionLineIsReportedAndSkipped()
-{
+void TestCreateSurvey::shortQuestionLineIsReportedAndSkipped() {
     SurveyFields fields = WorkedExample::fields(out(), QString());
     fields.SurveyQuestions = QStringLiteral("[1] Ok?\r\n[r\r\n[r] a) Yes");
     CreateSurveyCommand(m_platform).run(fields, QStringLiteral("Velmora"));
@@ -158,8 +156,8 @@ void TestCreateSurvey::shortQuestionLineIsReportedAndSkipped()
     QCOMPARE(report.text,
              QStringLiteral("Invalid procedure call or argument (question line 2: [r)\r\n"
                             "in Tarvolin2021/08/31.Form1.PushButton17_Click at line 176\r\r"
-                            "Please email screenshot of this message to ")
-                 + QLatin1String(BuildConfig::SupportEmail));
+                            "Please email screenshot of this message to ") +
+                 QLatin1String(BuildConfig::SupportEmail));
     QCOMPARE(m_platform.messages[1].text, QStringLiteral("Done."));
 
     const QByteArray page = readFile(out() + QStringLiteral("My Product Survey.htm"));
@@ -167,8 +165,7 @@ void TestCreateSurvey::shortQuestionLineIsReportedAndSkipped()
     QCOMPARE(page.count("<input type=\"radio\""), 1);
 }
 
-void TestCreateSurvey::unwritablePageIsReportedOnce_data()
-{
+void TestCreateSurvey::unwritablePageIsReportedOnce_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("label");
 
@@ -176,8 +173,7 @@ void TestCreateSurvey::unwritablePageIsReportedOnce_data()
     QTest::newRow("a folder is in the page's place") << "taken" << 122;
 }
 
-void TestCreateSurvey::unwritablePageIsReportedOnce()
-{
+void TestCreateSurvey::unwritablePageIsReportedOnce() {
     QFETCH(QString, title);
     QFETCH(int, label);
 

@@ -7,8 +7,7 @@
 
 using namespace Velmora;
 
-class TestFileRoutines : public QObject
-{
+class TestFileRoutines : public QObject {
     Q_OBJECT
 
 private slots:
@@ -25,14 +24,12 @@ private slots:
 
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
-    static void writeFile(const QString &path, const QByteArray &content)
-    {
+    static void writeFile(const QString &path, const QByteArray &content) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
-    static QByteArray readFile(const QString &path)
-    {
+    static QByteArray readFile(const QString &path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
@@ -40,8 +37,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestFileRoutines::init()
-{
+void TestFileRoutines::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("out")));
@@ -49,49 +45,56 @@ void TestFileRoutines::init()
     writeFile(path(QStringLiteral("out/sky.gif")), "old picture");
 }
 
-void TestFileRoutines::normalizePath_data()
-{
+void TestFileRoutines::normalizePath_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("relative with doubles") << "a//b///c////d" << "a/b//c//d";
-    QTest::newRow("clean absolute") << "/home/u/pics" << "/home/u/pics";
-    QTest::newRow("absolute with doubles") << "/home//u/" << "/home/u/";
-    QTest::newRow("root") << "/" << "/";
-    QTest::newRow("leading double kept") << "//server/share//x" << "//server/share/x";
-    QTest::newRow("leading triple becomes double") << "///server/x" << "//server/x";
-    QTest::newRow("separators only") << "////" << "//";
-    QTest::newRow("clean relative with closing separator") << "pics/2021/" << "pics/2021/";
+    QTest::newRow("relative with doubles") << "a//b///c////d"
+                                           << "a/b//c//d";
+    QTest::newRow("clean absolute") << "/home/u/pics"
+                                    << "/home/u/pics";
+    QTest::newRow("absolute with doubles") << "/home//u/"
+                                           << "/home/u/";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("leading double kept") << "//server/share//x"
+                                         << "//server/share/x";
+    QTest::newRow("leading triple becomes double") << "///server/x"
+                                                   << "//server/x";
+    QTest::newRow("separators only") << "////"
+                                     << "//";
+    QTest::newRow("clean relative with closing separator") << "pics/2021/"
+                                                           << "pics/2021/";
 }
 
-void TestFileRoutines::normalizePath()
-{
+void TestFileRoutines::normalizePath() {
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(NormalizePath(input), expected);
 }
 
-void TestFileRoutines::getParentFolder_data()
-{
+void TestFileRoutines::getParentFolder_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("file in folder") << "/pictures/sky.gif" << "/pictures/";
-    QTest::newRow("ends in separator") << "/pictures/" << "/pictures/";
-    QTest::newRow("bare name") << "sky.gif" << "";
-    QTest::newRow("root") << "/" << "/";
+    QTest::newRow("file in folder") << "/pictures/sky.gif"
+                                    << "/pictures/";
+    QTest::newRow("ends in separator") << "/pictures/"
+                                       << "/pictures/";
+    QTest::newRow("bare name") << "sky.gif"
+                               << "";
+    QTest::newRow("root") << "/"
+                          << "/";
 }
 
-void TestFileRoutines::getParentFolder()
-{
+void TestFileRoutines::getParentFolder() {
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(GetParentFolder(input), expected);
 }
 
-void TestFileRoutines::existence_data()
-{
+void TestFileRoutines::existence_data() {
     QTest::addColumn<QString>("relative");
     QTest::addColumn<bool>("folder");
     QTest::addColumn<bool>("fileByOpen");
@@ -104,8 +107,7 @@ void TestFileRoutines::existence_data()
     QTest::newRow("question mark is a plain character") << "s?y.gif" << false << false << false;
 }
 
-void TestFileRoutines::existence()
-{
+void TestFileRoutines::existence() {
     QFETCH(QString, relative);
     QFETCH(bool, folder);
     QFETCH(bool, fileByOpen);
@@ -119,32 +121,41 @@ void TestFileRoutines::existence()
     QVERIFY(!FileExistsByDate(QString()));
 }
 
-void TestFileRoutines::copyFileChecked_data()
-{
+void TestFileRoutines::copyFileChecked_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("checkedFile");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("replaces an older picture")
-        << "sky.gif" << "out/sky.gif" << "out/sky.gif" << QByteArray("new picture");
+    QTest::newRow("replaces an older picture") << "sky.gif"
+                                               << "out/sky.gif"
+                                               << "out/sky.gif" << QByteArray("new picture");
     QTest::newRow("into a folder named with a closing separator")
-        << "sky.gif" << "out//new/" << "out/new/sky.gif" << QByteArray("<missing>");
+        << "sky.gif"
+        << "out//new/"
+        << "out/new/sky.gif" << QByteArray("<missing>");
     QTest::newRow("doubled separators are collapsed")
-        << "sky.gif" << "out//copy.gif" << "out/copy.gif" << QByteArray("new picture");
-    QTest::newRow("missing folder is not created")
-        << "sky.gif" << "missing/sky.gif" << "missing/sky.gif" << QByteArray("<missing>");
-    QTest::newRow("folder as source") << "out" << "out/x" << "out/x" << QByteArray("<missing>");
-    QTest::newRow("missing source")
-        << "none.gif" << "out/sky.gif" << "out/sky.gif" << QByteArray("old picture");
-    QTest::newRow("wildcard source")
-        << "*.gif" << "out/sky.gif" << "out/sky.gif" << QByteArray("old picture");
-    QTest::newRow("blank source") << "   " << "out/sky.gif" << "out/sky.gif"
-                                  << QByteArray("old picture");
+        << "sky.gif"
+        << "out//copy.gif"
+        << "out/copy.gif" << QByteArray("new picture");
+    QTest::newRow("missing folder is not created") << "sky.gif"
+                                                   << "missing/sky.gif"
+                                                   << "missing/sky.gif" << QByteArray("<missing>");
+    QTest::newRow("folder as source") << "out"
+                                      << "out/x"
+                                      << "out/x" << QByteArray("<missing>");
+    QTest::newRow("missing source") << "none.gif"
+                                    << "out/sky.gif"
+                                    << "out/sky.gif" << QByteArray("old picture");
+    QTest::newRow("wildcard source") << "*.gif"
+                                     << "out/sky.gif"
+                                     << "out/sky.gif" << QByteArray("old picture");
+    QTest::newRow("blank source") << "   "
+                                  << "out/sky.gif"
+                                  << "out/sky.gif" << QByteArray("old picture");
 }
 
-void TestFileRoutines::copyFileChecked()
-{
+void TestFileRoutines::copyFileChecked() {
     QFETCH(QString, source);
     QFETCH(QString, destination);
     QFETCH(QString, checkedFile);
@@ -155,8 +166,7 @@ void TestFileRoutines::copyFileChecked()
     QCOMPARE(readFile(path(checkedFile)), expected);
 }
 
-void TestFileRoutines::copyOntoItself()
-{
+void TestFileRoutines::copyOntoItself() {
     const QString picture = path(QStringLiteral("sky.gif"));
     CopyFileChecked(picture, picture);
     CopyFileChecked(picture, path(QStringLiteral("./sky.gif")));

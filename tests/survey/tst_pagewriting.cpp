@@ -8,8 +8,7 @@
 
 using namespace Velmora;
 
-class TestPageWriting : public QObject
-{
+class TestPageWriting : public QObject {
     Q_OBJECT
 
 private slots:
@@ -24,30 +23,30 @@ private slots:
     void stopsAtFailedWrite();
 };
 
-void TestPageWriting::encoding_data()
-{
+void TestPageWriting::encoding_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QByteArray>("asText");
     QTest::addColumn<QByteArray>("asAttribute");
 
     QTest::newRow("ascii") << QStringLiteral("Yes <b>") << QByteArray("Yes <b>")
                            << QByteArray("Yes <b>");
-    QTest::newRow("latin-1 is one byte") << QStringLiteral("caf\u00e9 \u00ff") << QByteArray("caf\xe9 \xff")
-                                         << QByteArray("caf\xe9 \xff");
-    QTest::newRow("euro becomes a reference") << QStringLiteral("5 \u20ac") << QByteArray("5 &#8364;")
-                                              << QByteArray("5 &#8364;");
+    QTest::newRow("latin-1 is one byte")
+        << QStringLiteral("caf\u00e9 \u00ff") << QByteArray("caf\xe9 \xff")
+        << QByteArray("caf\xe9 \xff");
+    QTest::newRow("euro becomes a reference")
+        << QStringLiteral("5 \u20ac") << QByteArray("5 &#8364;") << QByteArray("5 &#8364;");
     QTest::newRow("surrogate pair is one reference")
-        << QString::fromUcs4(U"a\U0001F600b") << QByteArray("a&#128512;b") << QByteArray("a&#128512;b");
-    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("&#65533;")
-                                    << QByteArray("&#65533;");
-    QTest::newRow("quote and ampersand") << QStringLiteral("Tom \"T\" & Co")
-                                         << QByteArray("Tom \"T\" & Co")
-                                         << QByteArray("Tom &quot;T&quot; &amp; Co");
+        << QString::fromUcs4(U"a\U0001F600b") << QByteArray("a&#128512;b")
+        << QByteArray("a&#128512;b");
+    QTest::newRow("lone surrogate")
+        << QString(QChar(0xD800)) << QByteArray("&#65533;") << QByteArray("&#65533;");
+    QTest::newRow("quote and ampersand")
+        << QStringLiteral("Tom \"T\" & Co") << QByteArray("Tom \"T\" & Co")
+        << QByteArray("Tom &quot;T&quot; &amp; Co");
     QTest::newRow("empty") << QString() << QByteArray() << QByteArray();
 }
 
-void TestPageWriting::encoding()
-{
+void TestPageWriting::encoding() {
     QFETCH(QString, typed);
     QFETCH(QByteArray, asText);
     QFETCH(QByteArray, asAttribute);
@@ -60,8 +59,7 @@ void TestPageWriting::encoding()
     QCOMPARE(attribute.bytes(), asAttribute);
 }
 
-void TestPageWriting::questionLines_data()
-{
+void TestPageWriting::questionLines_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
 
@@ -72,19 +70,24 @@ void TestPageWriting::questionLines_data()
 
     QTest::newRow("upper-case radio under a header")
         << QStringList{hdr, QStringLiteral("[R] x")}
-        << header2 + QStringList{QStringLiteral("176: <input type=\"radio\" name=\"2\" value=\" x\"> x<br>")};
+        << header2 + QStringList{QStringLiteral(
+                         "176: <input type=\"radio\" name=\"2\" value=\" x\"> x<br>")};
     QTest::newRow("check box joins number and code")
         << QStringList{hdr, QStringLiteral("[c] a) Good")}
-        << header2 + QStringList{QStringLiteral("180: <input type=\"checkbox\" name=\"2) a)\"> a) Good<br>")};
+        << header2 + QStringList{QStringLiteral(
+                         "180: <input type=\"checkbox\" name=\"2) a)\"> a) Good<br>")};
     QTest::newRow("text box ignores the rest")
         << QStringList{hdr, QStringLiteral("[s] anything")}
-        << header2 + QStringList{QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"2\"><br>")};
+        << header2 +
+               QStringList{QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"2\"><br>")};
     QTest::newRow("text area")
         << QStringList{hdr, QStringLiteral("[L]")}
-        << header2 + QStringList{QStringLiteral("188: <textarea name=\"2\" rows=\"4\" cols=\"40\"></textarea><br>")};
+        << header2 + QStringList{QStringLiteral(
+                         "188: <textarea name=\"2\" rows=\"4\" cols=\"40\"></textarea><br>")};
     QTest::newRow("option before any header has no name")
         << QStringList{QStringLiteral("[r] a) Yes")}
-        << QStringList{QStringLiteral("176: <input type=\"radio\" name=\"\" value=\" a)\"> a) Yes<br>")};
+        << QStringList{
+               QStringLiteral("176: <input type=\"radio\" name=\"\" value=\" a)\"> a) Yes<br>")};
     QTest::newRow("option marker alone")
         << QStringList{QStringLiteral("[c]")}
         << QStringList{QStringLiteral("180: <input type=\"checkbox\" name=\")\"><br>")};
@@ -114,9 +117,8 @@ void TestPageWriting::questionLines_data()
         << QStringList{};
     QTest::newRow("radio too short")
         << QStringList{QStringLiteral("[r")} << QStringList{QStringLiteral("176! line 1")};
-    QTest::newRow("check box too short")
-        << QStringList{QStringLiteral("x"), QStringLiteral("[C")}
-        << QStringList{QStringLiteral("180! line 2")};
+    QTest::newRow("check box too short") << QStringList{QStringLiteral("x"), QStringLiteral("[C")}
+                                         << QStringList{QStringLiteral("180! line 2")};
     QTest::newRow("header without room for its bracket")
         << QStringList{QStringLiteral("[1")}
         << QStringList{QStringLiteral("208: </p>"), QStringLiteral("210: <hr>"),
@@ -128,21 +130,25 @@ void TestPageWriting::questionLines_data()
                        QStringLiteral("214: <br>")};
     QTest::newRow("bracket alone empties the number")
         << QStringList{QStringLiteral("[5] q"), QStringLiteral("["), QStringLiteral("[s]")}
-        << QStringList{QStringLiteral("208: </p>"), QStringLiteral("210: <hr>"),
-                       QStringLiteral("212: <p>5)  q<br>"), QStringLiteral("214: <br>"),
-                       QStringLiteral("190! line 2"), QStringLiteral("208: </p>"),
-                       QStringLiteral("210: <hr>"), QStringLiteral("212! line 2"),
+        << QStringList{QStringLiteral("208: </p>"),
+                       QStringLiteral("210: <hr>"),
+                       QStringLiteral("212: <p>5)  q<br>"),
+                       QStringLiteral("214: <br>"),
+                       QStringLiteral("190! line 2"),
+                       QStringLiteral("208: </p>"),
+                       QStringLiteral("210: <hr>"),
+                       QStringLiteral("212! line 2"),
                        QStringLiteral("214: <br>"),
                        QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"\"><br>")};
     QTest::newRow("quote in the number stays inside its attribute")
         << QStringList{QStringLiteral("[1\"] q"), QStringLiteral("[s]")}
-        << QStringList{QStringLiteral("208: </p>"), QStringLiteral("210: <hr>"),
-                       QStringLiteral("212: <p>1\")  q<br>"), QStringLiteral("214: <br>"),
-                       QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"1&quot;\"><br>")};
+        << QStringList{
+               QStringLiteral("208: </p>"), QStringLiteral("210: <hr>"),
+               QStringLiteral("212: <p>1\")  q<br>"), QStringLiteral("214: <br>"),
+               QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"1&quot;\"><br>")};
 }
 
-void TestPageWriting::questionLines()
-{
+void TestPageWriting::questionLines() {
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
 
@@ -153,23 +159,21 @@ void TestPageWriting::questionLines()
     QCOMPARE(output.entries, expected);
 }
 
-void TestPageWriting::numberCarriesOver()
-{
+void TestPageWriting::numberCarriesOver() {
     // Items after a new header belong to it, not to the one before.
     RecordingOutput output;
     QuestionTranslator translator(output);
     for (const char *line : {"[1] a", "[s]", "[22] b", "[l]"})
         translator.translate(QString::fromLatin1(line), 0);
-    QVERIFY(output.entries.contains(QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"1\"><br>")));
+    QVERIFY(output.entries.contains(
+        QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"1\"><br>")));
     QVERIFY(output.entries.contains(
         QStringLiteral("188: <textarea name=\"22\" rows=\"4\" cols=\"40\"></textarea><br>")));
 }
 
-class BytesOutput : public RecordingOutput
-{
+class BytesOutput : public RecordingOutput {
 public:
-    bool write(int label, const PageLine &line) override
-    {
+    bool write(int label, const PageLine &line) override {
         bytes.append(line.bytes()).append("\r\n");
         labels.append(label);
         return labels.size() < failAfter;
@@ -181,19 +185,17 @@ public:
 
 const auto fixedClock = [] { return QDateTime(QDate(2021, 8, 31), QTime(14, 3, 27)); };
 
-void TestPageWriting::workedExample()
-{
+void TestPageWriting::workedExample() {
     BytesOutput output;
-    QVERIFY(writeSurveyPage(output, WorkedExample::fields(QString(), QString()),
-                            u"background.gif", fixedClock));
+    QVERIFY(writeSurveyPage(output, WorkedExample::fields(QString(), QString()), u"background.gif",
+                            fixedClock));
     QCOMPARE(output.bytes.count("\r\n"), 48);
     QCOMPARE(output.bytes.size(), 1471);
     QCOMPARE(output.bytes, WorkedExample::page());
     QVERIFY(output.entries.isEmpty());
 }
 
-void TestPageWriting::frameAroundQuestions_data()
-{
+void TestPageWriting::frameAroundQuestions_data() {
     QTest::addColumn<QString>("questions");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("title");
@@ -201,14 +203,13 @@ void TestPageWriting::frameAroundQuestions_data()
 
     QTest::newRow("empty questions go straight to the tail")
         << QString() << QString() << QString()
-        << QStringList{QStringLiteral("    name=\"UserEmail\" value=\"\"></p>"), QStringLiteral("<hr>"),
-                       QStringLiteral("<p></p>")};
+        << QStringList{QStringLiteral("    name=\"UserEmail\" value=\"\"></p>"),
+                       QStringLiteral("<hr>"), QStringLiteral("<p></p>")};
     QTest::newRow("message without a line break")
         << QString() << QStringLiteral("Thanks & bye") << QString()
         << QStringList{QStringLiteral("<p>Thanks & bye</p>")};
-    QTest::newRow("message paragraphs")
-        << QString() << QStringLiteral("a\r\n\r\nb") << QString()
-        << QStringList{QStringLiteral("<p>a</p></p></p></p>b</p>")};
+    QTest::newRow("message paragraphs") << QString() << QStringLiteral("a\r\n\r\nb") << QString()
+                                        << QStringList{QStringLiteral("<p>a</p></p></p></p>b</p>")};
     QTest::newRow("lone LF is no line break")
         << QStringLiteral("[1] a\n[s]") << QString() << QString()
         << QStringList{QStringLiteral("<p>1)  a\n[s]<br>")};
@@ -217,8 +218,7 @@ void TestPageWriting::frameAroundQuestions_data()
         << QStringList{QStringLiteral("<title><i>\"Q\"</i></title>")};
 }
 
-void TestPageWriting::frameAroundQuestions()
-{
+void TestPageWriting::frameAroundQuestions() {
     QFETCH(QString, questions);
     QFETCH(QString, message);
     QFETCH(QString, title);
@@ -236,8 +236,7 @@ void TestPageWriting::frameAroundQuestions()
         QCOMPARE(output.labels.size(), 17 + 7);
 }
 
-void TestPageWriting::stopsAtFailedWrite()
-{
+void TestPageWriting::stopsAtFailedWrite() {
     BytesOutput output;
     output.failAfter = 3;
     QVERIFY(!writeSurveyPage(output, WorkedExample::fields(QString(), QString()), u"", fixedClock));

@@ -1,0 +1,296 @@
+#include "fakeplatform.h"
+#include "form1.h"
+#include "tempsettings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Velmora;
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void layout_data();
+    void layout();
+    void windowAndFonts();
+    void tabOrderAndFocus();
+    void multiLineFieldsUseCrLf();
+    void keptFieldsAreSavedOnEveryChange_data();
+    void keptFieldsAreSavedOnEveryChange();
+    void failedSaveShowsInCaption();
+    void buttonsRunTheirCommands();
+    void hoverPointer();
+    void skinRecolours_data();
+    void skinRecolours();
+
+private:
+    template <typename T = QWidget> T *control(const char *name) const {
+        auto *widget = m_form->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+
+    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_program;
+    FakePlatform m_platform;
+    SettingsStore m_store;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestForm1::init() {
+    m_settings = std::make_unique<TempSettings>();
+    m_program = std::make_unique<QTemporaryDir>();
+    m_platform = FakePlatform();
+    m_platform.programPath = m_program->path();
+    m_platform.desktopPath = m_program->path();
+    m_form = std::make_unique<Form1>(m_platform, m_store);
+}
+
+void TestForm1::cleanup() {
+    m_form.reset();
+}
+
+void TestForm1::layout_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+
+    auto row = [](const char *name, const char *container, const char *caption, int l, int t, int w,
+                  int h) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(container)
+                            << QString::fromLatin1(caption) << QRect(l, t, w, h);
+    };
+    row("PushButton1", "Form1", "Help", 120, 120, 3840, 405);
+    row("PushButton4", "Form1", "Load Sample/Example Survey", 4080, 120, 3840, 405);
+    row("Frame1", "Form1", "Page Title", 120, 600, 7800, 820);
+    row("Text1", "Frame1", "", 180, 300, 7420, 345);
+    row("Frame2", "Form1", "Name", 120, 1485, 7800, 820);
+    row("Text5", "Frame2", "", 180, 300, 7420, 345);
+    row("Frame3", "Form1", "Email", 120, 2400, 7800, 820);
+    row("Text6", "Frame3", "", 180, 300, 7420, 345);
+    row("Text2", "Form1", "", 120, 3360, 7800, 1995);
+    row("Frame4", "Form1", "Background Image", 120, 5415, 7800, 820);
+    row("Text3", "Frame4", "", 180, 300, 6660, 345);
+    row("PushButton2", "Frame4", "...", 6960, 300, 600, 345);
+    row("Frame5", "Form1", "Message", 120, 6315, 7800, 1240);
+    row("Text7", "Frame5", "", 180, 300, 7420, 750);
+    row("Frame6", "Form1", "Save Results To This Folder", 120, 7635, 7800, 820);
+    row("Text4", "Frame6", "", 180, 300, 6660, 345);
+    row("PushButton3", "Frame6", "...", 6960, 300, 600, 345);
+    row("PushButton17", "Form1", "Start Creating Survey", 120, 8580, 7800, 405);
+}
+
+void TestForm1::layout() {
+    QFETCH(QString, name);
+    QFETCH(QString, container);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+
+    auto *widget = control(name.toLatin1().constData());
+    QCOMPARE(widget->parentWidget()->objectName(), container);
+    const QRect pixels(qRound(twips.x() / 15.0), qRound(twips.y() / 15.0),
+                       qRound(twips.width() / 15.0), qRound(twips.height() / 15.0));
+    QCOMPARE(widget->geometry(), pixels);
+    if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
+        QCOMPARE(frame->title(), caption);
+        QCOMPARE(frame->focusPolicy(), Qt::NoFocus);
+    } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        QCOMPARE(button->text(), caption);
+        QVERIFY(!button->autoDefault() && !button->isDefault());
+        QCOMPARE(button->font().pointSizeF(), 11.25);
+    } else if (auto *line = qobject_cast<QLineEdit *>(widget)) {
+        QVERIFY(line->text().isEmpty());
+        QCOMPARE(line->maxLength(), 32767); // Qt's own limit: the program sets none
+    } else {
+        auto *box = qobject_cast<QPlainTextEdit *>(widget);
+        QVERIFY(box);
+        QVERIFY(box->toPlainText().isEmpty());
+        QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    }
+    QCOMPARE(widget->font().family(), QStringLiteral("Arial"));
+    QVERIFY(widget->font().bold());
+}
+
+void TestForm1::windowAndFonts() {
+    QCOMPARE(m_form->size(), QSize(536, 607));
+    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+    const Qt::WindowFlags flags = m_form->windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(m_form->font().pointSizeF(), 9.0);
+}
+
+void TestForm1::tabOrderAndFocus() {
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    const QStringList expected{
+        QStringLiteral("Text2"), QStringLiteral("PushButton17"), QStringLiteral("PushButton1"),
+        QStringLiteral("Text1"), QStringLiteral("Text5"),        QStringLiteral("Text6"),
+        QStringLiteral("Text4"), QStringLiteral("PushButton3"),  QStringLiteral("Text7"),
+        QStringLiteral("Text3"), QStringLiteral("PushButton2"),  QStringLiteral("PushButton4")};
+    QStringList visited;
+    for (int i = 0; i < expected.size(); ++i) {
+        visited.append(QApplication::focusWidget()->objectName());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(visited, expected);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text2")); // round again
+    QVERIFY(control<QPlainTextEdit>("Text2")->toPlainText().isEmpty());           // no tab typed
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("PushButton4"));
+}
+
+void TestForm1::multiLineFieldsUseCrLf() {
+    auto *questions = control<QPlainTextEdit>("Text2");
+    questions->setFocus();
+    QTest::keyClicks(questions, QStringLiteral("[1] Why?"));
+    QTest::keyClick(questions, Qt::Key_Return);
+    QTest::keyClicks(questions, QStringLiteral("[s]"));
+    QCOMPARE(m_form->surveyFields().SurveyQuestions, QStringLiteral("[1] Why?\r\n[s]"));
+    QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(),
+             QStringLiteral("[1] Why?\r\n[s]"));
+
+    // Enter in a one-line box starts no command.
+    QTest::keyClick(control("Text1"), Qt::Key_Return);
+    QVERIFY(m_platform.messages.isEmpty());
+}
+
+void TestForm1::keptFieldsAreSavedOnEveryChange_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("key");
+
+    QTest::newRow("title") << "Text1"
+                           << "Title";
+    QTest::newRow("background") << "Text3"
+                                << "Background";
+    QTest::newRow("output folder") << "Text4"
+                                   << "Output Folder";
+    QTest::newRow("message") << "Text7"
+                             << "Message";
+    QTest::newRow("name is not kept") << "Text5"
+                                      << "";
+    QTest::newRow("e-mail is not kept") << "Text6"
+                                        << "";
+}
+
+void TestForm1::keptFieldsAreSavedOnEveryChange() {
+    QFETCH(QString, field);
+    QFETCH(QString, key);
+
+    QWidget *widget = control(field.toLatin1().constData());
+    QTest::keyClicks(widget, QStringLiteral("ab"));
+    if (key.isEmpty()) {
+        QVERIFY(!QFile::exists(m_settings->filePath()));
+        return;
+    }
+    QCOMPARE(TempSettings::stored(key).toString(), QStringLiteral("ab"));
+    QTest::keyClick(widget, Qt::Key_Backspace);
+    QCOMPARE(TempSettings::stored(key).toString(), QStringLiteral("a"));
+    QTest::keyClick(widget, Qt::Key_Backspace);
+    QCOMPARE(TempSettings::stored(key), QVariant(QString()));
+}
+
+void TestForm1::failedSaveShowsInCaption() {
+    m_form->Form_Load();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
+    // A folder where the settings file belongs makes every save fail.
+    QFile::remove(m_settings->filePath());
+    QVERIFY(QDir().mkpath(m_settings->filePath()));
+    auto *title = control<QLineEdit>("Text1");
+    QTest::keyClicks(title, QStringLiteral("Typing goes on"));
+    QCOMPARE(title->text(), QStringLiteral("Typing goes on"));
+    QVERIFY(m_platform.messages.isEmpty());
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora (changes are not being saved)"));
+
+    QVERIFY(QDir(m_settings->filePath()).removeRecursively());
+    QTest::keyClick(title, Qt::Key_Exclam);
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
+    QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(),
+             QStringLiteral("Typing goes on!"));
+}
+
+void TestForm1::buttonsRunTheirCommands() {
+    m_form->Form_Load();
+    control<QPushButton>("PushButton1")->click();
+    QCOMPARE(m_platform.messages.size(), 1);
+    QCOMPARE(m_platform.messages[0].caption, QStringLiteral("Velmora"));
+    QCOMPARE(m_platform.messages[0].text,
+             QStringLiteral("[r] - Radio button\r\n[c] - PushButtonbox button\r\n[s] - Textbox\r\n"
+                            "[l] - Text Area"));
+
+    control<QLineEdit>("Text1")->setText(QStringLiteral("Mine"));
+    control<QLineEdit>("Text5")->setText(QStringLiteral("Ann \"A\""));
+    control<QLineEdit>("Text4")->setText(m_program->path() + QLatin1Char('/'));
+    control<QPushButton>("PushButton17")->click();
+    QCOMPARE(m_platform.messages.last().text, QStringLiteral("Done."));
+    QFile page(m_program->filePath(QStringLiteral("Mine.htm")));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    QVERIFY(page.readAll().contains("name=\"UserName\" value=\"Ann &quot;A&quot;\""));
+    QCOMPARE(control<QLineEdit>("Text5")->text(), QStringLiteral("Ann \"A\"")); // fields unchanged
+}
+
+void TestForm1::hoverPointer() {
+    auto move = [](QWidget *widget) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)),
+                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    move(control("PushButton2"));
+    QCOMPARE(m_form->mousePointer(), MousePointer::Custom);
+    move(control("Frame4"));
+    QCOMPARE(m_form->mousePointer(), MousePointer::Default);
+    move(control("PushButton17"));
+    move(control<QPlainTextEdit>("Text2")->viewport());
+    QCOMPARE(m_form->mousePointer(), MousePointer::Default);
+    move(control("PushButton4"));
+    move(control("Text3")); // no rule over the other boxes
+    QCOMPARE(m_form->mousePointer(), MousePointer::Custom);
+
+    m_form->setMousePointer(MousePointer::Wait);
+    move(control("PushButton1"));
+    move(m_form.get());
+    QCOMPARE(m_form->mousePointer(), MousePointer::Wait);
+    QCOMPARE(m_form->cursor().shape(), Qt::WaitCursor);
+}
+
+void TestForm1::skinRecolours_data() {
+    QTest::addColumn<bool>("skinFile");
+    QTest::newRow("without skin file") << false;
+    QTest::newRow("with skin file") << true;
+}
+
+void TestForm1::skinRecolours() {
+    QFETCH(bool, skinFile);
+    if (skinFile) {
+        QVERIFY(QDir(m_program->path()).mkpath(QStringLiteral("x")));
+        QFile skin(m_program->filePath(QStringLiteral("x/o.cjs")));
+        QVERIFY(skin.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(
+            QDir(m_program->path()).mkpath(QStringLiteral("x/o.cjs"))); // a folder does not count
+    }
+    m_form->Form_Load();
+    const QColor expected =
+        skinFile ? QApplication::palette().color(QPalette::Button) : QColor(Qt::white);
+    QCOMPARE(m_form->grab().toImage().pixelColor(2, 300), expected);
+    QCOMPARE(control("Frame3")->grab().toImage().pixelColor(100, 49), expected);
+    QCOMPARE(control("Text1")->grab().toImage().pixelColor(100, 10), QColor(Qt::white));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
+    QVERIFY(m_platform.messages.isEmpty());
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"

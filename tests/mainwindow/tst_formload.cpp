@@ -1,0 +1,227 @@
+#include "buildconfig.h"
+#include "fakeplatform.h"
+#include "form1.h"
+#include "tempsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace Velmora;
+
+using Values = QMap<QString, QString>;
+
+class TestFormLoad : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void restoresFields_data();
+    void restoresFields();
+    void damagedSettingsFile_data();
+    void damagedSettingsFile();
+    void startUpFailuresAreReported_data();
+    void startUpFailuresAreReported();
+    void homePage_data();
+    void homePage();
+
+private:
+    QMap<QString, QString> fieldTexts(Form1 &form) const {
+        QMap<QString, QString> texts;
+        const SurveyFields f = form.surveyFields();
+        texts[QStringLiteral("Title")] = f.PageTitle;
+        texts[QStringLiteral("Survey Questions")] = f.SurveyQuestions;
+        texts[QStringLiteral("Background")] = f.BackgroundImage;
+        texts[QStringLiteral("Output Folder")] = f.OutputFolder;
+        texts[QStringLiteral("Message")] = f.Message;
+        texts[QStringLiteral("Name")] = f.Name;
+        texts[QStringLiteral("Email")] = f.Email;
+        return texts;
+    }
+
+    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_program;
+    FakePlatform m_platform;
+};
+
+void TestFormLoad::init() {
+    m_settings = std::make_unique<TempSettings>();
+    m_program = std::make_unique<QTemporaryDir>();
+    m_platform = FakePlatform();
+    m_platform.programPath = m_program->path();
+    m_platform.desktopPath = QStringLiteral("/home/ann/Desktop");
+}
+
+void TestFormLoad::restoresFields_data() {
+    QTest::addColumn<Values>("stored");
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<Values>("expected");
+    QTest::addColumn<QStringList>("reportedLines");
+
+    const Values empty{{"Title", ""},      {"Survey Questions", ""},
+                       {"Background", ""}, {"Output Folder", "/home/ann/Desktop/"},
+                       {"Message", ""},    {"Name", ""},
+                       {"Email", ""}};
+    QTest::newRow("first start") << Values{} << "/home/ann/Desktop" << empty << QStringList{};
+
+    const QString longText = QString(100 * 1024, QLatin1Char('x'));
+    const Values every{{"Title", "Caf\u00e9 \u20ac \"Survey\""},
+                       {"Survey Questions", "[1] A?\r\n[r] a) Yes\r\n\r\n[l]"},
+                       {"Background", "/pics/sky.gif"},
+                       {"Output Folder", "/srv/out/"},
+                       {"Message", longText + "\r\nthanks, all"}};
+    Values everyExpected = every;
+    everyExpected["Name"] = "";
+    everyExpected["Email"] = "";
+    QTest::newRow("every field kept")
+        << every << "/home/ann/Desktop" << everyExpected << QStringList{};
+
+    Values emptied = empty;
+    emptied["Output Folder"] = "";
+    QTest::newRow("emptied output folder stays empty")
+        << Values{{"Output Folder", ""}} << "/home/ann/Desktop" << emptied << QStringList{};
+
+    Values noDesktop = empty;
+    noDesktop["Output Folder"] = "";
+    noDesktop["Message"] = "still restored";
+    QTest::newRow("desktop cannot be resolved")
+        << Values{{"Output Folder", "/srv/out/"}, {"Message", "still restored"}} << "" << noDesktop
+        << QStringList{QStringLiteral("136")};
+}
+
+void TestFormLoad::restoresFields() {
+    QFETCH(Values, stored);
+    QFETCH(QString, desktop);
+    QFETCH(Values, expected);
+    QFETCH(QStringList, reportedLines);
+
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        TempSettings::store(it.key(), it.value());
+    m_platform.desktopPath = desktop;
+
+    SettingsStore store;
+    {
+        // Name and e-mail from an earlier run are gone.
+        Form1 earlier(m_platform, store);
+        earlier.findChild<QLineEdit *>(QStringLiteral("Text5"))->setText(QStringLiteral("Ann"));
+    }
+    Form1 form(m_platform, store);
+    form.Form_Load();
+
+    QCOMPARE(fieldTexts(form), expected);
+    QStringList reported;
+    for (const FakePlatform::Message &m : m_platform.messages) {
+        QCOMPARE(m.caption, QStringLiteral("Application Error"));
+        QVERIFY(m.text.contains(QStringLiteral("in Tarvolin2021/08/31.Form1.Form_Load at line ")));
+        reported.append(
+            m.text.section(QStringLiteral("at line "), 1).section(QLatin1Char('\r'), 0, 0));
+    }
+    QCOMPARE(reported, reportedLines);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Velmora"));
+    if (reportedLines.isEmpty()) // every restored value is written back at once
+        QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(),
+                 expected[QStringLiteral("Output Folder")]);
+}
+
+void TestFormLoad::damagedSettingsFile_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe[\x01=\x02\n\x7f\x80garbage", 18);
+    QTest::newRow("truncated") << QByteArray("[General]\nTitle=\"half a quo");
+    QTest::newRow("unreadable lines") << QByteArray("[[[\n=\n==\n\\\n[General\nTitle");
+    QTest::newRow("a readable key survives") << QByteArray("[General]\nMessage=kept\n\x01\x02\n");
+}
+
+void TestFormLoad::damagedSettingsFile() {
+    QFETCH(QByteArray, content);
+    QVERIFY(QDir().mkpath(QFileInfo(m_settings->filePath()).path()));
+    QFile file(m_settings->filePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+
+    SettingsStore store;
+    Form1 form(m_platform, store);
+    form.Form_Load();
+    QCOMPARE(form.surveyFields().OutputFolder.isEmpty(), false);
+    if (content.contains("Message=kept"))
+        QCOMPARE(form.surveyFields().Message, QStringLiteral("kept"));
+
+    // The next save leaves a file that reads back soundly.
+    auto *title = form.findChild<QLineEdit *>(QStringLiteral("Text1"));
+    title->setText(QStringLiteral("Sound again, with = and ; and \"quotes\""));
+    QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(), title->text());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Velmora"));
+}
+
+void TestFormLoad::startUpFailuresAreReported_data() {
+    QTest::addColumn<QByteArray>("cursorFile");
+    QTest::addColumn<QStringList>("reportedLines");
+
+    QTest::newRow("no cursor file") << QByteArray() << QStringList{};
+    QTest::newRow("cursor file that holds no picture")
+        << QByteArray("not a cursor") << QStringList{QStringLiteral("110")};
+}
+
+void TestFormLoad::startUpFailuresAreReported() {
+    QFETCH(QByteArray, cursorFile);
+    QFETCH(QStringList, reportedLines);
+
+    if (!cursorFile.isEmpty()) {
+        QFile file(m_program->filePath(QStringLiteral("HAND-M.CUR")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(cursorFile);
+    }
+    TempSettings::store(QStringLiteral("Title"), QStringLiteral("after the failure"));
+    SettingsStore store;
+    Form1 form(m_platform, store);
+    form.Form_Load();
+
+    QStringList reported;
+    for (const FakePlatform::Message &m : m_platform.messages)
+        reported.append(
+            m.text.section(QStringLiteral("at line "), 1).section(QLatin1Char('\r'), 0, 0));
+    QCOMPARE(reported, reportedLines);
+    QCOMPARE(form.surveyFields().PageTitle, QStringLiteral("after the failure"));
+    QCOMPARE(form.ApplicationTitle(), QStringLiteral("Velmora"));
+    form.setMousePointer(MousePointer::Custom);
+    QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestFormLoad::homePage_data() {
+    QTest::addColumn<double>("random");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<bool>("desktopOpens");
+
+    QTest::newRow("n = 1") << 0.0 << false << true;
+    QTest::newRow("n = 6") << 0.0599 << false << true;
+    QTest::newRow("n = 7") << 0.06 << true << true;
+    QTest::newRow("n = 7, upper end") << 0.0699 << true << true;
+    QTest::newRow("n = 8") << 0.07 << false << true;
+    QTest::newRow("n = 100") << 0.9999 << false << true;
+    QTest::newRow("n = 7, nothing opens it") << 0.065 << true << false;
+}
+
+void TestFormLoad::homePage() {
+    QFETCH(double, random);
+    QFETCH(bool, opens);
+    QFETCH(bool, desktopOpens);
+
+    m_platform.randomValue = random;
+    m_platform.openSucceeds = desktopOpens;
+    SettingsStore store;
+    Form1 form(m_platform, store);
+    form.Form_Load();
+
+    const QList<QUrl> expected =
+        opens ? QList<QUrl>{QUrl(QLatin1String(BuildConfig::HomePage))} : QList<QUrl>{};
+    QCOMPARE(m_platform.opened, expected);
+    QCOMPARE(m_platform.messages.size(), desktopOpens ? 0 : 1);
+    if (!desktopOpens)
+        QVERIFY(m_platform.messages[0].text.contains(QStringLiteral("Form_Load at line 112")));
+}
+
+QTEST_MAIN(TestFormLoad)
+#include "tst_formload.moc"
