@@ -2,6 +2,7 @@
 // against writing the same bytes with one QSaveFile write. Each size runs in a
 // process of its own so that its peak memory is its own.
 #include "createsurvey.h"
+#include "silentplatform.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,18 +18,6 @@
 using namespace Velmora;
 
 namespace {
-
-class SilentPlatform : public Platform {
-public:
-    void showMessage(const QString &, const QString &, Icon) override {}
-    bool openUrl(const QUrl &) override { return true; }
-    QDateTime now() override { return QDateTime::currentDateTime(); }
-    double random() override { return 0.5; }
-    QString programFolder() override { return {}; }
-    QString desktopFolder() override { return {}; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    QString existingDirectory(const QString &, const QString &) override { return {}; }
-};
 
 QString questions(int blocks) {
     QString text;

@@ -65,6 +65,12 @@ Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
     keepInStore(Text3, SettingKey::Background);
     keepInStore(Text4, SettingKey::OutputFolder);
     keepInStore(Text7, SettingKey::Message);
+    // A failed save must not interrupt typing: the caption says so until a later
+    // save reaches the disk again.
+    connect(&m_store, &SettingsStore::writesFailingChanged, this, [this](bool failing) {
+        m_saveFailed = failing;
+        showCaption();
+    });
 }
 
 void Form1::createControls() {
@@ -132,22 +138,12 @@ void Form1::createControls() {
 
 void Form1::keepInStore(QLineEdit *field, const QString &key) {
     connect(field, &QLineEdit::textChanged, this,
-            [this, key](const QString &text) { save(key, text); });
+            [this, key](const QString &text) { m_store.SaveSetting(key, text); });
 }
 
 void Form1::keepInStore(MultiLineTextBox *field, const QString &key) {
     connect(field, &QPlainTextEdit::textChanged, this,
-            [this, field, key] { save(key, field->text()); });
-}
-
-void Form1::save(const QString &key, const QString &text) {
-    // A failed save must not interrupt typing: the caption says so until a later
-    // save reaches the disk again.
-    const bool failed = !m_store.SaveSetting(key, text);
-    if (failed != m_saveFailed) {
-        m_saveFailed = failed;
-        showCaption();
-    }
+            [this, field, key] { m_store.SaveSetting(key, field->text()); });
 }
 
 void Form1::showCaption() {

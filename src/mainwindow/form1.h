@@ -49,7 +49,6 @@ private:
     void createControls();
     void keepInStore(QLineEdit *field, const QString &key);
     void keepInStore(MultiLineTextBox *field, const QString &key);
-    void save(const QString &key, const QString &text);
     void showCaption();
 
     Platform &m_platform;

@@ -1,5 +1,5 @@
-#include "fakeplatform.h"
 #include "choosers.h"
+#include "fakeplatform.h"
 #include "form1.h"
 #include "runtimeerror.h"
 #include "tempsettings.h"
@@ -10,8 +10,7 @@
 
 using namespace Velmora;
 
-class TestChoosers : public QObject
-{
+class TestChoosers : public QObject {
     Q_OBJECT
 
 private slots:
@@ -23,8 +22,7 @@ private slots:
     void failedFieldStillRestoresPointer();
 
 private:
-    QString text(const char *name) const
-    {
+    QString text(const char *name) const {
         return m_form->findChild<QLineEdit *>(QLatin1String(name))->text();
     }
     void click(const char *name) { m_form->findChild<QPushButton *>(QLatin1String(name))->click(); }
@@ -35,8 +33,7 @@ private:
     std::unique_ptr<Form1> m_form;
 };
 
-void TestChoosers::init()
-{
+void TestChoosers::init() {
     m_settings = std::make_unique<TempSettings>();
     m_platform = FakePlatform();
     m_form = std::make_unique<Form1>(m_platform, m_store);
@@ -45,18 +42,19 @@ void TestChoosers::init()
     m_form->setMousePointer(MousePointer::Custom);
 }
 
-void TestChoosers::pictureChooser_data()
-{
+void TestChoosers::pictureChooser_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("cancel") << "" << "/before.gif";
-    QTest::newRow("picture") << "/home/ann/Pictures/SKY.PNG" << "/home/ann/Pictures/SKY.PNG";
-    QTest::newRow("taken as returned") << "/odd  name//x.gif" << "/odd  name//x.gif";
+    QTest::newRow("cancel") << ""
+                            << "/before.gif";
+    QTest::newRow("picture") << "/home/ann/Pictures/SKY.PNG"
+                             << "/home/ann/Pictures/SKY.PNG";
+    QTest::newRow("taken as returned") << "/odd  name//x.gif"
+                                       << "/odd  name//x.gif";
 }
 
-void TestChoosers::pictureChooser()
-{
+void TestChoosers::pictureChooser() {
     QFETCH(QString, chosen);
     QFETCH(QString, expected);
 
@@ -65,27 +63,39 @@ void TestChoosers::pictureChooser()
 
     QCOMPARE(m_platform.dialogTitles, QStringList{QStringLiteral("Select single file")});
     QCOMPARE(text("Text3"), expected);
+    m_store.waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Background")).toString(), expected);
-    QCOMPARE(m_form->mousePointer(), chosen.isEmpty() ? MousePointer::Custom : MousePointer::Default);
+    QCOMPARE(m_form->mousePointer(),
+             chosen.isEmpty() ? MousePointer::Custom : MousePointer::Default);
     QVERIFY(m_platform.messages.isEmpty());
 }
 
-void TestChoosers::folderChooser_data()
-{
+void TestChoosers::folderChooser_data() {
     QTest::addColumn<QString>("lastFolderDot");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("cancel") << "" << "" << "/before/";
-    QTest::newRow("ordinary folder") << "" << "/srv/surveys" << "/srv/surveys/";
-    QTest::newRow("root keeps its own separator") << "" << "/" << "/";
-    QTest::newRow("network folder keeps two") << "" << "//server/share" << "//server/share/";
-    QTest::newRow("doubles collapse") << "" << "/srv//surveys/" << "/srv/surveys/";
-    QTest::newRow("starts at LastFolderDot") << "/srv/last" << "/srv/other" << "/srv/other/";
+    QTest::newRow("cancel") << ""
+                            << ""
+                            << "/before/";
+    QTest::newRow("ordinary folder") << ""
+                                     << "/srv/surveys"
+                                     << "/srv/surveys/";
+    QTest::newRow("root keeps its own separator") << ""
+                                                  << "/"
+                                                  << "/";
+    QTest::newRow("network folder keeps two") << ""
+                                              << "//server/share"
+                                              << "//server/share/";
+    QTest::newRow("doubles collapse") << ""
+                                      << "/srv//surveys/"
+                                      << "/srv/surveys/";
+    QTest::newRow("starts at LastFolderDot") << "/srv/last"
+                                             << "/srv/other"
+                                             << "/srv/other/";
 }
 
-void TestChoosers::folderChooser()
-{
+void TestChoosers::folderChooser() {
     QFETCH(QString, lastFolderDot);
     QFETCH(QString, chosen);
     QFETCH(QString, expected);
@@ -98,15 +108,16 @@ void TestChoosers::folderChooser()
     QCOMPARE(m_platform.dialogTitles, QStringList{QStringLiteral("Please select folder:")});
     QCOMPARE(m_platform.initialFolders, QStringList{lastFolderDot});
     QCOMPARE(text("Text4"), expected);
+    m_store.waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(), expected);
-    QCOMPARE(m_form->mousePointer(), chosen.isEmpty() ? MousePointer::Custom : MousePointer::Default);
+    QCOMPARE(m_form->mousePointer(),
+             chosen.isEmpty() ? MousePointer::Custom : MousePointer::Default);
     // Read at every use, never written.
     QCOMPARE(TempSettings::stored(QStringLiteral("LastFolderDot")),
              lastFolderDot.isEmpty() ? QVariant() : QVariant(lastFolderDot));
 }
 
-void TestChoosers::failedFieldStillRestoresPointer()
-{
+void TestChoosers::failedFieldStillRestoresPointer() {
     std::vector<MousePointer> pointers;
     m_platform.chosenFolder = QStringLiteral("/srv");
     PushButton3_Click(
@@ -115,8 +126,8 @@ void TestChoosers::failedFieldStillRestoresPointer()
         [&](MousePointer p) { pointers.push_back(p); });
 
     QCOMPARE(m_platform.messages.size(), 1);
-    QVERIFY(m_platform.messages[0].text.startsWith(
-        QStringLiteral("Out of string space\r\nin Tarvolin2021/08/31.Form1.PushButton3_Click at line 110\r\r")));
+    QVERIFY(m_platform.messages[0].text.startsWith(QStringLiteral(
+        "Out of string space\r\nin Tarvolin2021/08/31.Form1.PushButton3_Click at line 110\r\r")));
     QCOMPARE(pointers, (std::vector<MousePointer>{MousePointer::Wait, MousePointer::Default}));
 
     pointers.clear();
@@ -124,7 +135,8 @@ void TestChoosers::failedFieldStillRestoresPointer()
     PushButton2_Click(
         m_platform, [](const QString &) { throw RuntimeError(QStringLiteral("Out of memory")); },
         [&](MousePointer p) { pointers.push_back(p); });
-    QVERIFY(m_platform.messages[1].text.contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
+    QVERIFY(
+        m_platform.messages[1].text.contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
     QCOMPARE(pointers, (std::vector<MousePointer>{MousePointer::Wait, MousePointer::Default}));
 }
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,8 +18,7 @@
 
 using namespace Velmora;
 
-class TestRealDialogs : public QObject
-{
+class TestRealDialogs : public QObject {
     Q_OBJECT
 
 private slots:
@@ -29,9 +29,9 @@ private slots:
     void messageBoxCopiesToClipboard();
 
 private:
-    // Calls `handle` with the modal widget of type T once it is up; gives up after 10 s.
-    template <typename T> void whenModal(std::function<bool(T *)> handle)
-    {
+    // Calls `handle` with the modal widget of type T until it returns true; gives up
+    // after 10 s.
+    template <typename T> void whenModal(std::function<bool(T *)> handle) {
         auto *timer = new QTimer(this);
         auto started = std::make_shared<QElapsedTimer>();
         started->start();
@@ -52,22 +52,21 @@ private:
     DesktopPlatform m_platform;
 };
 
-void TestRealDialogs::initTestCase()
-{
+void TestRealDialogs::initTestCase() {
     qputenv("HOME", m_home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral(".config")).toLocal8Bit());
     QDir home(m_home.path());
     QVERIFY(home.mkpath(QStringLiteral("Pictures")));
     QVERIFY(home.mkpath(QStringLiteral("surveys/last")));
-    for (const char *name : {"SKY.PNG", "Photo.JPG", "logo.Gif", "scan.bmp", "notes.txt", "song.mp3"}) {
+    for (const char *name :
+         {"SKY.PNG", "Photo.JPG", "logo.Gif", "scan.bmp", "notes.txt", "song.mp3"}) {
         QFile file(home.filePath(QStringLiteral("Pictures/") + QLatin1String(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     m_platform.setUseNativeDialogs(false);
 }
 
-void TestRealDialogs::pictureDialog()
-{
+void TestRealDialogs::pictureDialog() {
     QString title;
     QStringList shown;
     whenModal<QFileDialog>([&](QFileDialog *dialog) {
@@ -75,13 +74,17 @@ void TestRealDialogs::pictureDialog()
         if (!list || list->model()->rowCount(list->rootIndex()) < 4)
             return false; // the folder is still being read
         title = dialog->windowTitle();
+        shown.clear();
         for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
             shown.append(list->model()->index(row, 0, list->rootIndex()).data().toString());
-        dialog->selectFile(QStringLiteral("SKY.PNG"));
+        // Typed as a person would, into the file name box.
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        name->setText(QStringLiteral("SKY.PNG"));
         static_cast<QDialog *>(dialog)->accept();
-        return true;
+        return !dialog->isVisible(); // tried again while the dialog still settles
     });
-    const QString chosen = m_platform.openFileName(QStringLiteral("Select single file"), PictureFilter());
+    const QString chosen =
+        m_platform.openFileName(QStringLiteral("Select single file"), PictureFilter());
 
     QCOMPARE(title, QStringLiteral("Select single file"));
     shown.sort(Qt::CaseInsensitive);
@@ -90,8 +93,7 @@ void TestRealDialogs::pictureDialog()
     QCOMPARE(chosen, m_home.filePath(QStringLiteral("Pictures/SKY.PNG")));
 }
 
-void TestRealDialogs::folderDialog_data()
-{
+void TestRealDialogs::folderDialog_data() {
     QTest::addColumn<QString>("initial");
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("expected");
@@ -100,8 +102,7 @@ void TestRealDialogs::folderDialog_data()
     QTest::newRow("cancel") << "surveys/last" << false << "";
 }
 
-void TestRealDialogs::folderDialog()
-{
+void TestRealDialogs::folderDialog() {
     QFETCH(QString, initial);
     QFETCH(bool, accept);
     QFETCH(QString, expected);
@@ -114,16 +115,15 @@ void TestRealDialogs::folderDialog()
         accept ? static_cast<QDialog *>(dialog)->accept() : dialog->reject();
         return true;
     });
-    const QString chosen =
-        m_platform.existingDirectory(QStringLiteral("Please select folder:"), m_home.filePath(initial));
+    const QString chosen = m_platform.existingDirectory(QStringLiteral("Please select folder:"),
+                                                        m_home.filePath(initial));
 
     QCOMPARE(title, QStringLiteral("Please select folder:"));
     QCOMPARE(startedAt, m_home.filePath(initial));
     QCOMPARE(chosen, expected.isEmpty() ? QString() : m_home.filePath(expected));
 }
 
-void TestRealDialogs::messageBoxCopiesToClipboard()
-{
+void TestRealDialogs::messageBoxCopiesToClipboard() {
     QString caption;
     QString text;
     int buttons = 0;
@@ -142,10 +142,11 @@ void TestRealDialogs::messageBoxCopiesToClipboard()
     QCOMPARE(caption, QStringLiteral("Application Error"));
     QCOMPARE(text, QStringLiteral("Overflow\nin here at line 5\n\nPlease email"));
     QCOMPARE(buttons, 1);
-    QCOMPARE(QApplication::clipboard()->text(),
-             QStringLiteral("---------------------------\nApplication Error\n"
-                            "---------------------------\nOverflow\nin here at line 5\n\nPlease email\n"
-                            "---------------------------\nOK\n---------------------------\n"));
+    QCOMPARE(
+        QApplication::clipboard()->text(),
+        QStringLiteral("---------------------------\nApplication Error\n"
+                       "---------------------------\nOverflow\nin here at line 5\n\nPlease email\n"
+                       "---------------------------\nOK\n---------------------------\n"));
 }
 
 QTEST_MAIN(TestRealDialogs)

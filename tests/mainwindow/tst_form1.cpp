@@ -160,6 +160,7 @@ void TestForm1::multiLineFieldsUseCrLf() {
     QTest::keyClick(questions, Qt::Key_Return);
     QTest::keyClicks(questions, QStringLiteral("[s]"));
     QCOMPARE(m_form->surveyFields().SurveyQuestions, QStringLiteral("[1] Why?\r\n[s]"));
+    m_store.waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(),
              QStringLiteral("[1] Why?\r\n[s]"));
 
@@ -192,19 +193,23 @@ void TestForm1::keptFieldsAreSavedOnEveryChange() {
 
     QWidget *widget = control(field.toLatin1().constData());
     QTest::keyClicks(widget, QStringLiteral("ab"));
+    m_store.waitForWrites();
     if (key.isEmpty()) {
         QVERIFY(!QFile::exists(m_settings->filePath()));
         return;
     }
     QCOMPARE(TempSettings::stored(key).toString(), QStringLiteral("ab"));
     QTest::keyClick(widget, Qt::Key_Backspace);
+    m_store.waitForWrites();
     QCOMPARE(TempSettings::stored(key).toString(), QStringLiteral("a"));
     QTest::keyClick(widget, Qt::Key_Backspace);
+    m_store.waitForWrites();
     QCOMPARE(TempSettings::stored(key), QVariant(QString()));
 }
 
 void TestForm1::failedSaveShowsInCaption() {
     m_form->Form_Load();
+    m_store.waitForWrites();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
     // A folder where the settings file belongs makes every save fail.
     QFile::remove(m_settings->filePath());
@@ -213,11 +218,11 @@ void TestForm1::failedSaveShowsInCaption() {
     QTest::keyClicks(title, QStringLiteral("Typing goes on"));
     QCOMPARE(title->text(), QStringLiteral("Typing goes on"));
     QVERIFY(m_platform.messages.isEmpty());
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora (changes are not being saved)"));
+    QTRY_COMPARE(m_form->windowTitle(), QStringLiteral("Velmora (changes are not being saved)"));
 
     QVERIFY(QDir(m_settings->filePath()).removeRecursively());
     QTest::keyClick(title, Qt::Key_Exclam);
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
+    QTRY_COMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
     QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(),
              QStringLiteral("Typing goes on!"));
 }

@@ -121,6 +121,7 @@ void TestFormLoad::restoresFields() {
     }
     QCOMPARE(reported, reportedLines);
     QCOMPARE(form.windowTitle(), QStringLiteral("Velmora"));
+    store.waitForWrites();
     if (reportedLines.isEmpty()) // every restored value is written back at once
         QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(),
                  expected[QStringLiteral("Output Folder")]);
@@ -152,6 +153,7 @@ void TestFormLoad::damagedSettingsFile() {
     // The next save leaves a file that reads back soundly.
     auto *title = form.findChild<QLineEdit *>(QStringLiteral("Text1"));
     title->setText(QStringLiteral("Sound again, with = and ; and \"quotes\""));
+    store.waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(), title->text());
     QCOMPARE(form.windowTitle(), QStringLiteral("Velmora"));
 }

@@ -11,8 +11,7 @@
 
 using namespace Velmora;
 
-class TestSampleSurvey : public QObject
-{
+class TestSampleSurvey : public QObject {
     Q_OBJECT
 
 private slots:
@@ -28,8 +27,7 @@ private:
     SettingsStore m_store;
 };
 
-void TestSampleSurvey::init()
-{
+void TestSampleSurvey::init() {
     m_settings = std::make_unique<TempSettings>();
     m_folder = std::make_unique<QTemporaryDir>();
     m_platform = FakePlatform();
@@ -37,8 +35,7 @@ void TestSampleSurvey::init()
     m_platform.desktopPath = m_folder->path();
 }
 
-void TestSampleSurvey::fillsTheKeptFields_data()
-{
+void TestSampleSurvey::fillsTheKeptFields_data() {
     QTest::addColumn<QString>("desktop");
     QTest::addColumn<int>("clicks");
 
@@ -47,15 +44,15 @@ void TestSampleSurvey::fillsTheKeptFields_data()
     QTest::newRow("desktop cannot be resolved") << "" << 1;
 }
 
-void TestSampleSurvey::fillsTheKeptFields()
-{
+void TestSampleSurvey::fillsTheKeptFields() {
     QFETCH(QString, desktop);
     QFETCH(int, clicks);
 
     m_platform.desktopPath = desktop;
     Form1 form(m_platform, m_store);
     form.findChild<QLineEdit *>(QStringLiteral("Text5"))->setText(QStringLiteral("Ann"));
-    form.findChild<QLineEdit *>(QStringLiteral("Text6"))->setText(QStringLiteral("ann@example.org"));
+    form.findChild<QLineEdit *>(QStringLiteral("Text6"))
+        ->setText(QStringLiteral("ann@example.org"));
     for (int i = 0; i < clicks; ++i)
         form.findChild<QPushButton *>(QStringLiteral("PushButton4"))->click();
 
@@ -74,15 +71,16 @@ void TestSampleSurvey::fillsTheKeptFields()
     QVERIFY(m_platform.messages.isEmpty());
 
     // Kept even if the program is closed without creating the survey.
+    m_store.waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(), fields.PageTitle);
-    QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(), fields.SurveyQuestions);
+    QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(),
+             fields.SurveyQuestions);
     QCOMPARE(TempSettings::stored(QStringLiteral("Background")).toString(), fields.BackgroundImage);
     QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(), fields.OutputFolder);
     QCOMPARE(TempSettings::stored(QStringLiteral("Message")).toString(), fields.Message);
 }
 
-void TestSampleSurvey::sampleMakesTheWorkedExample()
-{
+void TestSampleSurvey::sampleMakesTheWorkedExample() {
     QFile picture(m_folder->filePath(QStringLiteral("background.gif")));
     QVERIFY(picture.open(QIODevice::WriteOnly));
     picture.write("GIF89a");

@@ -1,0 +1,132 @@
+// The window's figures: time from keystroke to synced settings file while the
+// questions box holds 100 KB and 1 MB, and start-up time against a bare window.
+#include "form1.h"
+#include "silentplatform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace Velmora;
+
+namespace {
+
+QString questionText(qsizetype bytes) {
+    const QString block =
+        QStringLiteral("[1] How would you rate it?\r\n[r] a) Good\r\n[r] b) Poor\r\n[s]\r\n\r\n");
+    QString text;
+    while (text.size() < bytes)
+        text += block;
+    text.truncate(bytes);
+    return text;
+}
+
+void printPercentiles(const char *what, std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-46s median %6.2f ms  p99 %6.2f ms  max %6.2f ms  (%zu samples)\n", what,
+                ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), ms.size());
+}
+
+// Types 200 keystrokes into the questions box. With `waitForDisk` every keystroke
+// is timed until its text is in the settings file; without it only the time the
+// keystroke holds the UI thread is counted, while the writer keeps up behind it.
+void typing(qsizetype bytes, bool waitForDisk, const char *label) {
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    SilentPlatform platform(settings.path());
+    SettingsStore store;
+    Form1 form(platform, store);
+    auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("Text2"));
+    questions->setPlainText(questionText(bytes));
+    questions->moveCursor(QTextCursor::End);
+    form.show();
+    QCoreApplication::processEvents();
+
+    std::vector<double> ms;
+    QElapsedTimer timer;
+    for (int i = 0; i < 200; ++i) {
+        const bool erase = i % 3 == 2;
+        QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
+                        erase ? QString() : QStringLiteral("a"));
+        timer.start();
+        QApplication::sendEvent(questions, &press);
+        if (waitForDisk)
+            store.waitForWrites();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        QCoreApplication::processEvents(); // let the box repaint between keystrokes
+    }
+    store.waitForWrites();
+    const QString stored = store.GetSetting(QStringLiteral("Survey Questions"));
+    printPercentiles(label, ms);
+    if (stored != questions->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")))
+        std::printf("  the settings file does NOT hold the last text\n");
+}
+
+// Child mode: start, show, and report once the window is on screen.
+int showAndQuit(const QByteArray &mode) {
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    SilentPlatform platform(settings.path());
+    SettingsStore store;
+    std::unique_ptr<QWidget> window;
+    if (mode != "form") {
+        window = std::make_unique<QWidget>();
+        window->setFixedSize(536, 607);
+        // Any window that shows text pays for reading the font configuration once.
+        if (mode == "label")
+            new QLabel(QStringLiteral("Start Creating Survey"), window.get());
+    } else {
+        auto form = std::make_unique<Form1>(platform, store);
+        form->Form_Load();
+        window = std::move(form);
+    }
+    window->show();
+    while (!window->windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    QCoreApplication::processEvents();
+    std::printf("shown\n");
+    std::fflush(stdout);
+    return 0;
+}
+
+void startUp() {
+    for (const char *mode : {"bare", "label", "form"}) {
+        std::vector<double> ms;
+        for (int run = 0; run < 15; ++run) {
+            QProcess child;
+            QElapsedTimer timer;
+            timer.start();
+            child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode)});
+            child.waitForReadyRead(30000);
+            ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+            child.waitForFinished();
+        }
+        printPercentiles(
+            qPrintable(QStringLiteral("start-up to window shown, %1").arg(QLatin1String(mode))),
+            ms);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    if (argc > 1)
+        return showAndQuit(argv[1]);
+    typing(100 * 1024, true, "keystroke to synced file, 100 KB questions");
+    typing(1024 * 1024, true, "keystroke to synced file, 1 MB questions");
+    typing(100 * 1024, false, "keystroke on the UI thread, 100 KB questions");
+    typing(1024 * 1024, false, "keystroke on the UI thread, 1 MB questions");
+    startUp();
+    return 0;
+}
