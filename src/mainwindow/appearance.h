@@ -11,7 +11,8 @@ namespace Velmora {
 // The skin file beside the program whose presence asks for the skinned look.
 QString SkinFilePath(const QString &programFolder);
 
-// The look of the main window's design: white window and frames, white buttons.
+// The look of the main window's design, without the skin: white window and
+// frames, white buttons.
 void ApplyPlainLook(QWidget &window);
 
 // When the skin file exists, recolours the window and its frames to the desktop's

@@ -58,7 +58,6 @@ Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
     setFont(arialBold(9));
     setFixedSize(twips(0, 0, 8040, 9105).size());
     createControls();
-    ApplyPlainLook(*this);
 
     keepInStore(Text1, SettingKey::Title);
     keepInStore(Text2, SettingKey::SurveyQuestions);
@@ -154,7 +153,10 @@ void Form1::showCaption() {
 void Form1::Form_Load() {
     ErrorTrap trap(m_platform, QStringLiteral("Form_Load"));
     const QString programFolder = m_platform.programFolder();
-    trap.step(100, [&] { ApplySkin(*this, m_frames, programFolder); });
+    trap.step(100, [&] {
+        if (!ApplySkin(*this, m_frames, programFolder))
+            ApplyPlainLook(*this);
+    });
     trap.step(106, [&] {
         showCaption();
         setWindowIcon(QIcon(QStringLiteral(":/velmora/velmora-256.png")));

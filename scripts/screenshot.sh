@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Takes a screenshot of Velmora's window under Xvfb: scripts/screenshot.sh OUT.png
+# [--sample] [--skin] [--type TEXT]. Needs xvfb, xdotool and imagemagick; uses a
+# throw-away home and settings folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="$1"; shift
+sample=0; skin=0; typed=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --sample) sample=1 ;;
+        --skin) skin=1 ;;
+        --type) shift; typed="$1" ;;
+    esac
+    shift
+done
+
+work="$(mktemp -d)"
+program="build/src/app"
+cleanup() {
+    [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+    [ "$skin" = 1 ] && rm -rf "$program/x"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/home/Desktop" "$work/config"
+if [ "$skin" = 1 ]; then mkdir -p "$program/x" && touch "$program/x/o.cjs"; fi
+
+display=":$((RANDOM % 400 + 100))"
+Xvfb "$display" -screen 0 800x700x24 >/dev/null 2>&1 & xvfb=$!
+sleep 1
+export DISPLAY="$display" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"
+"$program/velmora" >/dev/null 2>&1 & app=$!
+for _ in $(seq 50); do
+    window=$(xdotool search --onlyvisible --name '^Velmora' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
+[ "$sample" = 1 ] && click 400 20               # "Load Sample/Example Survey"
+if [ -n "$typed" ]; then
+    click 300 320                               # the questions box
+    xdotool key ctrl+End Return
+    xdotool type --delay 5 "$typed"
+    sleep 0.3
+fi
+xdotool mousemove $((X + 600)) $((Y + 300))     # the pointer out of the picture
+sleep 0.5
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+echo "wrote $out"
