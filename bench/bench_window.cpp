@@ -125,8 +125,8 @@ int main(int argc, char *argv[]) {
         return showAndQuit(argv[1]);
     typing(100 * 1024, true, "keystroke to synced file, 100 KB questions");
     typing(1024 * 1024, true, "keystroke to synced file, 1 MB questions");
-    typing(100 * 1024, false, "keystroke on the UI thread, 100 KB questions");
-    typing(1024 * 1024, false, "keystroke on the UI thread, 1 MB questions");
+    typing(100 * 1024, false, "keystroke on the UI thread, 100 KB highlighted");
+    typing(1024 * 1024, false, "keystroke on the UI thread, 1 MB highlighted");
     startUp();
     return 0;
 }

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Velmora's window under Xvfb: scripts/screenshot.sh OUT.png
-# [--sample] [--skin] [--type TEXT]. Needs xvfb, xdotool and imagemagick; uses a
+# [--sample] [--skin] [--type TEXT] [--hover X Y]. Needs xvfb, xdotool and imagemagick; uses a
 # throw-away home and settings folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$1"; shift
-sample=0; skin=0; typed=""
+sample=0; skin=0; typed=""; hover=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --sample) sample=1 ;;
         --skin) skin=1 ;;
         --type) shift; typed="$1" ;;
+        --hover) hover="$2 $3"; shift 2 ;;
     esac
     shift
 done
@@ -42,11 +43,19 @@ click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
 [ "$sample" = 1 ] && click 400 20               # "Load Sample/Example Survey"
 if [ -n "$typed" ]; then
     click 300 320                               # the questions box
-    xdotool key ctrl+End Return
-    xdotool type --delay 5 "$typed"
+    while IFS= read -r line; do
+        xdotool key ctrl+End Return
+        xdotool type --delay 5 "$line"
+    done <<< "$typed"
     sleep 0.3
 fi
-xdotool mousemove $((X + 600)) $((Y + 300))     # the pointer out of the picture
-sleep 0.5
+if [ -n "$hover" ]; then
+    read -r hx hy <<< "$hover"
+    xdotool mousemove $((X + hx)) $((Y + hy))   # wait there for the tooltip
+    sleep 1.5
+else
+    xdotool mousemove $((X + 600)) $((Y + 300)) # the pointer out of the picture
+    sleep 0.5
+fi
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
 echo "wrote $out"

@@ -6,6 +6,7 @@
 #include "errortrap.h"
 #include "fileroutines.h"
 #include "multilinetextbox.h"
+#include "questionstextbox.h"
 #include "samplesurvey.h"
 #include "specialfolders.h"
 #include "startup.h"
@@ -102,7 +103,7 @@ void Form1::createControls() {
     Text5 = lineBox("Text5", Frame2, twips(180, 300, 7420, 345));
     auto *Frame3 = frame("Frame3", QStringLiteral("Email"), twips(120, 2400, 7800, 820));
     Text6 = lineBox("Text6", Frame3, twips(180, 300, 7420, 345));
-    Text2 = place(new MultiLineTextBox(this), "Text2", twips(120, 3360, 7800, 1995));
+    Text2 = place(new QuestionsTextBox(this), "Text2", twips(120, 3360, 7800, 1995));
     auto *Frame4 = frame("Frame4", QStringLiteral("Background Image"), twips(120, 5415, 7800, 820));
     Text3 = lineBox("Text3", Frame4, twips(180, 300, 6660, 345));
     auto *PushButton2 = button("PushButton2", QStringLiteral("..."), Frame4,

@@ -17,6 +17,7 @@ class QPushButton;
 namespace Velmora {
 
 class MultiLineTextBox;
+class QuestionsTextBox;
 
 // The one window people work in: the survey fields, the five buttons, and the
 // mirror of the kept fields in the settings store.
@@ -61,7 +62,7 @@ private:
     bool m_centred = false;
 
     QLineEdit *Text1 = nullptr;
-    MultiLineTextBox *Text2 = nullptr;
+    QuestionsTextBox *Text2 = nullptr;
     QLineEdit *Text3 = nullptr;
     QLineEdit *Text4 = nullptr;
     QLineEdit *Text5 = nullptr;

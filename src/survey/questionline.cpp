@@ -49,6 +49,20 @@ QuestionLineKind classifyQuestionLine(QStringView line) {
     return kindOfMarker(line[1]);
 }
 
+QuestionLineDiagnosis diagnoseQuestionLine(QStringView line) {
+    // The page writer itself runs on the line, so the two can never disagree.
+    class FaultCollector : public PageOutput {
+    public:
+        bool write(int, const PageLine &) override { return true; }
+        void fault(int label, const QString &, qsizetype, QStringView) override {
+            labels.append(label);
+        }
+        QList<int> labels;
+    } collector;
+    QuestionTranslator(collector).translate(line, 1);
+    return {classifyQuestionLine(line), collector.labels};
+}
+
 QuestionTranslator::QuestionTranslator(PageOutput &output)
     : m_output(output) {}
 

@@ -2,6 +2,7 @@
 
 #include "pageline.h"
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -18,6 +19,14 @@ enum class QuestionLineKind {
 };
 
 QuestionLineKind classifyQuestionLine(QStringView line);
+
+// What "Start Creating Survey" will make of one line on its own: its kind, and the
+// line labels of the steps it cannot carry out (empty when the line is sound).
+struct QuestionLineDiagnosis {
+    QuestionLineKind kind = QuestionLineKind::Ignored;
+    QList<int> faultLabels;
+};
+QuestionLineDiagnosis diagnoseQuestionLine(QStringView line);
 
 // Receives the lines of the page, each under the line label of the step that
 // writes it, and the question lines too short for their rule.
