@@ -1,23 +1,23 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Velmora's window under Xvfb: scripts/screenshot.sh OUT.png
-# [--sample] [--skin] [--type TEXT] [--hover X Y]. Needs xvfb, xdotool and imagemagick; uses a
+# [--sample] [--skin] [--type TEXT] [--hover X Y] [--program FOLDER]. Needs xvfb, xdotool and imagemagick; uses a
 # throw-away home and settings folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$1"; shift
-sample=0; skin=0; typed=""; hover=""
+sample=0; skin=0; typed=""; hover=""; program="build/src/app"
 while [ $# -gt 0 ]; do
     case "$1" in
         --sample) sample=1 ;;
         --skin) skin=1 ;;
         --type) shift; typed="$1" ;;
         --hover) hover="$2 $3"; shift 2 ;;
+        --program) shift; program="$1" ;;
     esac
     shift
 done
 
 work="$(mktemp -d)"
-program="build/src/app"
 cleanup() {
     [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true

@@ -8,7 +8,8 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Kestrand"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("velmora"));
+    // Wayland finds the window's icon through the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.kestrand.Velmora"));
 
     Velmora::DesktopPlatform platform;
     Velmora::SettingsStore store;

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a temporary root and checks what a
+# packager and a desktop rely on: the file list, the program folder behind
+# bin/velmora, the two validators, and a program that starts and stays up.
+# Usage: tst_package.sh BUILD_DIR
+set -euo pipefail
+build="$1"
+work="$(mktemp -d)"
+pid=""
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
+deb=$(ls "$work"/package/*.deb)
+dpkg-deb -x "$deb" "$work/root"
+root="$work/root"
+
+expected="usr/bin/velmora
+usr/lib/velmora/background.gif
+usr/lib/velmora/velmora
+usr/share/applications/example.kestrand.Velmora.desktop
+usr/share/icons/hicolor/128x128/apps/example.kestrand.Velmora.png
+usr/share/icons/hicolor/16x16/apps/example.kestrand.Velmora.png
+usr/share/icons/hicolor/256x256/apps/example.kestrand.Velmora.png
+usr/share/icons/hicolor/32x32/apps/example.kestrand.Velmora.png
+usr/share/icons/hicolor/48x48/apps/example.kestrand.Velmora.png
+usr/share/icons/hicolor/64x64/apps/example.kestrand.Velmora.png
+usr/share/icons/hicolor/scalable/apps/example.kestrand.Velmora.svg
+usr/share/metainfo/example.kestrand.Velmora.metainfo.xml"
+actual=$(cd "$root" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
+[ "$actual" = "$expected" ] || fail "file list differs:
+$(diff <(echo "$expected") <(echo "$actual") || true)"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in fonts-liberation libqt6widgets6 qt6-qpa-plugins; do
+    [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
+done
+
+program_folder=$(dirname "$(readlink -f "$root/usr/bin/velmora")")
+[ "$program_folder" = "$root/usr/lib/velmora" ] || fail "bin/velmora leads to $program_folder"
+[ -f "$program_folder/background.gif" ] || fail "no background.gif in the program folder"
+
+desktop-file-validate "$root/usr/share/applications/example.kestrand.Velmora.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/example.kestrand.Velmora.metainfo.xml" >/dev/null \
+    || fail "appstreamcli validate failed"
+
+# Started through the link, offscreen, with its own settings; a stand-in for
+# xdg-open keeps the one-in-a-hundred home page out of any browser.
+mkdir -p "$work/home/Desktop" "$work/config" "$work/bin"
+printf '#!/bin/sh\nexit 0\n' > "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" PATH="$work/bin:$PATH" \
+    QT_QPA_PLATFORM=offscreen "$root/usr/bin/velmora" >"$work/log" 2>&1 &
+pid=$!
+sleep 3
+kill -0 "$pid" 2>/dev/null || fail "the program ended on its own: $(cat "$work/log")"
+grep -q "Output%20Folder=$work/home/Desktop/" "$work/config/Kestrand/Velmora.conf" \
+    || fail "start-up did not restore the fields"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+pid=""
+echo "package: $(basename "$deb"), $(echo "$expected" | wc -l) files, validators passed, program stayed up"
