@@ -3,6 +3,8 @@
 #include "fakeplatform.h"
 #include "workedexample.h"
 
+#include "filecontent.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,10 +30,6 @@ private slots:
 private:
     QString out() const { return m_dir->path() + QStringLiteral("/out/"); }
     QString picture() const { return m_dir->path() + QStringLiteral("/pics/background.gif"); }
-    static QByteArray readFile(const QString &path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     FakePlatform m_platform;
@@ -57,8 +55,8 @@ void TestCreateSurvey::writesPageCopiesPictureAndOpensIt() {
 
     command.run(WorkedExample::fields(out(), picture()), QStringLiteral("Velmora"));
 
-    QCOMPARE(readFile(page), WorkedExample::page());
-    QCOMPARE(readFile(out() + QStringLiteral("background.gif")), QByteArray("GIF89a picture"));
+    QCOMPARE(fileContent(page), WorkedExample::page());
+    QCOMPARE(fileContent(out() + QStringLiteral("background.gif")), QByteArray("GIF89a picture"));
     QCOMPARE(m_platform.messages.size(), 1);
     QCOMPARE(m_platform.messages[0].text, QStringLiteral("Done."));
     QCOMPARE(m_platform.messages[0].caption, QStringLiteral("Velmora"));
@@ -160,7 +158,7 @@ void TestCreateSurvey::shortQuestionLineIsReportedAndSkipped() {
                  QLatin1String(BuildConfig::SupportEmail));
     QCOMPARE(m_platform.messages[1].text, QStringLiteral("Done."));
 
-    const QByteArray page = readFile(out() + QStringLiteral("My Product Survey.htm"));
+    const QByteArray page = fileContent(out() + QStringLiteral("My Product Survey.htm"));
     QVERIFY(page.contains("<body background=\"\">"));
     QCOMPARE(page.count("<input type=\"radio\""), 1);
 }

@@ -1,5 +1,7 @@
 #include "fileroutines.h"
 
+#include "filecontent.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,10 +30,6 @@ private:
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
-    }
-    static QByteArray readFile(const QString &path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -163,14 +161,14 @@ void TestFileRoutines::copyFileChecked() {
 
     const QString from = source.trimmed().isEmpty() ? source : path(source);
     CopyFileChecked(from, path(destination));
-    QCOMPARE(readFile(path(checkedFile)), expected);
+    QCOMPARE(fileContent(path(checkedFile)), expected);
 }
 
 void TestFileRoutines::copyOntoItself() {
     const QString picture = path(QStringLiteral("sky.gif"));
     CopyFileChecked(picture, picture);
     CopyFileChecked(picture, path(QStringLiteral("./sky.gif")));
-    QCOMPARE(readFile(picture), QByteArray("new picture"));
+    QCOMPARE(fileContent(picture), QByteArray("new picture"));
 
     // Without a separator the destination has no folder, so nothing is copied.
     const QString cwd = QDir::currentPath();
