@@ -8,7 +8,7 @@
 #include "multilinetextbox.h"
 #include "questionstextbox.h"
 #include "samplesurvey.h"
-#include "specialfolders.h"
+#include "shellfolders.h"
 #include "startup.h"
 #include "syntaxhelp.h"
 

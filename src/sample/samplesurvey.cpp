@@ -1,7 +1,7 @@
 #include "samplesurvey.h"
 
 #include "errortrap.h"
-#include "specialfolders.h"
+#include "shellfolders.h"
 
 #include <QStringList>
 

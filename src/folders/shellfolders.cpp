@@ -1,4 +1,4 @@
-#include "specialfolders.h"
+#include "shellfolders.h"
 
 #include "runtimeerror.h"
 
