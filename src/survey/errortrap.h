@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <new>
 #include <utility>
 
@@ -26,6 +27,8 @@ public:
             report(label, error.description());
         } catch (const std::bad_alloc &) {
             report(label, QStringLiteral("Out of memory"));
+        } catch (const std::exception &error) {
+            report(label, QString::fromLocal8Bit(error.what()));
         }
         return false;
     }
