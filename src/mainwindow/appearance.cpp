@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QPalette>
 #include <QWidget>
 
@@ -11,7 +10,6 @@ namespace Velmora {
 namespace {
 
 QString styleSheet(const QColor &surface, const QColor &buttonTop, const QColor &buttonBottom) {
-    const QPalette palette;
     return QStringLiteral(
                "#Form1 { background: %1; }"
                "QGroupBox { background: %1; border: 1px solid #c9ccd1; border-radius: 4px;"
@@ -24,7 +22,7 @@ QString styleSheet(const QColor &surface, const QColor &buttonTop, const QColor 
                "QPushButton:pressed { background: %3; }"
                "QPushButton:focus { border: 1px solid #3d6fb6; }")
         .arg(surface.name(), buttonTop.name(), buttonBottom.name(),
-             palette.color(QPalette::ButtonText).name());
+             QApplication::palette().color(QPalette::ButtonText).name());
 }
 
 } // namespace
@@ -37,17 +35,12 @@ void ApplyPlainLook(QWidget &window) {
     window.setStyleSheet(styleSheet(Qt::white, Qt::white, QColor(0xf3, 0xf4, 0xf6)));
 }
 
-bool ApplySkin(QWidget &window, const QList<QGroupBox *> &frames, const QString &programFolder) {
+bool ApplySkin(QWidget &window, const QString &programFolder) {
     if (!QFileInfo(SkinFilePath(programFolder)).isFile())
         return false;
-    // The desktop's colour, not the window's: the plain look painted that white.
+    // The style sheet gives the window and every frame the desktop's button face.
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);
     window.setStyleSheet(styleSheet(buttonFace, buttonFace.lighter(112), buttonFace.darker(108)));
-    for (QGroupBox *frame : frames) {
-        QPalette palette = frame->palette();
-        palette.setColor(QPalette::Window, buttonFace);
-        frame->setPalette(palette);
-    }
     return true;
 }
 

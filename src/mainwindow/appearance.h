@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 
-class QGroupBox;
 class QWidget;
 
 namespace Velmora {
@@ -18,6 +16,6 @@ void ApplyPlainLook(QWidget &window);
 // When the skin file exists, recolours the window and its frames to the desktop's
 // button-face colour and gives the buttons the skinned theme. Returns whether the
 // skin was applied.
-bool ApplySkin(QWidget &window, const QList<QGroupBox *> &frames, const QString &programFolder);
+bool ApplySkin(QWidget &window, const QString &programFolder);
 
 } // namespace Velmora

@@ -155,7 +155,7 @@ void Form1::Form_Load() {
     ErrorTrap trap(m_platform, QStringLiteral("Form_Load"));
     const QString programFolder = m_platform.programFolder();
     trap.step(100, [&] {
-        if (!ApplySkin(*this, m_frames, programFolder))
+        if (!ApplySkin(*this, programFolder))
             ApplyPlainLook(*this);
     });
     trap.step(106, [&] {
