@@ -1,6 +1,7 @@
 #include "desktopplatform.h"
 #include "form1.h"
 #include "settingsstore.h"
+#include "terminationsignals.h"
 
 #include <QApplication>
 
@@ -15,6 +16,12 @@ int main(int argc, char *argv[]) {
     Velmora::SettingsStore store;
     Velmora::Form1 form(platform, store);
     platform.setDialogParent(&form);
+    // Logging out or a kill ends the program as closing its window does, so the
+    // newest texts reach the disk first.
+    Velmora::onTerminationSignals(&form, [&form] {
+        form.close();
+        QCoreApplication::quit();
+    });
     form.Form_Load();
     form.show();
     return app.exec();

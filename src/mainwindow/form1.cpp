@@ -12,12 +12,15 @@
 #include "startup.h"
 #include "syntaxhelp.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+
+#include <limits>
 
 namespace Velmora {
 
@@ -90,7 +93,9 @@ void Form1::createControls() {
         return control;
     };
     auto lineBox = [](const char *name, QWidget *container, const QRect &geometry) {
-        return place(new QLineEdit(container), name, geometry);
+        auto *box = place(new QLineEdit(container), name, geometry);
+        box->setMaxLength(std::numeric_limits<int>::max()); // a title may be long; none is cut
+        return box;
     };
 
     auto *PushButton1 = button("PushButton1", QStringLiteral("Help"), this,
@@ -212,6 +217,31 @@ bool Form1::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void Form1::closeEvent(QCloseEvent *event) {
+    // The store already holds every field unless saving has been failing: then
+    // one last try, and if that fails too the person gets the texts to copy.
+    if (!m_store.flush())
+        m_platform.showMessage(m_applicationTitle, unsavedChangesText(m_store.lastError()),
+                               Platform::Icon::Warning);
+    QWidget::closeEvent(event);
+}
+
+QString Form1::unsavedChangesText(const QString &reason) const {
+    const SurveyFields fields = surveyFields();
+    const QList<std::pair<QString, QString>> kept{
+        {QStringLiteral("Page Title"), fields.PageTitle},
+        {QStringLiteral("Questions"), fields.SurveyQuestions},
+        {QStringLiteral("Background Image"), fields.BackgroundImage},
+        {QStringLiteral("Save Results To This Folder"), fields.OutputFolder},
+        {QStringLiteral("Message"), fields.Message}};
+    QString text = QStringLiteral("The last changes could not be saved: %1\r\n"
+                                  "Copy them with Ctrl+C before closing this box.")
+                       .arg(reason);
+    for (const auto &[caption, value] : kept)
+        text += QStringLiteral("\r\n\r\n--- %1 ---\r\n%2").arg(caption, value);
+    return text;
+}
+
 void Form1::showEvent(QShowEvent *event) {
     if (!m_centred && screen()) {
         m_centred = true;
@@ -229,25 +259,32 @@ void Form1::PushButton1_Click() {
     });
 }
 
+void Form1::fill(QLineEdit *field, const QString &text) {
+    // One edit that Ctrl+Z takes back, unlike setText(), which forgets the
+    // person's own text for good.
+    field->selectAll();
+    field->insert(text);
+}
+
 void Form1::PushButton2_Click() {
     Velmora::PushButton2_Click(
-        m_platform, [this](const QString &path) { Text3->setText(path); },
+        m_platform, [this](const QString &path) { fill(Text3, path); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
 
 void Form1::PushButton3_Click() {
     Velmora::PushButton3_Click(
         m_platform, [this] { return m_store.GetSetting(SettingKey::LastFolderDot); },
-        [this](const QString &folder) { Text4->setText(folder); },
+        [this](const QString &folder) { fill(Text4, folder); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
 
 void Form1::PushButton4_Click() {
-    Velmora::PushButton4_Click(m_platform, {[this](const QString &t) { Text1->setText(t); },
-                                            [this](const QString &t) { Text2->setText(t); },
-                                            [this](const QString &t) { Text3->setText(t); },
-                                            [this](const QString &t) { Text4->setText(t); },
-                                            [this](const QString &t) { Text7->setText(t); }});
+    Velmora::PushButton4_Click(m_platform, {[this](const QString &t) { fill(Text1, t); },
+                                            [this](const QString &t) { Text2->replaceText(t); },
+                                            [this](const QString &t) { fill(Text3, t); },
+                                            [this](const QString &t) { fill(Text4, t); },
+                                            [this](const QString &t) { Text7->replaceText(t); }});
 }
 
 void Form1::PushButton17_Click() {

@@ -38,6 +38,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -48,6 +49,8 @@ private:
     void PushButton17_Click();
 
     void createControls();
+    void fill(QLineEdit *field, const QString &text);
+    QString unsavedChangesText(const QString &reason) const;
     void keepInStore(QLineEdit *field, const QString &key);
     void keepInStore(MultiLineTextBox *field, const QString &key);
     void showCaption();

@@ -1,21 +1,49 @@
 #include "settingsstore.h"
 
+#include "durablefile.h"
+#include "runtimeerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
-#include <QStringList>
+
+#include <cerrno>
+#include <chrono>
+#include <sys/stat.h>
 
 namespace Velmora {
 
 namespace {
 
-QSettings openStore() {
+constexpr auto RetryInterval = std::chrono::seconds(1);
+
+QString storeFileName() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestrand"),
-                     QStringLiteral("Velmora"));
+                     QStringLiteral("Velmora"))
+        .fileName();
+}
+
+// The whole file, or an empty text when there is none. Throws when it is there
+// but cannot be read.
+QByteArray readWhole(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            return {};
+        throw RuntimeError(QStringLiteral("%1 (%2)").arg(file.errorString(), path));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RuntimeError(QStringLiteral("%1 (%2)").arg(file.errorString(), path));
+    return bytes;
 }
 
 } // namespace
 
 SettingsStore::SettingsStore()
-    : m_writer([this] { writeLoop(); }) {}
+    : m_fileName(storeFileName())
+    , m_writer([this] { writeLoop(); }) {}
 
 SettingsStore::~SettingsStore() {
     {
@@ -23,59 +51,158 @@ SettingsStore::~SettingsStore() {
         m_stopping = true;
     }
     m_wake.notify_one();
-    m_writer.join(); // writes what is still pending first
+    m_writer.join();
 }
 
 QString SettingsStore::GetSetting(const QString &key, const QString &defaultValue) {
-    waitForWrites();
-    const QVariant value = openStore().value(key);
-    if (!value.isValid())
-        return defaultValue;
-    // A hand-edited file may hold an unquoted list; give the text back as written.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
-    return value.toString();
+    {
+        // What this run saved is the newest text, on the disk yet or not.
+        std::lock_guard lock(m_mutex);
+        const auto saved = m_saved.constFind(key);
+        if (saved != m_saved.cend())
+            return *saved;
+    }
+    try {
+        std::lock_guard cache(m_cacheMutex);
+        FileIdentity identity;
+        const SettingsDocument document = readDocument(identity);
+        return document.keys.value(key, defaultValue);
+    } catch (const RuntimeError &error) {
+        std::lock_guard lock(m_mutex);
+        if (m_unreadable.isEmpty())
+            m_unreadable = error.description();
+        throw;
+    }
 }
 
 void SettingsStore::SaveSetting(const QString &key, const QString &value) {
     {
         std::lock_guard lock(m_mutex);
-        m_pending.insert(key, value);
+        m_saved.insert(key, value);
+        ++m_generation;
     }
     m_wake.notify_one();
 }
 
-void SettingsStore::waitForWrites() {
+bool SettingsStore::idle() const {
+    return !m_writing && !m_forceAttempt && m_attemptedGeneration == m_generation;
+}
+
+bool SettingsStore::waitForWrites() {
     std::unique_lock lock(m_mutex);
-    m_written.wait(lock, [this] { return m_pending.isEmpty() && !m_writing; });
+    m_attempted.wait(lock, [this] { return idle(); });
+    return m_writtenGeneration == m_generation;
+}
+
+bool SettingsStore::flush() {
+    std::unique_lock lock(m_mutex);
+    if (m_writtenGeneration == m_generation && idle())
+        return true;
+    m_forceAttempt = true;
+    m_wake.notify_one();
+    m_attempted.wait(lock, [this] { return idle(); });
+    return m_writtenGeneration == m_generation;
+}
+
+QString SettingsStore::lastError() {
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
+SettingsDocument SettingsStore::readDocument(FileIdentity &identity) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(m_fileName).constData(), &info) == 0)
+        identity = {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+                    qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                    qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
+    else
+        identity = {};
+    if (identity != FileIdentity() && identity == m_cachedIdentity)
+        return m_cachedDocument;
+    SettingsDocument document = SettingsDocument::parse(readWhole(m_fileName));
+    m_cachedIdentity = identity;
+    m_cachedDocument = document;
+    return document;
+}
+
+void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
+    std::lock_guard cache(m_cacheMutex);
+    // Keys that others wrote meanwhile (another copy of the program, a hand
+    // edit) stay; the keys saved in this run take their newest text.
+    FileIdentity identity;
+    SettingsDocument document = readDocument(identity);
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it)
+        document.keys.insert(it.key(), it.value());
+    const QByteArray bytes = document.serialize();
+
+    const QString folder = QFileInfo(m_fileName).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw RuntimeError(fileErrorText(EACCES, folder));
+    writeFileDurably(m_fileName, bytes);
+    // Trust only what reads back.
+    if (readWhole(m_fileName) != bytes)
+        throw RuntimeError(
+            QStringLiteral("The settings file does not read back as written (%1)").arg(m_fileName));
+    m_cachedIdentity = {};
+    readDocument(identity);
 }
 
 void SettingsStore::writeLoop() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_pending.isEmpty(); });
-        if (m_pending.isEmpty())
-            return; // stopping, and everything is written
-        QHash<QString, QString> batch;
-        batch.swap(m_pending);
+        const auto due = [this] {
+            return m_stopping || m_forceAttempt || m_generation != m_attemptedGeneration;
+        };
+        if (m_writtenGeneration != m_generation && m_failing)
+            m_wake.wait_for(lock, RetryInterval, due); // a retry is due even without a save
+        else
+            m_wake.wait(lock, due);
+        if (m_writtenGeneration == m_generation) {
+            m_attemptedGeneration = m_generation;
+            m_forceAttempt = false;
+            m_attempted.notify_all();
+            if (m_stopping)
+                return;
+            continue;
+        }
+
+        const quint64 generation = m_generation;
+        const QHash<QString, QString> saved = m_saved;
+        const QString unreadable = m_unreadable;
+        const bool last = m_stopping;
+        m_forceAttempt = false;
         m_writing = true;
         lock.unlock();
 
-        QSettings settings = openStore();
-        for (auto it = batch.cbegin(); it != batch.cend(); ++it)
-            settings.setValue(it.key(), it.value());
-        settings.sync();
-        const bool failing = settings.status() != QSettings::NoError;
+        QString error;
+        try {
+            // A file that could not be read is never written over: it may hold
+            // what the person wants back.
+            if (!unreadable.isEmpty())
+                throw RuntimeError(unreadable);
+            writeSaved(saved);
+        } catch (const RuntimeError &failure) {
+            error = failure.description();
+        } catch (const std::exception &failure) {
+            error = QString::fromLocal8Bit(failure.what());
+        }
 
         lock.lock();
         m_writing = false;
+        m_attemptedGeneration = generation;
+        if (error.isEmpty())
+            m_writtenGeneration = std::max(m_writtenGeneration, generation);
+        m_error = error;
+        const bool failing = !error.isEmpty();
         if (failing != m_failing) {
             m_failing = failing;
             QMetaObject::invokeMethod(
                 this, [this, failing] { emit writesFailingChanged(failing); },
                 Qt::QueuedConnection);
         }
-        m_written.notify_all();
+        m_attempted.notify_all();
+        if (last && (failing || m_writtenGeneration == m_generation))
+            return;
     }
 }
 

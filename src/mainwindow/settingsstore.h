@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settingsfile.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -21,39 +23,73 @@ inline const QString LastFolderDot = QStringLiteral("LastFolderDot");
 } // namespace SettingKey
 
 // The mirror of the kept fields: per user, surviving restarts, texts kept exactly.
-// Application "Kestrand", section "Velmora".
+// Application "Kestrand", section "Velmora", in the file QSettings would use.
 //
 // Every save is handed to a writer thread that puts it on disk at once, so typing
 // into a field of a megabyte stays smooth. Saves that arrive while a write is
-// under way are written together right after it: the newest text of every key
-// always reaches the disk, and nothing is lost when the program ends.
+// under way are written together right after it. A write that fails stays
+// pending and is tried again on the next save and every second, until the newest
+// text of every key is on the disk.
 class SettingsStore : public QObject {
     Q_OBJECT
 
 public:
     SettingsStore();
-    ~SettingsStore() override;
+    ~SettingsStore() override; // one last try for what is still pending
 
-    // The stored text, or `defaultValue` when the key is absent. Reading creates nothing.
+    // The stored text, or `defaultValue` when the key is absent. Reading creates
+    // nothing. Throws RuntimeError when the file is there but cannot be read; then
+    // nothing is written over it for the rest of the run.
     QString GetSetting(const QString &key, const QString &defaultValue = {});
     void SaveSetting(const QString &key, const QString &value);
-    // Returns once every save made so far has been written.
-    void waitForWrites();
+
+    // Returns once the writer has tried the newest saves; true when they are on disk.
+    bool waitForWrites();
+    // Tries once more at once to write what is pending; true when all is on disk.
+    bool flush();
+    // Why the last write failed; empty while writes succeed.
+    QString lastError();
+
+    QString fileName() const { return m_fileName; }
 
 signals:
     // Saves started or stopped failing to reach the disk.
     void writesFailingChanged(bool failing);
 
 private:
-    void writeLoop();
+    struct FileIdentity {
+        qint64 device = -1, inode = -1, size = -1, modified = -1, changed = -1;
+        bool operator==(const FileIdentity &) const = default;
+    };
 
+    void writeLoop();
+    bool idle() const;
+    // Both run with the lock released and the file's folder left to the writer.
+    SettingsDocument readDocument(FileIdentity &identity); // throws RuntimeError
+    void writeSaved(const QHash<QString, QString> &saved); // throws RuntimeError
+
+    const QString m_fileName;
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::condition_variable m_written;
-    QHash<QString, QString> m_pending;
+    std::condition_variable m_attempted;
+    QHash<QString, QString> m_saved; // the newest text of every key saved in this run
+    quint64 m_generation = 0;        // counts saves
+    quint64 m_attemptedGeneration = 0;
+    quint64 m_writtenGeneration = 0;
+    bool m_forceAttempt = false;
     bool m_writing = false;
     bool m_stopping = false;
     bool m_failing = false;
+    QString m_error;
+    QString m_unreadable; // why the file could not be read; it is then never written
+
+    // The file as this store last read or wrote it, so unchanged files are not
+    // read and parsed again on every keystroke. Only the writer thread and
+    // GetSetting touch it, under m_cacheMutex.
+    std::mutex m_cacheMutex;
+    FileIdentity m_cachedIdentity;
+    SettingsDocument m_cachedDocument;
+
     std::thread m_writer;
 };
 

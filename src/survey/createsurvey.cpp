@@ -25,16 +25,59 @@ public:
 
     void fault(int label, const QString &description, qsizetype lineNumber,
                QStringView line) override {
+        // A thousand faulty lines must not mean a thousand boxes to click away.
+        if (m_reported == MaxReports) {
+            if (m_leftOut++ == 0)
+                m_leftOutLabel = label;
+            return;
+        }
+        ++m_reported;
         // Naming the line saves the person a hunt through a long list of questions.
         m_trap.report(
             label,
             QStringLiteral("%1 (question line %2: %3)").arg(description).arg(lineNumber).arg(line));
     }
 
+    // One last report for the faulty lines that were not reported one by one.
+    void reportLeftOut() {
+        if (m_leftOut > 0)
+            m_trap.report(m_leftOutLabel,
+                          QStringLiteral("%1 more question lines were left out for the same "
+                                         "reasons; only the first %2 are reported one by one.")
+                              .arg(m_leftOut)
+                              .arg(MaxReports));
+    }
+
 private:
+    static constexpr int MaxReports = 10;
+
     PageFile &m_file;
     ErrorTrap &m_trap;
+    int m_reported = 0;
+    qsizetype m_leftOut = 0;
+    int m_leftOutLabel = 0;
 };
+
+// The first control character of the title, which no file name may hold; null when none.
+QChar controlCharacterIn(const QString &title) {
+    for (QChar c : title)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return c;
+    return QChar();
+}
+
+// The title as a box can show it: control characters as their visible symbols.
+QString visibleTitle(const QString &title) {
+    constexpr qsizetype Shown = 200;
+    QString shown = title.left(Shown);
+    for (QChar &c : shown) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+    }
+    return title.size() > Shown ? shown + QChar(0x2026) : shown;
+}
 
 bool isRegularFile(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
@@ -71,9 +114,22 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
         return;
     }
 
+    // A title that cannot name a file is refused before anything is written.
+    if (const QChar control = controlCharacterIn(fields.PageTitle); !control.isNull()) {
+        trap.step(122, [&] {
+            throw RuntimeError(QStringLiteral("A file name cannot hold the control character "
+                                              "U+%1 (page title: %2)")
+                                   .arg(control.unicode(), 4, 16, QLatin1Char('0'))
+                                   .arg(visibleTitle(fields.PageTitle)));
+        });
+        return;
+    }
+
     QString picture;
     trap.step(108, [&] { picture = pictureName(fields.BackgroundImage); });
-    if (trap.test(110, [&] { return isRegularFile(fields.BackgroundImage); }))
+    // Whatever the field names is tried when it is there, so that a picture that
+    // cannot be copied (a folder, a FIFO, unreadable) is reported, not skipped.
+    if (trap.test(110, [&] { return QFileInfo::exists(fields.BackgroundImage); }))
         trap.step(112,
                   [&] { CopyFileChecked(fields.BackgroundImage, fields.OutputFolder + picture); });
 
@@ -86,7 +142,10 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
     if (!trap.step(122, [&] { file.open(); }))
         return;
     TrappedPageOutput output(file, trap);
-    if (!writeSurveyPage(output, fields, picture, [this] { return m_platform.now(); }))
+    const bool written =
+        writeSurveyPage(output, fields, picture, [this] { return m_platform.now(); });
+    output.reportLeftOut();
+    if (!written)
         return;
     if (!trap.step(232, [&] { file.commit(); }))
         return;

@@ -1,8 +1,8 @@
 #include "fileroutines.h"
 
-#include <QFile>
+#include "durablefile.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace Velmora {
 
@@ -67,27 +67,7 @@ void ScriptCopyFile(const QString &source, const QString &destination) {
         target += QFileInfo(source).fileName();
     if (isSameFile(source, target))
         return;
-
-    QFile in(source);
-    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
-        return;
-    // Readers of the destination see either the old picture or the whole new one.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return;
-    constexpr qint64 ChunkSize = 1 << 20;
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(ChunkSize);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
-            out.cancelWriting();
-            break;
-        }
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            break;
-        }
-    }
-    out.commit();
+    copyFileDurably(source, target);
 }
 
 void CopyFileChecked(const QString &source, const QString &destination) {
@@ -97,7 +77,9 @@ void CopyFileChecked(const QString &source, const QString &destination) {
     const QString to = NormalizePath(destination);
     const bool sourceIsFile = FileExistsByOpen(from);
     const bool folderExists = FolderExists(GetParentFolder(to));
-    if (sourceIsFile && folderExists)
+    // A source that is there but is no file (a folder, a FIFO) is tried too, so
+    // that the reason it cannot be copied reaches the person.
+    if (folderExists && (sourceIsFile || QFileInfo::exists(from)))
         ScriptCopyFile(from, to);
 }
 

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Small stateless routines on file-system paths. None of them shows a message:
-// each answers through its result or quietly does nothing.
+// each answers through its result, and only a copy that was tried and failed
+// throws RuntimeError, for the command to report.
 namespace Velmora {
 
 // The folder part of a path up to and including its last separator; empty when it has none.
@@ -16,10 +17,12 @@ bool FileExistsByDate(const QString &path);
 bool FileExistsByOpen(const QString &path);
 // Collapses doubled separators; a leading double separator stays.
 QString NormalizePath(const QString &path);
-// Copies one file, replacing the destination; a destination ending in a separator
-// names the folder to copy into. Failures are ignored.
+// Copies one file, replacing the destination only with a complete copy; a
+// destination ending in a separator names the folder to copy into. Copying a file
+// onto itself leaves it untouched. Failures throw RuntimeError.
 void ScriptCopyFile(const QString &source, const QString &destination);
-// Copies a single existing file into an existing folder, and otherwise does nothing.
+// Copies what the source names into an existing folder; a missing source or
+// folder, or a blank text, copies nothing. Failures throw RuntimeError.
 void CopyFileChecked(const QString &source, const QString &destination);
 
 } // namespace Velmora

@@ -1,7 +1,5 @@
 #include "pagefile.h"
 
-#include "runtimeerror.h"
-
 namespace Velmora {
 
 namespace {
@@ -13,8 +11,7 @@ PageFile::PageFile(const QString &path)
     : m_file(path) {}
 
 void PageFile::open() {
-    if (!m_file.open(QIODevice::WriteOnly))
-        fail();
+    m_file.open();
     m_pending.reserve(ChunkSize + 4096);
 }
 
@@ -26,20 +23,12 @@ void PageFile::appendLine(const QByteArray &line) {
 
 void PageFile::commit() {
     flush();
-    if (!m_file.commit())
-        fail();
+    m_file.commit();
 }
 
 void PageFile::flush() {
-    if (m_file.write(m_pending) != m_pending.size())
-        fail();
+    m_file.write(m_pending);
     m_pending.resize(0);
-}
-
-void PageFile::fail() {
-    const QString description = m_file.errorString();
-    m_file.cancelWriting();
-    throw RuntimeError(description);
 }
 
 } // namespace Velmora

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "durablefile.h"
+
 #include <QByteArray>
-#include <QSaveFile>
 
 namespace Velmora {
 
 // The page file on disk. The lines go to a temporary file that takes the place of
-// an older page only when the whole new page has been written, so a failure never
+// an older page only when the whole new page is on the disk, so a failure never
 // leaves a truncated page behind. Failures throw RuntimeError.
 class PageFile {
 public:
@@ -19,9 +20,8 @@ public:
 
 private:
     void flush();
-    [[noreturn]] void fail();
 
-    QSaveFile m_file;
+    DurableFile m_file;
     QByteArray m_pending;
 };
 

@@ -33,9 +33,27 @@ QuestionLineKind kindOfMarker(QChar marker) {
     }
 }
 
+// Positions in a line count characters, so an emoji (a surrogate pair) is one.
+// Where the character after the first `characters` ones starts; the line's end
+// when it has fewer.
+qsizetype offsetOfCharacter(QStringView line, qsizetype characters) {
+    qsizetype offset = 0;
+    for (; characters > 0 && offset < line.size(); --characters) {
+        const bool pair = line[offset].isHighSurrogate() && offset + 1 < line.size() &&
+                          line[offset + 1].isLowSurrogate();
+        offset += pair ? 2 : 1;
+    }
+    return offset;
+}
+
+bool hasCharacters(QStringView line, qsizetype characters) {
+    return characters == 0 || offsetOfCharacter(line, characters - 1) < line.size();
+}
+
 // The three characters after the marker, as far as they exist: " a)" in "[r] a) Yes".
 QStringView optionCode(QStringView line) {
-    return line.mid(MarkerLength, 3);
+    const qsizetype start = offsetOfCharacter(line, MarkerLength);
+    return line.mid(start, offsetOfCharacter(line, MarkerLength + 3) - start);
 }
 
 } // namespace
@@ -105,7 +123,7 @@ void QuestionTranslator::fault(int label) {
 bool QuestionTranslator::writeOption(QuestionLineKind kind, QStringView line) {
     const bool radio = kind == QuestionLineKind::Radio;
     const int label = radio ? 176 : 180;
-    if (line.size() < MarkerLength) {
+    if (!hasCharacters(line, MarkerLength)) {
         fault(label);
         return true;
     }
@@ -119,7 +137,7 @@ bool QuestionTranslator::writeOption(QuestionLineKind kind, QStringView line) {
         m_line.markup("\" value=\"").attribute(code);
     else
         m_line.markup(")").attribute(code);
-    m_line.markup("\">").text(line.mid(MarkerLength)).markup("<br>");
+    m_line.markup("\">").text(line.mid(offsetOfCharacter(line, MarkerLength))).markup("<br>");
     return write(label);
 }
 
@@ -128,10 +146,13 @@ bool QuestionTranslator::writeHeader(QStringView line) {
         fault(190);
 
     m_number.clear();
-    for (qsizetype i = 1; i <= MaxNumberLength && i < line.size(); ++i) {
+    qsizetype numberLength = 0; // in characters
+    for (qsizetype i = 1; numberLength < MaxNumberLength && i < line.size(); ++numberLength) {
         if (line[i] == u']')
             break;
-        m_number.append(line[i]);
+        const qsizetype next = i + offsetOfCharacter(line.mid(i), 1);
+        m_number.append(line.mid(i, next - i));
+        i = next;
     }
 
     m_line.clear();
@@ -142,12 +163,16 @@ bool QuestionTranslator::writeHeader(QStringView line) {
     m_line.markup("<hr>");
     if (!write(210))
         return false;
-    const qsizetype consumed = 2 + m_number.size(); // bracket, number, bracket
-    if (line.size() < consumed) {
+    const qsizetype consumed = 2 + numberLength; // bracket, number, bracket
+    if (!hasCharacters(line, consumed)) {
         fault(212);
     } else {
         m_line.clear();
-        m_line.markup("<p>").text(m_number).markup(") ").text(line.mid(consumed)).markup("<br>");
+        m_line.markup("<p>")
+            .text(m_number)
+            .markup(") ")
+            .text(line.mid(offsetOfCharacter(line, consumed)))
+            .markup("<br>");
         if (!write(212))
             return false;
     }

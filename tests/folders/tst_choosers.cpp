@@ -29,14 +29,17 @@ private:
 
     std::unique_ptr<TempSettings> m_settings;
     FakePlatform m_platform;
-    SettingsStore m_store;
+    std::unique_ptr<SettingsStore> m_store; // made after the temporary settings
     std::unique_ptr<Form1> m_form;
 };
 
 void TestChoosers::init() {
+    m_form.reset();
+    m_store.reset();
     m_settings = std::make_unique<TempSettings>();
+    m_store = std::make_unique<SettingsStore>();
     m_platform = FakePlatform();
-    m_form = std::make_unique<Form1>(m_platform, m_store);
+    m_form = std::make_unique<Form1>(m_platform, *m_store);
     m_form->findChild<QLineEdit *>(QStringLiteral("Text3"))->setText(QStringLiteral("/before.gif"));
     m_form->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText(QStringLiteral("/before/"));
     m_form->setMousePointer(MousePointer::Custom);
@@ -63,7 +66,7 @@ void TestChoosers::pictureChooser() {
 
     QCOMPARE(m_platform.dialogTitles, QStringList{QStringLiteral("Select single file")});
     QCOMPARE(text("Text3"), expected);
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Background")).toString(), expected);
     QCOMPARE(m_form->mousePointer(),
              chosen.isEmpty() ? MousePointer::Custom : MousePointer::Default);
@@ -108,7 +111,7 @@ void TestChoosers::folderChooser() {
     QCOMPARE(m_platform.dialogTitles, QStringList{QStringLiteral("Please select folder:")});
     QCOMPARE(m_platform.initialFolders, QStringList{lastFolderDot});
     QCOMPARE(text("Text4"), expected);
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(), expected);
     QCOMPARE(m_form->mousePointer(),
              chosen.isEmpty() ? MousePointer::Custom : MousePointer::Default);

@@ -43,17 +43,20 @@ private:
     std::unique_ptr<TempSettings> m_settings;
     std::unique_ptr<QTemporaryDir> m_program;
     FakePlatform m_platform;
-    SettingsStore m_store;
+    std::unique_ptr<SettingsStore> m_store; // made after the temporary settings
     std::unique_ptr<Form1> m_form;
 };
 
 void TestForm1::init() {
+    m_form.reset();
+    m_store.reset();
     m_settings = std::make_unique<TempSettings>();
+    m_store = std::make_unique<SettingsStore>();
     m_program = std::make_unique<QTemporaryDir>();
     m_platform = FakePlatform();
     m_platform.programPath = m_program->path();
     m_platform.desktopPath = m_program->path();
-    m_form = std::make_unique<Form1>(m_platform, m_store);
+    m_form = std::make_unique<Form1>(m_platform, *m_store);
 }
 
 void TestForm1::cleanup() {
@@ -111,7 +114,7 @@ void TestForm1::layout() {
         QCOMPARE(button->font().pointSizeF(), 11.25);
     } else if (auto *line = qobject_cast<QLineEdit *>(widget)) {
         QVERIFY(line->text().isEmpty());
-        QCOMPARE(line->maxLength(), 32767); // Qt's own limit: the program sets none
+        QCOMPARE(line->maxLength(), std::numeric_limits<int>::max()); // no text is ever cut
     } else {
         auto *box = qobject_cast<QPlainTextEdit *>(widget);
         QVERIFY(box);
@@ -160,7 +163,7 @@ void TestForm1::multiLineFieldsUseCrLf() {
     QTest::keyClick(questions, Qt::Key_Return);
     QTest::keyClicks(questions, QStringLiteral("[s]"));
     QCOMPARE(m_form->surveyFields().SurveyQuestions, QStringLiteral("[1] Why?\r\n[s]"));
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(),
              QStringLiteral("[1] Why?\r\n[s]"));
 
@@ -193,23 +196,23 @@ void TestForm1::keptFieldsAreSavedOnEveryChange() {
 
     QWidget *widget = control(field.toLatin1().constData());
     QTest::keyClicks(widget, QStringLiteral("ab"));
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     if (key.isEmpty()) {
         QVERIFY(!QFile::exists(m_settings->filePath()));
         return;
     }
     QCOMPARE(TempSettings::stored(key).toString(), QStringLiteral("ab"));
     QTest::keyClick(widget, Qt::Key_Backspace);
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(key).toString(), QStringLiteral("a"));
     QTest::keyClick(widget, Qt::Key_Backspace);
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(key), QVariant(QString()));
 }
 
 void TestForm1::failedSaveShowsInCaption() {
     m_form->Form_Load();
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
     // A folder where the settings file belongs makes every save fail.
     QFile::remove(m_settings->filePath());

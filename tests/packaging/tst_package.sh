@@ -55,7 +55,7 @@ HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" PATH="$
 pid=$!
 sleep 3
 kill -0 "$pid" 2>/dev/null || fail "the program ended on its own: $(cat "$work/log")"
-grep -q "Output%20Folder=$work/home/Desktop/" "$work/config/Kestrand/Velmora.conf" \
+grep -q "Output%20Folder=\"\?$work/home/Desktop/" "$work/config/Kestrand/Velmora.conf" \
     || fail "start-up did not restore the fields"
 kill "$pid"
 wait "$pid" 2>/dev/null || true

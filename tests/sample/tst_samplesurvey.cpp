@@ -24,11 +24,13 @@ private:
     std::unique_ptr<TempSettings> m_settings;
     std::unique_ptr<QTemporaryDir> m_folder;
     FakePlatform m_platform;
-    SettingsStore m_store;
+    std::unique_ptr<SettingsStore> m_store; // made after the temporary settings
 };
 
 void TestSampleSurvey::init() {
+    m_store.reset();
     m_settings = std::make_unique<TempSettings>();
+    m_store = std::make_unique<SettingsStore>();
     m_folder = std::make_unique<QTemporaryDir>();
     m_platform = FakePlatform();
     m_platform.programPath = m_folder->path();
@@ -49,7 +51,7 @@ void TestSampleSurvey::fillsTheKeptFields() {
     QFETCH(int, clicks);
 
     m_platform.desktopPath = desktop;
-    Form1 form(m_platform, m_store);
+    Form1 form(m_platform, *m_store);
     form.findChild<QLineEdit *>(QStringLiteral("Text5"))->setText(QStringLiteral("Ann"));
     form.findChild<QLineEdit *>(QStringLiteral("Text6"))
         ->setText(QStringLiteral("ann@example.org"));
@@ -71,7 +73,7 @@ void TestSampleSurvey::fillsTheKeptFields() {
     QVERIFY(m_platform.messages.isEmpty());
 
     // Kept even if the program is closed without creating the survey.
-    m_store.waitForWrites();
+    m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(), fields.PageTitle);
     QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(),
              fields.SurveyQuestions);
@@ -88,7 +90,7 @@ void TestSampleSurvey::sampleMakesTheWorkedExample() {
     QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Desktop")));
     m_platform.desktopPath = m_folder->filePath(QStringLiteral("Desktop"));
 
-    Form1 form(m_platform, m_store);
+    Form1 form(m_platform, *m_store);
     form.findChild<QPushButton *>(QStringLiteral("PushButton4"))->click();
     form.findChild<QPushButton *>(QStringLiteral("PushButton17"))->click();
 

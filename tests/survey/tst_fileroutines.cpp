@@ -1,4 +1,5 @@
 #include "fileroutines.h"
+#include "runtimeerror.h"
 
 #include "filecontent.h"
 
@@ -124,33 +125,36 @@ void TestFileRoutines::copyFileChecked_data() {
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("checkedFile");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("reported");
 
-    QTest::newRow("replaces an older picture") << "sky.gif"
-                                               << "out/sky.gif"
-                                               << "out/sky.gif" << QByteArray("new picture");
+    QTest::newRow("replaces an older picture")
+        << "sky.gif"
+        << "out/sky.gif"
+        << "out/sky.gif" << QByteArray("new picture") << false;
     QTest::newRow("into a folder named with a closing separator")
         << "sky.gif"
         << "out//new/"
-        << "out/new/sky.gif" << QByteArray("<missing>");
+        << "out/new/sky.gif" << QByteArray("<missing>") << false;
     QTest::newRow("doubled separators are collapsed")
         << "sky.gif"
         << "out//copy.gif"
-        << "out/copy.gif" << QByteArray("new picture");
-    QTest::newRow("missing folder is not created") << "sky.gif"
-                                                   << "missing/sky.gif"
-                                                   << "missing/sky.gif" << QByteArray("<missing>");
+        << "out/copy.gif" << QByteArray("new picture") << false;
+    QTest::newRow("missing folder is not created")
+        << "sky.gif"
+        << "missing/sky.gif"
+        << "missing/sky.gif" << QByteArray("<missing>") << false;
     QTest::newRow("folder as source") << "out"
                                       << "out/x"
-                                      << "out/x" << QByteArray("<missing>");
+                                      << "out/x" << QByteArray("<missing>") << true;
     QTest::newRow("missing source") << "none.gif"
                                     << "out/sky.gif"
-                                    << "out/sky.gif" << QByteArray("old picture");
+                                    << "out/sky.gif" << QByteArray("old picture") << false;
     QTest::newRow("wildcard source") << "*.gif"
                                      << "out/sky.gif"
-                                     << "out/sky.gif" << QByteArray("old picture");
+                                     << "out/sky.gif" << QByteArray("old picture") << false;
     QTest::newRow("blank source") << "   "
                                   << "out/sky.gif"
-                                  << "out/sky.gif" << QByteArray("old picture");
+                                  << "out/sky.gif" << QByteArray("old picture") << false;
 }
 
 void TestFileRoutines::copyFileChecked() {
@@ -158,9 +162,16 @@ void TestFileRoutines::copyFileChecked() {
     QFETCH(QString, destination);
     QFETCH(QString, checkedFile);
     QFETCH(QByteArray, expected);
+    QFETCH(bool, reported);
 
     const QString from = source.trimmed().isEmpty() ? source : path(source);
-    CopyFileChecked(from, path(destination));
+    bool thrown = false;
+    try {
+        CopyFileChecked(from, path(destination));
+    } catch (const RuntimeError &) {
+        thrown = true;
+    }
+    QCOMPARE(thrown, reported);
     QCOMPARE(fileContent(path(checkedFile)), expected);
 }
 

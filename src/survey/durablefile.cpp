@@ -1,0 +1,184 @@
+#include "durablefile.h"
+
+#include "runtimeerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QtGlobal>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Velmora {
+
+namespace {
+
+[[noreturn]] void throwFileError(int error, const QString &path) {
+    throw RuntimeError(fileErrorText(error, path));
+}
+
+QByteArray folderOf(const QByteArray &file) {
+    const qsizetype slash = file.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : file.left(slash);
+}
+
+// Writes all of `bytes`, going on after short writes and interruptions.
+bool writeAll(int fd, QByteArrayView bytes) {
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The rename is only as durable as the folder entry that records it.
+void syncFolder(const QByteArray &folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+QString fileErrorText(int error, const QString &path) {
+    return QStringLiteral("%1 (%2)").arg(qt_error_string(error), path);
+}
+
+DurableFile::DurableFile(QString path)
+    : m_path(std::move(path)) {}
+
+DurableFile::~DurableFile() {
+    discard();
+}
+
+void DurableFile::open() {
+    // The system would silently cut a name at its first NUL and write elsewhere.
+    if (m_path.isEmpty() || m_path.contains(QChar(0)))
+        throwFileError(EINVAL, m_path);
+
+    // A link keeps pointing where it pointed: the new content replaces its target.
+    const QFileInfo info(m_path);
+    m_target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : m_path);
+
+    struct stat old {};
+    const bool replacing = ::stat(m_target.constData(), &old) == 0;
+    if (replacing && S_ISDIR(old.st_mode))
+        throwFileError(EISDIR, m_path);
+
+    const QByteArray folder = folderOf(m_target);
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temporary = folder + "/.velmora-" +
+                      QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+        m_fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST) {
+            const int error = errno;
+            m_temporary.clear();
+            throwFileError(error, m_path);
+        }
+    }
+    if (m_fd < 0) {
+        m_temporary.clear();
+        throwFileError(EEXIST, m_path);
+    }
+    if (replacing)
+        ::fchmod(m_fd, old.st_mode & 07777); // best effort: the content matters more
+}
+
+void DurableFile::write(QByteArrayView bytes) {
+    if (m_fd < 0)
+        throwFileError(EBADF, m_path);
+    if (!writeAll(m_fd, bytes)) {
+        const int error = errno;
+        discard();
+        throwFileError(error, m_path);
+    }
+}
+
+void DurableFile::commit() {
+    if (m_fd < 0)
+        throwFileError(EBADF, m_path);
+    int error = 0;
+    if (::fsync(m_fd) != 0)
+        error = errno;
+    if (::close(m_fd) != 0 && error == 0)
+        error = errno;
+    m_fd = -1;
+    if (error == 0 && ::rename(m_temporary.constData(), m_target.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        discard();
+        throwFileError(error, m_path);
+    }
+    m_temporary.clear();
+    syncFolder(folderOf(m_target));
+}
+
+void DurableFile::discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.isEmpty()) {
+        ::unlink(m_temporary.constData());
+        m_temporary.clear();
+    }
+}
+
+void writeFileDurably(const QString &path, QByteArrayView bytes) {
+    DurableFile file(path);
+    file.open();
+    file.write(bytes);
+    file.commit();
+}
+
+void copyFileDurably(const QString &source, const QString &destination) {
+    // Without O_NONBLOCK a FIFO would hang the program until someone wrote to it.
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0)
+        throwFileError(errno, source);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{in};
+
+    struct stat info {};
+    if (::fstat(in, &info) != 0)
+        throwFileError(errno, source);
+    if (S_ISDIR(info.st_mode))
+        throwFileError(EISDIR, source);
+    if (!S_ISREG(info.st_mode))
+        throw RuntimeError(QStringLiteral("Not a regular file (%1)").arg(source));
+
+    DurableFile out(destination);
+    out.open();
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), size_t(buffer.size()));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throwFileError(errno, source);
+        }
+        if (got == 0)
+            break;
+        out.write(QByteArrayView(buffer.constData(), got));
+    }
+    out.commit();
+}
+
+} // namespace Velmora

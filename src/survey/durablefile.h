@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace Velmora {
+
+// Writes one file so that it is either the whole new content or the older file
+// untouched: the bytes go to a temporary file in the same folder, every write is
+// checked, the data is synced to the disk, and only then does the new file take
+// the old one's name. Every file the programs write goes through here.
+//
+// Failures throw RuntimeError with the system's description and the path.
+class DurableFile {
+public:
+    explicit DurableFile(QString path);
+    ~DurableFile(); // an uncommitted file is removed; the older one stays as it was
+    DurableFile(const DurableFile &) = delete;
+    DurableFile &operator=(const DurableFile &) = delete;
+
+    void open();
+    void write(QByteArrayView bytes);
+    void commit();
+
+    const QString &path() const { return m_path; }
+
+private:
+    void discard();
+
+    QString m_path;
+    QByteArray m_target;    // the file name on disk, links followed
+    QByteArray m_temporary; // empty while no temporary file exists
+    int m_fd = -1;
+};
+
+void writeFileDurably(const QString &path, QByteArrayView bytes);
+// Copies a regular file; the destination is replaced only by a complete copy.
+void copyFileDurably(const QString &source, const QString &destination);
+
+// The system's description of `error` with the path it concerns, as the error
+// report shows it.
+QString fileErrorText(int error, const QString &path);
+
+} // namespace Velmora
