@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <optional>
+
 namespace Velmora {
 
 namespace {
@@ -58,12 +60,12 @@ private:
     int m_leftOutLabel = 0;
 };
 
-// The first control character of the title, which no file name may hold; null when none.
-QChar controlCharacterIn(const QString &title) {
+// The first control character of the title, which no file name may hold.
+std::optional<QChar> controlCharacterIn(const QString &title) {
     for (QChar c : title)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             return c;
-    return QChar();
+    return std::nullopt;
 }
 
 // The title as a box can show it: control characters as their visible symbols.
@@ -115,11 +117,11 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
     }
 
     // A title that cannot name a file is refused before anything is written.
-    if (const QChar control = controlCharacterIn(fields.PageTitle); !control.isNull()) {
+    if (const std::optional<QChar> control = controlCharacterIn(fields.PageTitle)) {
         trap.step(122, [&] {
             throw RuntimeError(QStringLiteral("A file name cannot hold the control character "
                                               "U+%1 (page title: %2)")
-                                   .arg(control.unicode(), 4, 16, QLatin1Char('0'))
+                                   .arg(control->unicode(), 4, 16, QLatin1Char('0'))
                                    .arg(visibleTitle(fields.PageTitle)));
         });
         return;

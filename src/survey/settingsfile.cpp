@@ -306,8 +306,9 @@ void appendValue(QByteArray &out, const QString &value) {
                    QChar::isLowSurrogate(chars[i + 1])) {
             appendUtf8(out, QChar::surrogateToUcs4(c, chars[i + 1]));
             ++i;
-        } else if (QChar::isSurrogate(c)) {
-            // Half a pair has no UTF-8 form; the escape keeps it exactly.
+        } else if (QChar::isSurrogate(c) || c == 0xFEFF) {
+            // Half a pair has no UTF-8 form, and readers drop a byte order mark at
+            // the start of a text: the escape keeps both exactly.
             appendHex(out, c);
             escapeHexDigit = true;
         } else {
@@ -340,6 +341,13 @@ SettingsDocument SettingsDocument::parse(QByteArrayView bytes) {
         if (otherStart >= 0 || equals < 0)
             continue;
         const QString key = unescapeKey(bytes.sliced(start, equals - start).trimmed());
+        // A key with a group separator (or none at all) cannot be written back in
+        // the same form: its line is kept as it stands.
+        if (key.isEmpty() || key.contains(u'/')) {
+            document.otherLines += line;
+            document.otherLines += '\n';
+            continue;
+        }
         const std::optional<QString> text =
             textOfStoredValue(unescapeValue(bytes.sliced(equals + 1, end - equals - 1)));
         if (text)
@@ -362,6 +370,7 @@ QByteArray SettingsDocument::serialize() const {
         appendValue(out, it.value());
         out += '\n';
     }
+    out += otherLines;
     if (!otherSections.isEmpty())
         out += '\n' + otherSections;
     return out;

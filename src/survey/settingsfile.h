@@ -13,7 +13,8 @@ namespace Velmora {
 // Every text is written so that it reads back exactly: always quoted, control
 // characters and half surrogate pairs escaped, the rest as UTF-8.
 struct SettingsDocument {
-    QMap<QString, QString> keys; // the keys outside any group ("[General]")
+    QMap<QString, QString> keys; // the plain keys outside any group ("[General]")
+    QByteArray otherLines;       // lines of "[General]" that name no plain key, as they were
     QByteArray otherSections;    // every other section, kept as it was
 
     static SettingsDocument parse(QByteArrayView bytes);

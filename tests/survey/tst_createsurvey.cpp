@@ -4,11 +4,14 @@
 #include "workedexample.h"
 
 #include "filecontent.h"
+#include "smallfilesystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Velmora;
 
@@ -26,6 +29,13 @@ private slots:
     void shortQuestionLineIsReportedAndSkipped();
     void unwritablePageIsReportedOnce_data();
     void unwritablePageIsReportedOnce();
+    void fullDiskKeepsPageAndPicture();
+    void pictureThatCannotBeCopiedIsReported_data();
+    void pictureThatCannotBeCopiedIsReported();
+    void titleWithControlCharacterWritesNothing_data();
+    void titleWithControlCharacterWritesNothing();
+    void manyFaultyLinesGiveElevenReports_data();
+    void manyFaultyLinesGiveElevenReports();
 
 private:
     QString out() const { return m_dir->path() + QStringLiteral("/out/"); }
@@ -188,6 +198,142 @@ void TestCreateSurvey::unwritablePageIsReportedOnce() {
     QVERIFY(QFileInfo(out() + QStringLiteral("taken.htm")).isDir());
     QCOMPARE(QDir(out()).entryList(QDir::Files), QStringList{QStringLiteral("background.gif")});
     QVERIFY(!command.isBusy());
+}
+
+void TestCreateSurvey::fullDiskKeepsPageAndPicture() {
+    SmallFileSystem disk(256);
+    REQUIRE_SMALL_FILE_SYSTEM(disk);
+    const QString folder = disk.path() + QLatin1Char('/');
+    const QString page = folder + QStringLiteral("My Product Survey.htm");
+    const QString copied = folder + QStringLiteral("background.gif");
+    CreateSurveyCommand(m_platform).run(WorkedExample::fields(folder, picture()), QString());
+    QCOMPARE(m_platform.messageTexts(), QStringList{QStringLiteral("Done.")});
+    const QByteArray olderPage = fileContent(page);
+    {
+        QFile newer(picture());
+        QVERIFY(newer.open(QIODevice::WriteOnly));
+        newer.write(QByteArray(600, 'p'));
+    }
+    disk.fill();
+    m_platform = FakePlatform();
+
+    CreateSurveyCommand command(m_platform);
+    command.run(WorkedExample::fields(folder, picture()), QString());
+
+    QCOMPARE(fileContent(page), olderPage);
+    QCOMPARE(fileContent(copied), QByteArray("GIF89a picture"));
+    const QStringList texts = m_platform.messageTexts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts[0].startsWith(QStringLiteral("No space left on device (%1)").arg(copied)) &&
+                 texts[0].contains(QStringLiteral(" at line 112\r\r")),
+             qPrintable(texts[0]));
+    QVERIFY2(texts[1].startsWith(QStringLiteral("No space left on device (%1)").arg(page)),
+             qPrintable(texts[1]));
+    QVERIFY(!texts.contains(QStringLiteral("Done.")));
+    QVERIFY(m_platform.opened.isEmpty());
+    QStringList files = disk.files();
+    files.sort();
+    QCOMPARE(files, (QStringList{QStringLiteral("My Product Survey.htm"),
+                                 QStringLiteral("background.gif")}));
+}
+
+void TestCreateSurvey::pictureThatCannotBeCopiedIsReported_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("picture is a folder") << "folder"
+                                         << "Is a directory";
+    QTest::newRow("picture is a FIFO") << "fifo"
+                                       << "Not a regular file";
+    QTest::newRow("a folder stands where the copy goes") << "taken"
+                                                         << "Is a directory";
+}
+
+void TestCreateSurvey::pictureThatCannotBeCopiedIsReported() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QString source = picture();
+    if (kind == QLatin1String("folder")) {
+        source = m_dir->filePath(QStringLiteral("pics/folder.gif"));
+        QVERIFY(QDir().mkpath(source));
+    } else if (kind == QLatin1String("fifo")) {
+        source = m_dir->filePath(QStringLiteral("pics/fifo.gif"));
+        QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0644), 0);
+    } else {
+        QVERIFY(QDir(out()).mkdir(QStringLiteral("background.gif")));
+    }
+
+    CreateSurveyCommand(m_platform).run(WorkedExample::fields(out(), source), QString());
+
+    // The page is still made: only its background is missing, and the person knows why.
+    const QStringList texts = m_platform.messageTexts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts[0].startsWith(reason) && texts[0].contains(QStringLiteral(" at line 112\r\r")),
+             qPrintable(texts[0]));
+    QCOMPARE(texts[1], QStringLiteral("Done."));
+    QVERIFY(QFile::exists(out() + QStringLiteral("My Product Survey.htm")));
+}
+
+void TestCreateSurvey::titleWithControlCharacterWritesNothing_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("NUL") << QStringLiteral("fresh") + QChar(0)
+                         << QStringLiteral("U+0000 (page title: fresh\u2400)");
+    QTest::newRow("tab") << QStringLiteral("a\tb")
+                         << QStringLiteral("U+0009 (page title: a\u2409b)");
+    QTest::newRow("line feed") << QStringLiteral("a\nb")
+                               << QStringLiteral("U+000a (page title: a\u240ab)");
+    QTest::newRow("delete") << QStringLiteral("a\x7f")
+                            << QStringLiteral("U+007f (page title: a\u2421)");
+}
+
+void TestCreateSurvey::titleWithControlCharacterWritesNothing() {
+    QFETCH(QString, title);
+    QFETCH(QString, shown);
+    SurveyFields fields = WorkedExample::fields(out(), picture());
+    fields.PageTitle = title;
+
+    CreateSurveyCommand(m_platform).run(fields, QString());
+
+    QCOMPARE(m_platform.messages.size(), 1);
+    QVERIFY2(m_platform.messages[0].text.contains(shown) &&
+                 m_platform.messages[0].text.contains(QStringLiteral(" at line 122\r\r")),
+             qPrintable(m_platform.messages[0].text));
+    QVERIFY(QDir(out()).isEmpty());
+    QVERIFY(m_platform.opened.isEmpty());
+}
+
+void TestCreateSurvey::manyFaultyLinesGiveElevenReports_data() {
+    QTest::addColumn<int>("faulty");
+    QTest::addColumn<int>("reports");
+
+    QTest::newRow("ten are reported one by one") << 10 << 10;
+    QTest::newRow("eleven: ten and one for the rest") << 11 << 11;
+    QTest::newRow("a thousand") << 1000 << 11;
+}
+
+void TestCreateSurvey::manyFaultyLinesGiveElevenReports() {
+    QFETCH(int, faulty);
+    QFETCH(int, reports);
+    QStringList lines{QStringLiteral("[1] Ok?")};
+    for (int i = 0; i < faulty; ++i)
+        lines.append(QStringLiteral("[r"));
+    lines.append(QStringLiteral("[r] a) Yes"));
+    SurveyFields fields = WorkedExample::fields(out(), QString());
+    fields.SurveyQuestions = lines.join(QStringLiteral("\r\n"));
+
+    CreateSurveyCommand(m_platform).run(fields, QString());
+
+    const QStringList texts = m_platform.messageTexts();
+    QCOMPARE(texts.size(), reports + 1);
+    QCOMPARE(texts.last(), QStringLiteral("Done."));
+    if (faulty > 10)
+        QVERIFY2(texts[10].startsWith(
+                     QStringLiteral("%1 more question lines were left out").arg(faulty - 10)),
+                 qPrintable(texts[10]));
+    QCOMPARE(fileContent(out() + QStringLiteral("My Product Survey.htm")).count("type=\"radio\""),
+             1);
 }
 
 QTEST_GUILESS_MAIN(TestCreateSurvey)

@@ -140,6 +140,23 @@ void TestPageWriting::questionLines_data() {
                        QStringLiteral("212! line 2"),
                        QStringLiteral("214: <br>"),
                        QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"\"><br>")};
+    // Positions count characters: an emoji is one, not two halves of a pair.
+    QTest::newRow("emoji inside the option code stays whole")
+        << QStringList{hdr, QString::fromUtf8("[r] a\xF0\x9F\x98\x80 x")}
+        << header2 + QStringList{QStringLiteral(
+                         "176: <input type=\"radio\" name=\"2\" value=\" a&#128512;\"> "
+                         "a&#128512; x<br>")};
+    QTest::newRow("emoji as the third character of an option")
+        << QStringList{hdr, QString::fromUtf8("[c\xF0\x9F\x98\x80"
+                                              "abcd")}
+        << header2 +
+               QStringList{QStringLiteral("180: <input type=\"checkbox\" name=\"2)abc\">abcd<br>")};
+    QTest::newRow("emoji in the question number")
+        << QStringList{QString::fromUtf8("[1\xF0\x9F\x98\x80] q"), QStringLiteral("[s]")}
+        << QStringList{
+               QStringLiteral("208: </p>"), QStringLiteral("210: <hr>"),
+               QStringLiteral("212: <p>1&#128512;)  q<br>"), QStringLiteral("214: <br>"),
+               QStringLiteral("184: <input type=\"text\" size=\"40\" name=\"1&#128512;\"><br>")};
     QTest::newRow("quote in the number stays inside its attribute")
         << QStringList{QStringLiteral("[1\"] q"), QStringLiteral("[s]")}
         << QStringList{

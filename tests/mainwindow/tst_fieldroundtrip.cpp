@@ -1,0 +1,244 @@
+#include "fakeplatform.h"
+#include "filecontent.h"
+#include "form1.h"
+#include "tempsettings.h"
+#include "terminationsignals.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+using namespace Velmora;
+
+// What a person types comes back exactly: in the field, in the store, after a
+// restart and on the page; and a command that fills a field can be taken back.
+class TestFieldRoundTrip : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void typedTextComesBackExactly_data();
+    void typedTextComesBackExactly();
+    void storedLineEndsComeBackAsStored();
+    void fillsCanBeUndone_data();
+    void fillsCanBeUndone();
+    void unreadableSettingsAreReportedAndKept();
+    void terminationSignalSavesTheLastKeystroke();
+
+private:
+    void start() {
+        m_store = std::make_unique<SettingsStore>();
+        m_form = std::make_unique<Form1>(m_platform, *m_store);
+        m_form->Form_Load();
+    }
+    void stop() {
+        m_form.reset();
+        m_store.reset();
+    }
+    template <typename T> T *field(const char *name) {
+        return m_form->findChild<T *>(QLatin1String(name));
+    }
+    void click(const char *button) { field<QPushButton>(button)->click(); }
+    void undo(QWidget *box) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    }
+
+    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    FakePlatform m_platform;
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestFieldRoundTrip::init() {
+    m_settings = std::make_unique<TempSettings>();
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_platform = FakePlatform();
+    m_platform.programPath = m_folder->path();
+    m_platform.desktopPath = m_folder->path();
+}
+
+void TestFieldRoundTrip::cleanup() {
+    stop();
+}
+
+void TestFieldRoundTrip::typedTextComesBackExactly_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("onThePage"); // empty: the page cannot be made
+
+    QTest::newRow("no-break space in the title")
+        << "Text1"
+        << "Title" << QStringLiteral("Caf\u00e9\u00a0: avis")
+        << QByteArray("<title>Caf\xe9\xa0: avis</title>");
+    QTest::newRow("no-break space in a question")
+        << "Text2"
+        << "Survey Questions" << QStringLiteral("[1] Prix\u00a0?\r\n[s]")
+        << QByteArray("<p>1)  Prix\xa0?<br>");
+    QTest::newRow("line separator inside a question")
+        << "Text2"
+        << "Survey Questions" << QStringLiteral("[1] one\u2028two\r\n[s]")
+        << QByteArray("<p>1)  one&#8232;two<br>");
+    QTest::newRow("no-break space in the message")
+        << "Text7"
+        << "Message" << QStringLiteral("Merci\u00a0!\r\nBye")
+        << QByteArray("<p>Merci\xa0!</p></p>Bye</p>");
+    QTest::newRow("100,000-character title") << "Text1"
+                                             << "Title" << QString(100000, u't') << QByteArray();
+    QString questions;
+    while (questions.size() < 5 * 1024 * 1024)
+        questions += QStringLiteral("[1] Q\u00a0?\r\n[r] a) Oui\r\n");
+    QTest::newRow("5 MB of questions")
+        << "Text2"
+        << "Survey Questions" << questions << QByteArray("<p>1)  Q\xa0?<br>");
+}
+
+void TestFieldRoundTrip::typedTextComesBackExactly() {
+    QFETCH(QString, box);
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, onThePage);
+
+    start();
+    QWidget *widget = m_form->findChild<QWidget *>(box);
+    if (auto *line = qobject_cast<QLineEdit *>(widget)) {
+        line->selectAll();
+        line->insert(text);
+    } else {
+        auto *multi = qobject_cast<QPlainTextEdit *>(widget);
+        multi->selectAll();
+        multi->insertPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    QVERIFY(m_store->waitForWrites());
+    QCOMPARE(TempSettings::stored(key).toString(), text);
+    stop();
+
+    start();
+    const SurveyFields fields = m_form->surveyFields();
+    const QMap<QString, QString> texts{{QStringLiteral("Title"), fields.PageTitle},
+                                       {QStringLiteral("Survey Questions"), fields.SurveyQuestions},
+                                       {QStringLiteral("Message"), fields.Message}};
+    QCOMPARE(texts.value(key), text);
+
+    field<QLineEdit>("Text4")->setText(m_folder->path() + QLatin1Char('/'));
+    click("PushButton17");
+    const QStringList messages = m_platform.messageTexts();
+    if (onThePage.isEmpty()) {
+        QVERIFY2(messages.size() == 1 &&
+                     messages[0].startsWith(QStringLiteral("File name too long")),
+                 qPrintable(messages.join(QLatin1Char('|')).left(300)));
+        return;
+    }
+    QCOMPARE(messages, QStringList{QStringLiteral("Done.")});
+    const QString title = fields.PageTitle.isEmpty() ? QStringLiteral("noname") : fields.PageTitle;
+    QVERIFY(fileContent(m_folder->filePath(title + QStringLiteral(".htm"))).contains(onThePage));
+}
+
+void TestFieldRoundTrip::storedLineEndsComeBackAsStored() {
+    const QString stored = QStringLiteral("[1] a\nb\r[s]\r\n");
+    TempSettings::store(QStringLiteral("Survey Questions"), stored);
+    start();
+    QCOMPARE(m_form->surveyFields().SurveyQuestions, stored);
+    QVERIFY(m_store->waitForWrites());
+    QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(), stored);
+
+    // Once the person edits, the box's lines are the text.
+    auto *box = field<QPlainTextEdit>("Text2");
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, QStringLiteral("x"));
+    QCOMPARE(m_form->surveyFields().SurveyQuestions, QStringLiteral("[1] a\r\nb\r\n[s]\r\nx"));
+}
+
+void TestFieldRoundTrip::fillsCanBeUndone_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("boxes");
+
+    QTest::newRow("sample survey")
+        << "PushButton4" << QStringList{"Text1", "Text2", "Text3", "Text4", "Text7"};
+    QTest::newRow("picture chooser") << "PushButton2" << QStringList{"Text3"};
+    QTest::newRow("folder chooser") << "PushButton3" << QStringList{"Text4"};
+}
+
+void TestFieldRoundTrip::fillsCanBeUndone() {
+    QFETCH(QString, button);
+    QFETCH(QStringList, boxes);
+    const QMap<QString, QString> keys{{"Text1", "Title"},
+                                      {"Text2", "Survey Questions"},
+                                      {"Text3", "Background"},
+                                      {"Text4", "Output Folder"},
+                                      {"Text7", "Message"}};
+    m_platform.chosenFile = QStringLiteral("/pictures/sky.png");
+    m_platform.chosenFolder = QStringLiteral("/surveys");
+    start();
+    for (const QString &box : boxes) {
+        QWidget *widget = m_form->findChild<QWidget *>(box);
+        widget->setFocus();
+        QTest::keyClicks(widget, QStringLiteral("mine ") + box);
+    }
+
+    m_form->findChild<QPushButton *>(button)->click();
+    for (const QString &box : boxes) {
+        QWidget *widget = m_form->findChild<QWidget *>(box);
+        QVERIFY(!widget->property("plainText").toString().contains(QStringLiteral("mine")) &&
+                !widget->property("text").toString().contains(QStringLiteral("mine")));
+        undo(widget);
+    }
+
+    QVERIFY(m_store->waitForWrites());
+    for (const QString &box : boxes) {
+        QWidget *widget = m_form->findChild<QWidget *>(box);
+        const QString shown = qobject_cast<QLineEdit *>(widget)
+                                  ? qobject_cast<QLineEdit *>(widget)->text()
+                                  : qobject_cast<QPlainTextEdit *>(widget)->toPlainText();
+        QVERIFY2(shown.endsWith(QStringLiteral("mine ") + box), qPrintable(shown));
+        QCOMPARE(TempSettings::stored(keys[box]).toString(), shown);
+    }
+}
+
+void TestFieldRoundTrip::unreadableSettingsAreReportedAndKept() {
+    QVERIFY(QDir().mkpath(m_settings->filePath())); // a folder where the file should be
+    start();
+
+    const QStringList messages = m_platform.messageTexts();
+    QCOMPARE(messages.size(), 5);
+    for (int i = 0; i < 5; ++i)
+        QVERIFY2(messages[i].contains(QStringLiteral(" at line %1\r\r").arg(130 + 2 * i)),
+                 qPrintable(messages[i]));
+    QTest::keyClicks(field<QLineEdit>("Text1"), QStringLiteral("typed"));
+    QVERIFY(!m_store->waitForWrites());
+    QTRY_VERIFY(m_form->windowTitle().contains(QStringLiteral("(changes are not being saved)")));
+
+    m_platform.messages.clear();
+    m_form->close();
+    QCOMPARE(m_platform.messages.size(), 1);
+    QVERIFY(m_platform.messages[0].text.startsWith(
+        QStringLiteral("The last changes could not be saved: ")));
+    QVERIFY(m_platform.messages[0].text.contains(QStringLiteral("--- Page Title ---\r\ntyped")));
+    QVERIFY(QFileInfo(m_settings->filePath()).isDir());
+}
+
+void TestFieldRoundTrip::terminationSignalSavesTheLastKeystroke() {
+    start();
+    m_form->show();
+    onTerminationSignals(m_form.get(), [this] { m_form->close(); });
+    auto *title = field<QLineEdit>("Text1");
+    title->setFocus();
+    QTest::keyClicks(title, QStringLiteral("last words"));
+    QTimer::singleShot(10, [] { std::raise(SIGTERM); });
+
+    QTRY_VERIFY(!m_form->isVisible());
+    QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(),
+             QStringLiteral("last words"));
+}
+
+QTEST_MAIN(TestFieldRoundTrip)
+#include "tst_fieldroundtrip.moc"
