@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +138,74 @@ void DurableFile::discard() {
         ::unlink(m_temporary.constData());
         m_temporary.clear();
     }
+}
+
+DurableAppender::~DurableAppender() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void DurableAppender::open(const QString &path) {
+    if (path.isEmpty() || path.contains(QChar(0)))
+        throwFileError(EINVAL, path);
+    m_path = path;
+    const QByteArray name = QFile::encodeName(path);
+    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (m_fd < 0)
+        throwFileError(errno, path);
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = errno ? errno : EINVAL;
+        ::close(m_fd);
+        m_fd = -1;
+        throwFileError(error, path);
+    }
+    // Two collectors appending to one file would write over each other's records.
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw RuntimeError(
+            QStringLiteral("Another program is writing to this file (%1)").arg(path));
+    }
+    m_size = info.st_size;
+    // The new file's entry must survive a crash as its first records do.
+    syncFolder(folderOf(name));
+}
+
+void DurableAppender::truncate(qint64 size) {
+    if (::ftruncate(m_fd, size) != 0 || ::fdatasync(m_fd) != 0)
+        throwFileError(errno, m_path);
+    m_size = size;
+}
+
+void DurableAppender::append(QByteArrayView bytes) {
+    if (m_fd < 0)
+        throwFileError(EBADF, m_path);
+    // pwrite at the known end: a record cut short is cut off again, so the file
+    // only ever grows by whole records.
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    qint64 at = m_size;
+    int error = 0;
+    while (left > 0) {
+        const ssize_t written = ::pwrite(m_fd, data, size_t(left), at);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            break;
+        }
+        data += written;
+        left -= written;
+        at += written;
+    }
+    if (error == 0 && ::fdatasync(m_fd) != 0)
+        error = errno;
+    if (error != 0) {
+        [[maybe_unused]] const int ignored = ::ftruncate(m_fd, m_size);
+        throwFileError(error, m_path);
+    }
+    m_size = at;
 }
 
 void writeFileDurably(const QString &path, QByteArrayView bytes) {

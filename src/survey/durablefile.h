@@ -34,6 +34,29 @@ private:
     int m_fd = -1;
 };
 
+// Appends records to a file that must never hold half of one: every write is
+// checked and synced (fdatasync) before append() returns, and a record that could
+// not be written whole is cut off again.
+class DurableAppender {
+public:
+    DurableAppender() = default;
+    ~DurableAppender();
+    DurableAppender(const DurableAppender &) = delete;
+    DurableAppender &operator=(const DurableAppender &) = delete;
+
+    // Opens or creates the file; throws RuntimeError.
+    void open(const QString &path);
+    qint64 size() const { return m_size; }
+    // Cuts the file to `size` bytes, as when a crash left a record unfinished.
+    void truncate(qint64 size);
+    void append(QByteArrayView bytes);
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    qint64 m_size = 0;
+};
+
 void writeFileDurably(const QString &path, QByteArrayView bytes);
 // Copies a regular file; the destination is replaced only by a complete copy.
 void copyFileDurably(const QString &source, const QString &destination);

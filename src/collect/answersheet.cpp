@@ -1,0 +1,99 @@
+#include "answersheet.h"
+
+#include <QHash>
+
+namespace Velmora {
+
+const QString AnswerSheet::Joiner = QStringLiteral(" | ");
+
+namespace {
+
+const QString UserName = QStringLiteral("UserName");
+const QString UserEmail = QStringLiteral("UserEmail");
+
+QString describe(const QList<const SurveyInput *> &inputs) {
+    const SurveyInput &first = *inputs.front();
+    QString question = first.question.isEmpty() ? QStringLiteral("(no question)") : first.question;
+    for (const SurveyInput *input : inputs)
+        if (!input->question.isEmpty() && !question.contains(input->question))
+            question += QStringLiteral(" / ") + input->question;
+    if (first.kind != SurveyInput::Kind::CheckBox)
+        return question;
+    QStringList options;
+    for (const SurveyInput *input : inputs)
+        options.append(input->label);
+    return QStringLiteral("%1 [%2]").arg(question, options.join(QStringLiteral(" / ")));
+}
+
+} // namespace
+
+AnswerSheet::AnswerSheet(const SurveyPage &page)
+    : m_stamp(page.stamp) {
+    QHash<QString, QList<const SurveyInput *>> byName;
+    for (const SurveyInput &input : page.inputs) {
+        // The name and e-mail have columns of their own.
+        if (input.name == UserName || input.name == UserEmail || input.name == page.stamp)
+            continue;
+        if (!byName.contains(input.name))
+            m_names.append(input.name);
+        byName[input.name].append(&input);
+    }
+    for (const QString &name : m_names)
+        m_headers.append(describe(byName[name]));
+}
+
+QStringList AnswerSheet::header() const {
+    return QStringList{QStringLiteral("Received"), QStringLiteral("Page made"),
+                       QStringLiteral("Name"), QStringLiteral("E-mail")} +
+           m_headers;
+}
+
+AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTime &received) const {
+    Row row;
+    row.cells.resize(4 + m_names.size());
+    row.cells[0] = isoTimeWithOffset(received);
+    row.cells[1] = m_stamp;
+    QList<QStringList> values(m_names.size());
+    for (const FormField &field : fields) {
+        if (field.name == UserName) {
+            row.cells[2] = field.value;
+        } else if (field.name == UserEmail) {
+            row.cells[3] = field.value;
+        } else if (const qsizetype column = m_names.indexOf(field.name); column >= 0) {
+            values[column].append(field.value);
+        } else if (field.name != m_stamp) {
+            ++row.ignoredFields;
+        }
+    }
+    for (qsizetype i = 0; i < m_names.size(); ++i)
+        row.cells[4 + i] = values[i].join(Joiner);
+    return row;
+}
+
+QByteArray csvRecord(const QStringList &cells) {
+    QByteArray record;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            record += ',';
+        QString cell = cells[i];
+        if (!cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.front()))
+            cell.prepend(u'\'');
+        record += '"';
+        record += cell.toUtf8().replace('"', "\"\"");
+        record += '"';
+    }
+    record += "\r\n";
+    return record;
+}
+
+QString isoTimeWithOffset(const QDateTime &time) {
+    const int offset = time.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QStringLiteral("%1%2:%3")
+               .arg(QChar(offset < 0 ? u'-' : u'+'))
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace Velmora

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace Velmora {
+
+// One answer input of a survey page, in the words the page shows around it.
+struct SurveyInput {
+    enum class Kind { Radio, CheckBox, TextBox, TextArea };
+    Kind kind = Kind::TextBox;
+    QString name;     // what the form posts it under
+    QString value;    // what a radio button posts
+    QString label;    // the text after an option
+    QString question; // "2) Would you use this product again?", or empty before any question
+};
+
+// What a Velmora survey page asks and posts.
+struct SurveyPage {
+    QString title;
+    QString background; // the picture's file name as the page names it
+    QString stamp;      // the submit button's name: when the page was made
+    QList<SurveyInput> inputs;
+};
+
+// Reads a page that "Start Creating Survey" wrote; nothing for any other file.
+// Only the lines of that fixed format are looked at, so any HTML a person typed
+// into a question stays text here.
+std::optional<SurveyPage> readSurveyPage(QByteArrayView bytes);
+
+// Whether the first bytes of a file can start such a page: a cheap test before
+// reading it whole.
+bool maybeSurveyPage(QByteArrayView head);
+
+} // namespace Velmora

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace Velmora {
+
+// What the command line asks of velmora-collect.
+struct CollectOptions {
+    QString folder;
+    std::optional<quint16> port; // fixed; without it the first free port from 8080
+    bool local = false;
+    unsigned connectionsPerAddress = 32;
+    QString summaryFolder; // --summary: write the summaries and end
+
+    // Nothing, with `error` set, when the arguments make no sense.
+    static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);
+};
+
+// The folder Velmora's window saves its surveys to ("Output Folder"), when it is one.
+QString velmoraOutputFolder();
+
+} // namespace Velmora

@@ -1,0 +1,144 @@
+#include "answersfile.h"
+#include "answersheet.h"
+#include "runtimeerror.h"
+
+#include "filecontent.h"
+#include "smallfilesystem.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+using namespace Velmora;
+
+class TestAnswersFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordsAreQuotedAndDefused_data();
+    void recordsAreQuotedAndDefused();
+    void tornLastRecordIsRemoved_data();
+    void tornLastRecordIsRemoved();
+    void otherColumnsGoToAnotherFile();
+    void concurrentAnswersAreAllWritten();
+    void fullDiskRefusesAndKeepsTheFile();
+
+private:
+    const QStringList m_header{"Received", "Page made", "Name", "E-mail", "1) q"};
+};
+
+void TestAnswersFile::recordsAreQuotedAndDefused_data() {
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QByteArray>("record");
+
+    QTest::newRow("plain") << QStringList{"a", ""} << QByteArray("\"a\",\"\"\r\n");
+    QTest::newRow("quotes, commas and line breaks")
+        << QStringList{"say \"hi\", bye", "l1\r\nl2"}
+        << QByteArray("\"say \"\"hi\"\", bye\",\"l1\r\nl2\"\r\n");
+    QTest::newRow("formulas are shown, not run")
+        << QStringList{"=1+1", "+1", "-1", "@SUM(A1)", "\tx", "\rx"}
+        << QByteArray("\"'=1+1\",\"'+1\",\"'-1\",\"'@SUM(A1)\",\"'\tx\",\"'\rx\"\r\n");
+    QTest::newRow("an equals sign further in is text")
+        << QStringList{"a=b"} << QByteArray("\"a=b\"\r\n");
+    QTest::newRow("UTF-8") << QStringList{QStringLiteral("\u20ac \u4e2d")}
+                           << QByteArray("\"\xE2\x82\xAC \xE4\xB8\xAD\"\r\n");
+}
+
+void TestAnswersFile::recordsAreQuotedAndDefused() {
+    QFETCH(QStringList, cells);
+    QFETCH(QByteArray, record);
+    QCOMPARE(csvRecord(cells), record);
+    QCOMPARE(AnswersFile::parseRecords(record).value(0).size(), cells.size());
+}
+
+void TestAnswersFile::tornLastRecordIsRemoved_data() {
+    QTest::addColumn<QByteArray>("tail");
+    QTest::newRow("cut inside a quoted cell") << QByteArray("\"2\",\"half");
+    QTest::newRow("cut before the line break") << QByteArray("\"2\",\"x\"");
+    QTest::newRow("cut between CR and LF") << QByteArray("\"2\",\"x\"\r");
+    QTest::newRow("cut after a line break inside a cell") << QByteArray("\"2\",\"a\r\n");
+    QTest::newRow("nothing torn") << QByteArray();
+}
+
+void TestAnswersFile::tornLastRecordIsRemoved() {
+    QFETCH(QByteArray, tail);
+    QTemporaryDir dir;
+    const QByteArray whole =
+        "\xEF\xBB\xBF" + csvRecord(m_header) + csvRecord({"1", "s", "n", "e", "x"});
+    {
+        QFile file(dir.filePath(QStringLiteral("S answers.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(whole + tail);
+    }
+    AnswersFile answers(dir.path(), QStringLiteral("S.htm"), m_header);
+    QCOMPARE(answers.path(), dir.filePath(QStringLiteral("S answers.csv")));
+    QCOMPARE(fileContent(answers.path()), whole);
+    QCOMPARE(answers.answers(), 1);
+    answers.append(csvRecord({"2", "s", "n", "e", "y"}));
+    QCOMPARE(AnswersFile::parseRecords(fileContent(answers.path())).size(), 3);
+}
+
+void TestAnswersFile::otherColumnsGoToAnotherFile() {
+    QTemporaryDir dir;
+    {
+        AnswersFile first(dir.path(), QStringLiteral("S.htm"), m_header);
+        first.append(csvRecord({"1", "s", "n", "e", "old"}));
+    }
+    QStringList changed = m_header;
+    changed.append(QStringLiteral("2) new question"));
+    AnswersFile second(dir.path(), QStringLiteral("S.htm"), changed);
+    QCOMPARE(second.path(), dir.filePath(QStringLiteral("S answers (2).csv")));
+    QCOMPARE(second.answers(), 0);
+    second.append(csvRecord({"2", "s", "n", "e", "a", "b"}));
+
+    // Back to the first version: its own file again, with its own answers.
+    AnswersFile again(dir.path(), QStringLiteral("S.htm"), m_header);
+    QCOMPARE(again.path(), dir.filePath(QStringLiteral("S answers.csv")));
+    QCOMPARE(again.answers(), 1);
+    const QList<QStringList> records = AnswersFile::parseRecords(fileContent(second.path()));
+    QCOMPARE(records.value(0), changed);
+}
+
+void TestAnswersFile::concurrentAnswersAreAllWritten() {
+    QTemporaryDir dir;
+    AnswersFile answers(dir.path(), QStringLiteral("S.htm"), m_header);
+    constexpr int Threads = 16, Each = 40;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < Each; ++i)
+                answers.append(csvRecord({QString::number(t), QString::number(i), "n", "e", "x"}));
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+
+    const QList<QStringList> records = AnswersFile::parseRecords(fileContent(answers.path()));
+    QCOMPARE(records.size(), 1 + Threads * Each);
+    QCOMPARE(answers.answers(), Threads * Each);
+    QSet<QString> seen;
+    for (qsizetype i = 1; i < records.size(); ++i)
+        seen.insert(records[i][0] + QLatin1Char('/') + records[i][1]);
+    QCOMPARE(seen.size(), Threads * Each);
+}
+
+void TestAnswersFile::fullDiskRefusesAndKeepsTheFile() {
+    SmallFileSystem disk(64);
+    REQUIRE_SMALL_FILE_SYSTEM(disk);
+    AnswersFile answers(disk.path(), QStringLiteral("S.htm"), m_header);
+    answers.append(csvRecord({"1", "s", "n", "e", "kept"}));
+    const QByteArray before = fileContent(answers.path());
+    disk.fill();
+
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             answers.append(csvRecord({"2", "s", "n", "e", QString(9000, u'x')})));
+    QCOMPARE(fileContent(answers.path()), before);
+    QCOMPARE(answers.answers(), 1);
+
+    disk.free();
+    answers.append(csvRecord({"3", "s", "n", "e", "after"}));
+    QCOMPARE(AnswersFile::parseRecords(fileContent(answers.path())).size(), 3);
+}
+
+QTEST_GUILESS_MAIN(TestAnswersFile)
+#include "tst_answersfile.moc"

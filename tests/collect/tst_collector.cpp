@@ -1,0 +1,198 @@
+#include "answersfile.h"
+#include "collector.h"
+
+#include "filecontent.h"
+#include "workedexample.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include <sys/stat.h>
+
+using namespace Velmora;
+
+// The collector's answers to requests, without the network: what is served,
+// what is refused with which status, and what reaches the answers file.
+class TestCollector : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void refusedRequestsStoreNothing_data();
+    void refusedRequestsStoreNothing();
+    void onlyPagesAndTheirPicturesAreServed_data();
+    void onlyPagesAndTheirPicturesAreServed();
+    void answerIsStoredAndAcknowledged();
+    void hostileAnswersAreStoredAsText();
+    void remadePageStartsANewFile();
+
+private:
+    HttpResponse request(const QByteArray &method, const QByteArray &path,
+                         const QByteArray &body = {},
+                         const QByteArray &type = "application/x-www-form-urlencoded") {
+        return m_collector->handle({method, path.split('?').first(),
+                                    path.contains('?') ? path.split('?').last() : QByteArray(),
+                                    type, body});
+    }
+    QString file(const QString &name) const { return m_dir->filePath(name); }
+    void write(const QString &name, const QByteArray &bytes) {
+        QFile out(file(name));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    QList<QStringList> records() const {
+        return AnswersFile::parseRecords(
+            fileContent(file(QStringLiteral("My Product Survey answers.csv"))));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Collector> m_collector;
+    QStringList m_log;
+};
+
+const QByteArray Page = "/My%20Product%20Survey.htm";
+const QByteArray Answer = "UserName=Ann&UserEmail=a%40b.c&1=Phone&2=+a%29&3%29+a%29=on&4=Fine";
+
+void TestCollector::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    write(QStringLiteral("My Product Survey.htm"), WorkedExample::page());
+    write(QStringLiteral("background.gif"), "GIF89a");
+    write(QStringLiteral("secret.txt"), "secret");
+    write(QStringLiteral(".hidden.htm"), WorkedExample::page());
+    write(QStringLiteral("notes.htm"), "<html><body>not a survey</body></html>");
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("sub")));
+    write(QStringLiteral("sub/inner.htm"), WorkedExample::page());
+    // Opening a FIFO blocks until someone writes: the collector must never try.
+    QCOMPARE(::mkfifo(QFile::encodeName(file(QStringLiteral("trap.htm"))).constData(), 0644), 0);
+    m_log.clear();
+    m_collector = std::make_unique<Collector>(
+        m_dir->path(), [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 30), QTimeZone(3600)); },
+        [this](const QString &line) { m_log.append(line); });
+}
+
+void TestCollector::refusedRequestsStoreNothing_data() {
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");
+
+    const QByteArray form = "application/x-www-form-urlencoded";
+    QTest::newRow("PUT") << QByteArray("PUT") << Page << form << Answer << 405;
+    QTest::newRow("DELETE") << QByteArray("DELETE") << Page << form << QByteArray() << 405;
+    QTest::newRow("POST to the index")
+        << QByteArray("POST") << QByteArray("/") << form << Answer << 405;
+    QTest::newRow("JSON") << QByteArray("POST") << Page << QByteArray("application/json")
+                          << QByteArray("{}") << 415;
+    QTest::newRow("multipart") << QByteArray("POST") << Page
+                               << QByteArray("multipart/form-data; boundary=x") << Answer << 415;
+    QTest::newRow("no content type") << QByteArray("POST") << Page << QByteArray() << Answer << 415;
+    QTest::newRow("over 1 MiB") << QByteArray("POST") << Page << form
+                                << QByteArray("1=") + QByteArray(1 << 20, 'x') << 413;
+    QTest::newRow("broken percent-encoding")
+        << QByteArray("POST") << Page << form << QByteArray("1=%G0") << 400;
+    QTest::newRow("raw bytes") << QByteArray("POST") << Page << form << QByteArray("1=\xFF\xFE")
+                               << 400;
+    QTest::newRow("unknown page") << QByteArray("POST") << QByteArray("/other.htm") << form
+                                  << Answer << 404;
+    QTest::newRow("a file that is no survey")
+        << QByteArray("POST") << QByteArray("/notes.htm") << form << Answer << 404;
+    QTest::newRow("the picture") << QByteArray("POST") << QByteArray("/background.gif") << form
+                                 << Answer << 404;
+}
+
+void TestCollector::refusedRequestsStoreNothing() {
+    QFETCH(QByteArray, method);
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, type);
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    const QStringList before =
+        QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+
+    QCOMPARE(request(method, path, body, type).status, status);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
+}
+
+void TestCollector::onlyPagesAndTheirPicturesAreServed_data() {
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("type");
+
+    QTest::newRow("the page") << Page << 200 << QByteArray("text/html; charset=windows-1252");
+    QTest::newRow("its picture") << QByteArray("/background.gif") << 200 << QByteArray("image/gif");
+    QTest::newRow("the index") << QByteArray("/") << 200 << QByteArray("text/html; charset=utf-8");
+    for (const char *path :
+         {"/secret.txt", "/notes.htm", "/.hidden.htm", "/sub/inner.htm", "/sub%2Finner.htm",
+          "/..%2Fsecret.txt", "/%2e%2e%2fsecret.txt", "/../secret.txt", "/%5C..%5Csecret.txt",
+          "/My%20Product%20Survey.htm%00.txt", "/My%20Product%20Survey%20answers.csv", "/trap.htm",
+          "/%FF%FE", "//etc/passwd", "/sub", "/."})
+        QTest::newRow(path) << QByteArray(path) << 404 << QByteArray("text/html; charset=utf-8");
+}
+
+void TestCollector::onlyPagesAndTheirPicturesAreServed() {
+    QFETCH(QByteArray, path);
+    QFETCH(int, status);
+    QFETCH(QByteArray, type);
+    request("POST", Page, Answer); // an answers file now exists to be asked for
+
+    const HttpResponse response = request("GET", path);
+    QCOMPARE(response.status, status);
+    QCOMPARE(response.contentType, type);
+    if (path == Page)
+        QCOMPARE(response.body, WorkedExample::page()); // byte for byte
+    QVERIFY(!response.body.contains("secret"));
+    QVERIFY(!response.body.contains("Received"));
+}
+
+void TestCollector::answerIsStoredAndAcknowledged() {
+    const HttpResponse response = request("POST", Page, Answer);
+    QCOMPARE(response.status, 303);
+    QVERIFY(response.headers.contains({"Location", Page + "?answered"}));
+    QVERIFY(request("GET", Page + "?answered").body.contains("My Product Survey"));
+
+    const QList<QStringList> rows = records();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1], (QStringList{"2026-12-08T09:30:00+01:00", "14:03:27|08-31-2021", "Ann",
+                                   "a@b.c", "Phone", " a)", "on", "", "Fine"}));
+    QCOMPARE(m_log, QStringList{"1 answers to My Product Survey"});
+}
+
+void TestCollector::hostileAnswersAreStoredAsText() {
+    const QByteArray body = "UserName=%3Dcmd%7C%27%2FC+calc%27%21A0&UserEmail=%2B1&"
+                            "1=%3Cscript%3Ealert(1)%3C%2Fscript%3E&4=%40SUM(1)&"
+                            "3%29+a%29=on&3%29+a%29=on&3%29+b%29=%26%23x1F600%3B&evil=1&evil=2";
+    QCOMPARE(request("POST", Page, body).status, 303);
+    const QStringList row = records().value(1);
+    QCOMPARE(row.value(2), QStringLiteral("'=cmd|'/C calc'!A0"));
+    QCOMPARE(row.value(3), QStringLiteral("'+1"));
+    QCOMPARE(row.value(4), QStringLiteral("<script>alert(1)</script>"));
+    QCOMPARE(row.value(6), QStringLiteral("on | on"));
+    QCOMPARE(row.value(7), QString::fromUtf8("\xF0\x9F\x98\x80"));
+    QCOMPARE(row.value(8), QStringLiteral("'@SUM(1)"));
+    QCOMPARE(m_log, QStringList{"1 answers to My Product Survey (2 fields the page does not have "
+                                "were ignored)"});
+}
+
+void TestCollector::remadePageStartsANewFile() {
+    QCOMPARE(request("POST", Page, Answer).status, 303);
+    // Question 1 now asks something else, in a text area.
+    QByteArray remade = WorkedExample::page();
+    remade.replace("<p>1)  What product did you test?<br>", "<p>1)  What did you pay?<br>")
+        .replace("<input type=\"text\" size=\"40\" name=\"1\"><br>",
+                 "<textarea name=\"1\" rows=\"4\" cols=\"40\"></textarea><br>");
+    write(QStringLiteral("My Product Survey.htm"), remade);
+    QCOMPARE(request("POST", Page, "1=%2410").status, 303);
+
+    QCOMPARE(records().size(), 2); // the first file keeps only its own answer
+    const QList<QStringList> second = AnswersFile::parseRecords(
+        fileContent(file(QStringLiteral("My Product Survey answers (2).csv"))));
+    QCOMPARE(second.size(), 2);
+    QCOMPARE(second[0].value(4), QStringLiteral("1) What did you pay?"));
+    QCOMPARE(second[1].value(4), QStringLiteral("$10"));
+}
+
+QTEST_GUILESS_MAIN(TestCollector)
+#include "tst_collector.moc"
