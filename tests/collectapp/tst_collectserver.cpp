@@ -1,0 +1,253 @@
+#include "answersfile.h"
+#include "collector.h"
+#include "httpserver.h"
+
+#include "filecontent.h"
+#include "httpclient.h"
+#include "smallfilesystem.h"
+#include "workedexample.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+using namespace Velmora;
+
+namespace {
+
+const QByteArray Page = "/My%20Product%20Survey.htm";
+
+QByteArray answer(const QString &text) {
+    return "UserName=Ann&UserEmail=a%40b.c&1=" + QUrl::toPercentEncoding(text) +
+           "&2=+a%29&3%29+a%29=on&4=ok";
+}
+
+// A port nothing listens on now, for the collector started as a program.
+quint16 freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+// The collector over real sockets on 127.0.0.1.
+class TestCollectServer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void badRequestsGetTheirStatus_data();
+    void badRequestsGetTheirStatus();
+    void concurrentPostsAreAllStoredAndAcknowledged();
+    void slowClientsDoNotLockOthersOut();
+    void fullDiskGives503AndKeepsTheFile();
+    void killedDuringLoadKeepsEveryAcknowledgedAnswer();
+
+private:
+    void serve(const QString &folder, HttpServer::Limits limits = {}) {
+        m_collector = std::make_unique<Collector>(
+            folder, [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
+        m_server = std::make_unique<HttpServer>(
+            [this](const HttpRequest &request) { return m_collector->handle(request); }, limits);
+        QVERIFY(m_server->listen(true, 0));
+    }
+    void writePage(const QString &folder) {
+        QFile page(folder + QStringLiteral("/My Product Survey.htm"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write(WorkedExample::page());
+    }
+    QString answersPath(const QString &folder) const {
+        return folder + QStringLiteral("/My Product Survey answers.csv");
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Collector> m_collector;
+    std::unique_ptr<HttpServer> m_server;
+};
+
+void TestCollectServer::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    writePage(m_dir->path());
+    QFile secret(m_dir->filePath(QStringLiteral("secret.txt")));
+    QVERIFY(secret.open(QIODevice::WriteOnly));
+    secret.write("secret");
+}
+
+void TestCollectServer::cleanup() {
+    m_server.reset();
+    m_collector.reset();
+}
+
+void TestCollectServer::badRequestsGetTheirStatus_data() {
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("status");
+
+    const QByteArray form = "application/x-www-form-urlencoded";
+    QTest::newRow("PUT") << QByteArray("PUT " + Page +
+                                       " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                                       "Content-Length: 3\r\n\r\na=b")
+                         << 405;
+    QTest::newRow("JSON") << postRequest(Page, "{}", "application/json") << 415;
+    QTest::newRow("broken encoding") << postRequest(Page, "1=%%%") << 400;
+    QTest::newRow("unknown page") << postRequest("/nothing.htm", answer("x")) << 404;
+    QTest::newRow("announced body over 1 MiB, never sent")
+        << QByteArray("POST " + Page +
+                      " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: " + form +
+                      "\r\nContent-Length: 1048577\r\n\r\n")
+        << 413;
+    QByteArray chunked = "POST " + Page +
+                         " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: " + form +
+                         "\r\nTransfer-Encoding: chunked\r\n\r\n";
+    for (int i = 0; i < 17; ++i)
+        chunked += "10000\r\n" + QByteArray(0x10000, 'a') + "\r\n";
+    QTest::newRow("chunked body over 1 MiB") << chunked + "0\r\n\r\n" << 413;
+    QTest::newRow("headers over 32 KiB")
+        << QByteArray("GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nX-Pad: " +
+                      QByteArray(40000, 'p') + "\r\n\r\n")
+        << 431;
+    for (const char *path :
+         {"/../secret.txt", "/..%2Fsecret.txt", "/%2e%2e%2fsecret.txt", "/secret.txt",
+          "/My%20Product%20Survey%20answers.csv", "/%5Csecret.txt", "/.%2E/.%2E/etc/passwd",
+          "/My%20Product%20Survey.htm%00"})
+        QTest::newRow(path) << getRequest(path) << 404;
+}
+
+void TestCollectServer::badRequestsGetTheirStatus() {
+    QFETCH(QByteArray, request);
+    QFETCH(int, status);
+    serve(m_dir->path());
+    httpExchange(m_server->port(), postRequest(Page, answer("first"))); // the answers file exists
+    const QByteArray before = fileContent(answersPath(m_dir->path()));
+
+    const HttpReply reply = httpExchange(m_server->port(), request);
+    QCOMPARE(reply.status, status);
+    QVERIFY(!reply.body.contains("secret"));
+    QVERIFY(!reply.body.contains("Received"));
+    QCOMPARE(fileContent(answersPath(m_dir->path())), before);
+}
+
+void TestCollectServer::concurrentPostsAreAllStoredAndAcknowledged() {
+    HttpServer::Limits limits;
+    limits.connectionsPerAddress = 256;
+    serve(m_dir->path(), limits);
+    constexpr int Posts = 200;
+    std::atomic<int> acknowledged = 0;
+    std::vector<std::thread> clients;
+    for (int i = 0; i < Posts; ++i)
+        clients.emplace_back([&, i] {
+            const HttpReply reply =
+                httpExchange(m_server->port(), postRequest(Page, answer(QString::number(i))));
+            if (reply.status == 303 && reply.header("Location") == Page + "?answered")
+                ++acknowledged;
+        });
+    for (std::thread &client : clients)
+        client.join();
+
+    QCOMPARE(acknowledged.load(), Posts);
+    const QList<QStringList> records =
+        AnswersFile::parseRecords(fileContent(answersPath(m_dir->path())));
+    QCOMPARE(records.size(), 1 + Posts);
+    QSet<QString> ids;
+    for (qsizetype i = 1; i < records.size(); ++i)
+        ids.insert(records[i].value(4));
+    QCOMPARE(ids.size(), Posts);
+}
+
+void TestCollectServer::slowClientsDoNotLockOthersOut() {
+    HttpServer::Limits limits;
+    limits.connectionsPerAddress = 8;
+    serve(m_dir->path(), limits);
+    // Eight connections that send half a request and then nothing.
+    std::vector<std::unique_ptr<LoopbackConnection>> slow;
+    for (int i = 0; i < 8; ++i) {
+        slow.push_back(std::make_unique<LoopbackConnection>(m_server->port(), "127.0.0.2"));
+        QVERIFY(slow.back()->send("POST " + Page + " HTTP/1.1\r\nHost: x\r\n"));
+    }
+    QTest::qWait(200);
+    LoopbackConnection ninth(m_server->port(), "127.0.0.2");
+    ninth.send(getRequest("/"));
+    QCOMPARE(ninth.receive().status, 0); // over the limit of its address
+
+    // Someone else is still served at once.
+    QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("other"))).status, 303);
+}
+
+void TestCollectServer::fullDiskGives503AndKeepsTheFile() {
+    SmallFileSystem disk(128);
+    REQUIRE_SMALL_FILE_SYSTEM(disk);
+    writePage(disk.path());
+    serve(disk.path());
+    QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("before"))).status, 303);
+    const QByteArray before = fileContent(answersPath(disk.path()));
+    disk.fill();
+
+    const HttpReply reply =
+        httpExchange(m_server->port(), postRequest(Page, answer(QString(20000, u'x'))));
+    QCOMPARE(reply.status, 503);
+    QVERIFY(reply.body.contains("not saved"));
+    QCOMPARE(fileContent(answersPath(disk.path())), before);
+
+    disk.free();
+    QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("after"))).status, 303);
+}
+
+void TestCollectServer::killedDuringLoadKeepsEveryAcknowledgedAnswer() {
+    const quint16 port = freePort();
+    QProcess collector;
+    collector.start(QStringLiteral(VELMORA_COLLECT_BINARY),
+                    {m_dir->path(), QStringLiteral("--port"), QString::number(port),
+                     QStringLiteral("--local")});
+    QVERIFY(collector.waitForReadyRead(10000));
+
+    std::atomic<bool> loading = true;
+    std::mutex mutex;
+    QStringList acknowledged;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < 8; ++c)
+        clients.emplace_back([&, c] {
+            for (int i = 0; loading; ++i) {
+                const QString id = QStringLiteral("%1-%2").arg(c).arg(i);
+                if (httpExchange(port, postRequest(Page, answer(id))).status == 303) {
+                    std::lock_guard lock(mutex);
+                    acknowledged.append(id);
+                }
+            }
+        });
+    QTest::qWait(1500);
+    ::kill(pid_t(collector.processId()), SIGKILL);
+    collector.waitForFinished();
+    loading = false;
+    for (std::thread &client : clients)
+        client.join();
+
+    const QByteArray csv = fileContent(answersPath(m_dir->path()));
+    qsizetype complete = 0;
+    const QList<QStringList> records = AnswersFile::parseRecords(csv, &complete);
+    QCOMPARE(complete, csv.size()); // no half record: the file parses whole
+    QSet<QString> stored;
+    for (qsizetype i = 1; i < records.size(); ++i) {
+        QCOMPARE(records[i].size(), records[0].size());
+        stored.insert(records[i].value(4));
+    }
+    QVERIFY2(acknowledged.size() > 10, "the load reached the collector");
+    for (const QString &id : std::as_const(acknowledged))
+        QVERIFY2(stored.contains(id), qPrintable(id));
+    qInfo("%lld answers acknowledged before kill -9, %lld in the file",
+          qsizetype(acknowledged.size()), qsizetype(stored.size()));
+}
+
+QTEST_GUILESS_MAIN(TestCollectServer)
+#include "tst_collectserver.moc"
