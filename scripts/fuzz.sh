@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the survey core with clang, libFuzzer and the address and undefined
 # behaviour sanitizers, and fuzzes each target for the given number of seconds
-# (default 30): the page translation and the settings file.
+# (default 30): the page translation, the settings file, and the collector's
+# form decoder and page reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
@@ -13,9 +14,10 @@ fuzz() {
     work="$(mktemp -d)"
     cp "$corpus"/* "$work/"
     "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=4096 -print_final_stats=1 "$work" 2>&1 | tail -n 15
+        -max_len=8192 -print_final_stats=1 "$work" 2>&1 | tail -n 15
     rm -rf "$work"
     echo "$target ran ${seconds} s without a crash, a sanitizer report or a hang."
 }
 fuzz fuzz_surveypage fuzz/corpus
 fuzz fuzz_settingsfile fuzz/corpus-settings
+fuzz fuzz_collect fuzz/corpus-collect

@@ -30,10 +30,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("connections-per-address"),
         QStringLiteral("Connections one address may hold at once (default 32)."),
         QStringLiteral("N"));
-    const QCommandLineOption summary(QStringLiteral("summary"),
-                                     QStringLiteral("Write the summaries of FOLDER and end."),
-                                     QStringLiteral("FOLDER"));
-    parser.addOptions({port, local, perAddress, summary});
+    parser.addOptions({port, local, perAddress});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -45,7 +42,6 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
 
     CollectOptions options;
     options.local = parser.isSet(local);
-    options.summaryFolder = parser.value(summary);
     if (parser.isSet(port)) {
         bool ok = false;
         const uint value = parser.value(port).toUInt(&ok);
@@ -71,7 +67,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.folder = positional.isEmpty() ? velmoraOutputFolder() : positional.front();
     if (options.folder.isEmpty())
         options.folder = QDir::currentPath();
-    if (options.summaryFolder.isEmpty() && !QDir(options.folder).exists()) {
+    if (!QDir(options.folder).exists()) {
         *error = QStringLiteral("There is no folder %1.").arg(options.folder);
         return std::nullopt;
     }

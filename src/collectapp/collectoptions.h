@@ -13,7 +13,6 @@ struct CollectOptions {
     std::optional<quint16> port; // fixed; without it the first free port from 8080
     bool local = false;
     unsigned connectionsPerAddress = 32;
-    QString summaryFolder; // --summary: write the summaries and end
 
     // Nothing, with `error` set, when the arguments make no sense.
     static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);

@@ -36,12 +36,19 @@ int main(int argc, char *argv[]) {
     QString error;
     const std::optional<CollectOptions> options = CollectOptions::parse(app.arguments(), &error);
     if (!options) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return error.startsWith(QLatin1String("Usage:")) ? 0 : 2;
+        const bool help = error.startsWith(QLatin1String("Usage:"));
+        std::fprintf(help ? stdout : stderr, "%s\n", qPrintable(error));
+        return help ? 0 : 2;
     }
 
+    // Lines are written by the main thread: a terminal that stops reading must not
+    // hold up the threads that answer respondents.
     Collector collector(
-        options->folder, [] { return QDateTime::currentDateTime(); }, say);
+        options->folder, [] { return QDateTime::currentDateTime(); },
+        [&app](const QString &line) {
+            QMetaObject::invokeMethod(
+                &app, [line] { say(line); }, Qt::QueuedConnection);
+        });
     HttpServer::Limits limits;
     limits.connectionsPerAddress = options->connectionsPerAddress;
     HttpServer server(

@@ -36,6 +36,16 @@ QString SampleSurveyMessage() {
                           "Click FINISHED button when survey is complete..");
 }
 
+SurveyFields SampleSurveyFields(const QString &outputFolder, const QString &backgroundImage) {
+    SurveyFields fields;
+    fields.PageTitle = QStringLiteral("My Product Survey");
+    fields.SurveyQuestions = SampleSurveyQuestions();
+    fields.BackgroundImage = backgroundImage;
+    fields.OutputFolder = outputFolder;
+    fields.Message = SampleSurveyMessage();
+    return fields;
+}
+
 void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target) {
     ErrorTrap trap(platform, QStringLiteral("PushButton4_Click"));
     QString questions;

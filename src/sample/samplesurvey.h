@@ -2,6 +2,7 @@
 
 #include "choosers.h"
 #include "platform.h"
+#include "surveyfields.h"
 
 namespace Velmora {
 
@@ -17,6 +18,8 @@ struct SampleSurveyTarget {
 
 QString SampleSurveyQuestions();
 QString SampleSurveyMessage();
+// The sample survey as the create command reads it, for pages made without the window.
+SurveyFields SampleSurveyFields(const QString &outputFolder, const QString &backgroundImage);
 
 // "Load Sample/Example Survey": replaces the five fields with a ready-made product
 // survey, so that "Start Creating Survey" can be tried at once.

@@ -4,6 +4,7 @@
 #include <QList>
 
 #include <arpa/inet.h>
+#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,10 +31,14 @@ public:
         timeval timeout{10, 0};
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
         ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        ::inet_pton(AF_INET, from, &local.sin_addr);
-        ::bind(m_fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+        // Binding takes a port of its own for every connection; only a client
+        // that must come from another loopback address pays for that.
+        if (std::strcmp(from, "127.0.0.1") != 0) {
+            sockaddr_in local{};
+            local.sin_family = AF_INET;
+            ::inet_pton(AF_INET, from, &local.sin_addr);
+            ::bind(m_fd, reinterpret_cast<sockaddr *>(&local), sizeof local);
+        }
         sockaddr_in server{};
         server.sin_family = AF_INET;
         server.sin_port = htons(port);

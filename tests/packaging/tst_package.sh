@@ -17,6 +17,7 @@ dpkg-deb -x "$deb" "$work/root"
 root="$work/root"
 
 expected="usr/bin/velmora
+usr/bin/velmora-collect
 usr/lib/velmora/background.gif
 usr/lib/velmora/velmora
 usr/share/applications/example.kestrand.Velmora.desktop
@@ -33,13 +34,15 @@ actual=$(cd "$root" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL
 $(diff <(echo "$expected") <(echo "$actual") || true)"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in fonts-liberation libqt6widgets6 qt6-qpa-plugins; do
+for needed in fonts-liberation libqt6widgets6 qt6-qpa-plugins libmicrohttpd12; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 
 program_folder=$(dirname "$(readlink -f "$root/usr/bin/velmora")")
 [ "$program_folder" = "$root/usr/lib/velmora" ] || fail "bin/velmora leads to $program_folder"
 [ -f "$program_folder/background.gif" ] || fail "no background.gif in the program folder"
+
+"$root/usr/bin/velmora-collect" --help | grep -q "FOLDER" || fail "velmora-collect --help"
 
 desktop-file-validate "$root/usr/share/applications/example.kestrand.Velmora.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.kestrand.Velmora.metainfo.xml" >/dev/null \

@@ -1,0 +1,93 @@
+#!/usr/bin/python3
+"""A respondent in a real browser: headless Chromium opens the sample survey
+through velmora-collect, fills it in with text beyond Latin-1 and presses
+FINISHED; the answers file must then hold exactly what was typed.
+
+usage: tst_browser.py VELMORA_COLLECT WRITE_SAMPLE_SURVEY PICTURE
+"""
+import csv
+import io
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import WebDriverWait
+
+collect, write_sample, picture = sys.argv[1:4]
+TYPED = '€ 中文 😀 "q" & <x>'
+NAME = 'Jürgen Müller'
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+def browser():
+    options = webdriver.ChromeOptions()
+    options.binary_location = '/usr/bin/chromium'
+    for flag in ('--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic',
+                 '--no-first-run', '--disable-background-networking',
+                 '--disable-component-update', '--disable-sync', '--window-size=900,1200'):
+        options.add_argument(flag)
+    options.add_argument('--user-data-dir=' + tempfile.mkdtemp())
+    return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+
+
+def main():
+    folder = tempfile.mkdtemp()
+    subprocess.run([write_sample, folder, picture], check=True)
+    port = free_port()
+    server = subprocess.Popen([collect, folder, '--port', str(port), '--local'],
+                              stdout=subprocess.PIPE, text=True)
+    driver = None
+    try:
+        server.stdout.readline()  # listening
+        driver = browser()
+        driver.set_page_load_timeout(20)
+        driver.get(f'http://127.0.0.1:{port}/')
+        driver.find_element(By.LINK_TEXT, 'My Product Survey').click()
+
+        driver.find_element(By.NAME, 'UserName').send_keys(NAME)
+        driver.find_element(By.NAME, 'UserEmail').send_keys('j@example.org')
+        # ChromeDriver types only the Basic Multilingual Plane; the emoji goes in
+        # as the page's own script would put it, and the form encodes it.
+        for name in ('1', '4'):
+            field = driver.find_element(By.NAME, name)
+            driver.execute_script('arguments[0].value = arguments[1];', field, TYPED)
+        driver.find_element(By.CSS_SELECTOR, 'input[type=radio][value=" a)"]').click()
+        for box in driver.find_elements(By.CSS_SELECTOR, 'input[type=checkbox][name="3) a)"]'):
+            box.click()
+        if len(sys.argv) > 4:
+            driver.save_screenshot(sys.argv[4])
+        driver.find_element(By.CSS_SELECTOR, 'input[type=submit]').click()
+        WebDriverWait(driver, 20).until(lambda d: d.current_url.endswith('?answered'))
+        assert 'My Product Survey' in driver.page_source, driver.page_source
+
+        with open(os.path.join(folder, 'My Product Survey answers.csv'), 'rb') as f:
+            raw = f.read()
+        assert raw.startswith(b'\xef\xbb\xbf'), raw[:10]
+        rows = list(csv.reader(io.StringIO(raw[3:].decode('utf-8'), newline='')))
+        assert len(rows) == 2, rows
+        row = rows[1]
+        expected = [NAME, 'j@example.org', TYPED, ' a)', 'on | on', '', TYPED]
+        if row[2:] != expected:
+            print('FAIL: the answers file holds', row[2:], 'not', expected)
+            return 1
+        print('browser: Chromium posted the sample survey; the answers file holds it exactly')
+        return 0
+    finally:
+        if driver:
+            driver.quit()
+        server.terminate()
+        server.wait(10)
+
+
+sys.exit(main())
