@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     fonts-liberation
-    libmicrohttpd-dev
+    libmicrohttpd-dev libqrencode-dev
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file
     chromium chromium-driver python3 python3-selenium

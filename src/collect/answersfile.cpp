@@ -63,24 +63,28 @@ QList<QStringList> AnswersFile::parseRecords(QByteArrayView csv, qsizetype *comp
     return records;
 }
 
-AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
-                         const QStringList &header) {
+QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
+                             const QStringList &header) {
     const QString base =
         pageFileName.endsWith(QLatin1String(".htm")) ? pageFileName.chopped(4) : pageFileName;
-    const QByteArray headerRecord = csvRecord(header);
-    const QByteArray start = ByteOrderMark.toByteArray() + headerRecord;
+    const QByteArray start = ByteOrderMark.toByteArray() + csvRecord(header);
     for (int number = 1;; ++number) {
-        m_path = numberedName(folder, base, number);
-        const QFileInfo info(m_path);
+        const QString path = numberedName(folder, base, number);
+        const QFileInfo info(path);
         if (!info.exists() && !info.isSymLink())
-            break;
+            return path;
         // A file that begins with this header (or only with part of it, the rest
         // lost in a crash before any answer) is this page's.
-        const QByteArray head = readHead(m_path, start.size());
+        const QByteArray head = readHead(path, start.size());
         if (info.isFile() && (head == start || start.startsWith(head)))
-            break;
+            return path;
     }
+}
 
+AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
+                         const QStringList &header)
+    : m_path(pathFor(folder, pageFileName, header)) {
+    const QByteArray start = ByteOrderMark.toByteArray() + csvRecord(header);
     m_file.open(m_path);
     QFile existing(m_path);
     if (!existing.open(QIODevice::ReadOnly))

@@ -28,6 +28,9 @@ public:
     AnswersFile(const QString &folder, const QString &pageFileName, const QStringList &header);
 
     const QString &path() const { return m_path; }
+    // The file these columns go to, whether it exists yet or not. Throws RuntimeError.
+    static QString pathFor(const QString &folder, const QString &pageFileName,
+                           const QStringList &header);
     qsizetype answers();
 
     // Thread-safe; throws RuntimeError when the record could not be written whole.

@@ -1,6 +1,6 @@
 #include "answersheet.h"
 
-#include <QHash>
+#include <algorithm>
 
 namespace Velmora {
 
@@ -11,17 +11,17 @@ namespace {
 const QString UserName = QStringLiteral("UserName");
 const QString UserEmail = QStringLiteral("UserEmail");
 
-QString describe(const QList<const SurveyInput *> &inputs) {
-    const SurveyInput &first = *inputs.front();
+QString describe(const QList<SurveyInput> &inputs) {
+    const SurveyInput &first = inputs.front();
     QString question = first.question.isEmpty() ? QStringLiteral("(no question)") : first.question;
-    for (const SurveyInput *input : inputs)
-        if (!input->question.isEmpty() && !question.contains(input->question))
-            question += QStringLiteral(" / ") + input->question;
+    for (const SurveyInput &input : inputs)
+        if (!input.question.isEmpty() && !question.contains(input.question))
+            question += QStringLiteral(" / ") + input.question;
     if (first.kind != SurveyInput::Kind::CheckBox)
         return question;
     QStringList options;
-    for (const SurveyInput *input : inputs)
-        options.append(input->label);
+    for (const SurveyInput &input : inputs)
+        options.append(input.label);
     return QStringLiteral("%1 [%2]").arg(question, options.join(QStringLiteral(" / ")));
 }
 
@@ -29,44 +29,49 @@ QString describe(const QList<const SurveyInput *> &inputs) {
 
 AnswerSheet::AnswerSheet(const SurveyPage &page)
     : m_stamp(page.stamp) {
-    QHash<QString, QList<const SurveyInput *>> byName;
     for (const SurveyInput &input : page.inputs) {
         // The name and e-mail have columns of their own.
         if (input.name == UserName || input.name == UserEmail || input.name == page.stamp)
             continue;
-        if (!byName.contains(input.name))
-            m_names.append(input.name);
-        byName[input.name].append(&input);
+        auto column = std::find_if(m_columns.begin(), m_columns.end(),
+                                   [&](const Column &c) { return c.name == input.name; });
+        if (column == m_columns.end())
+            m_columns.append({input.name, {}, {input}});
+        else
+            column->inputs.append(input);
     }
-    for (const QString &name : m_names)
-        m_headers.append(describe(byName[name]));
+    for (Column &column : m_columns)
+        column.header = describe(column.inputs);
 }
 
 QStringList AnswerSheet::header() const {
-    return QStringList{QStringLiteral("Received"), QStringLiteral("Page made"),
-                       QStringLiteral("Name"), QStringLiteral("E-mail")} +
-           m_headers;
+    QStringList header{QStringLiteral("Received"), QStringLiteral("Page made"),
+                       QStringLiteral("Name"), QStringLiteral("E-mail")};
+    for (const Column &column : m_columns)
+        header.append(column.header);
+    return header;
 }
 
 AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTime &received) const {
     Row row;
-    row.cells.resize(4 + m_names.size());
+    row.cells.resize(FirstAnswer + m_columns.size());
     row.cells[0] = isoTimeWithOffset(received);
     row.cells[1] = m_stamp;
-    QList<QStringList> values(m_names.size());
+    QList<QStringList> values(m_columns.size());
     for (const FormField &field : fields) {
-        if (field.name == UserName) {
+        const auto column = std::find_if(m_columns.cbegin(), m_columns.cend(),
+                                         [&](const Column &c) { return c.name == field.name; });
+        if (field.name == UserName)
             row.cells[2] = field.value;
-        } else if (field.name == UserEmail) {
+        else if (field.name == UserEmail)
             row.cells[3] = field.value;
-        } else if (const qsizetype column = m_names.indexOf(field.name); column >= 0) {
-            values[column].append(field.value);
-        } else if (field.name != m_stamp) {
+        else if (column != m_columns.cend())
+            values[column - m_columns.cbegin()].append(field.value);
+        else if (field.name != m_stamp)
             ++row.ignoredFields;
-        }
     }
-    for (qsizetype i = 0; i < m_names.size(); ++i)
-        row.cells[4 + i] = values[i].join(Joiner);
+    for (qsizetype i = 0; i < m_columns.size(); ++i)
+        row.cells[FirstAnswer + i] = values[i].join(Joiner);
     return row;
 }
 

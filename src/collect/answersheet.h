@@ -26,14 +26,22 @@ public:
     // keep every value posted, joined by " | ".
     Row row(const QList<FormField> &fields, const QDateTime &received) const;
 
-    qsizetype answerColumns() const { return m_names.size(); }
+    // An answer column: the name its inputs post under, what it holds in words,
+    // and those inputs in page order.
+    struct Column {
+        QString name;
+        QString header;
+        QList<SurveyInput> inputs;
+    };
+    const QList<Column> &columns() const { return m_columns; }
+    // Where the answer columns start in a row.
+    static constexpr qsizetype FirstAnswer = 4;
 
     static const QString Joiner;
 
 private:
     QString m_stamp;
-    QStringList m_names;   // the posted name of each answer column
-    QStringList m_headers; // what each holds, in words
+    QList<Column> m_columns;
 };
 
 // One CSV record (RFC 4180, CR LF) of UTF-8 cells, every cell quoted. A cell that

@@ -3,6 +3,7 @@
 #include "formdecoder.h"
 #include "htmltext.h"
 #include "runtimeerror.h"
+#include "summary.h"
 
 #include <QDir>
 #include <QFile>
@@ -231,6 +232,10 @@ HttpResponse Collector::answer(const QString &fileName, const HttpRequest &reque
         return response;
     }
 
+    {
+        std::lock_guard lock(m_mutex);
+        m_newAnswers.insert(fileName);
+    }
     QString line = QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title);
     if (row.ignoredFields > 0)
         line += QStringLiteral(" (%1 fields the page does not have were ignored)")
@@ -240,6 +245,41 @@ HttpResponse Collector::answer(const QString &fileName, const HttpRequest &reque
     // A reload of the thank-you page must not post the answers again.
     response.addHeader("Location", pageAddress(fileName) + "?answered");
     return response;
+}
+
+void Collector::writeSummaries(bool everySurvey) {
+    QList<std::pair<SurveyPage, QString>> due; // a page and its answers file
+    {
+        std::lock_guard lock(m_mutex);
+        scan();
+        for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
+            if (!everySurvey && !m_newAnswers.contains(it.key()))
+                continue;
+            try {
+                const QString path =
+                    AnswersFile::pathFor(m_folder, it.key(), AnswerSheet(it->page).header());
+                if (QFileInfo::exists(path))
+                    due.append({it->page, path});
+            } catch (const RuntimeError &error) {
+                m_log(QStringLiteral("No summary of %1: %2")
+                          .arg(it->page.title, error.description()));
+            }
+        }
+        m_newAnswers.clear();
+    }
+    // Outside the lock: answers keep arriving while a summary is written. A row
+    // being appended just now is not complete yet and is left for the next one.
+    for (const auto &[page, path] : due) {
+        try {
+            QFile answers(path);
+            if (!answers.open(QIODevice::ReadOnly))
+                throw RuntimeError(QStringLiteral("%1 (%2)").arg(answers.errorString(), path));
+            writeFileDurably(summaryPath(path),
+                             summaryPage(page, AnswersFile::parseRecords(answers.readAll())));
+        } catch (const RuntimeError &error) {
+            m_log(QStringLiteral("No summary of %1: %2").arg(page.title, error.description()));
+        }
+    }
 }
 
 HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &contentType) {

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -63,6 +64,10 @@ public:
     // The surveys in the folder now, with their answers so far.
     QList<Survey> surveys();
 
+    // Brings the summary of every survey that had answers since the last call up
+    // to date; with `everySurvey`, of every survey that has an answers file.
+    void writeSummaries(bool everySurvey = false);
+
     const QString &folder() const { return m_folder; }
 
 private:
@@ -96,6 +101,7 @@ private:
     std::mutex m_mutex;
     QMap<QString, Page> m_pages;
     std::map<QString, Answers> m_answers;
+    QSet<QString> m_newAnswers; // pages whose summary is behind
 };
 
 // A small page of the collector's own, in UTF-8.

@@ -30,7 +30,12 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("connections-per-address"),
         QStringLiteral("Connections one address may hold at once (default 32)."),
         QStringLiteral("N"));
-    parser.addOptions({port, local, perAddress});
+    const QCommandLineOption window(QStringLiteral("window"),
+                                    QStringLiteral("Show a window instead of log lines."));
+    const QCommandLineOption summary(
+        QStringLiteral("summary"),
+        QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
+    parser.addOptions({port, local, perAddress, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -42,6 +47,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
 
     CollectOptions options;
     options.local = parser.isSet(local);
+    options.window = parser.isSet(window);
+    options.summary = parser.isSet(summary);
     if (parser.isSet(port)) {
         bool ok = false;
         const uint value = parser.value(port).toUInt(&ok);

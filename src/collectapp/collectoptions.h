@@ -13,6 +13,8 @@ struct CollectOptions {
     std::optional<quint16> port; // fixed; without it the first free port from 8080
     bool local = false;
     unsigned connectionsPerAddress = 32;
+    bool window = false;  // a window instead of log lines, as the desktop action starts it
+    bool summary = false; // write the summaries of the folder and end
 
     // Nothing, with `error` set, when the arguments make no sense.
     static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);

@@ -63,4 +63,19 @@ grep -q "Output%20Folder=\"\?$work/home/Desktop/" "$work/config/Kestrand/Velmora
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=""
+
+# The desktop entry's action "Collect Answers" starts the collector's window.
+action=$(sed -n '/^\[Desktop Action CollectAnswers\]/,/^\[/s/^Exec=//p' \
+    "$root/usr/share/applications/example.kestrand.Velmora.desktop")
+[ "$action" = "velmora-collect --window" ] || fail "the action runs '$action'"
+read -r program arguments <<<"$action"
+mkdir -p "$work/surveys"
+(cd "$work/surveys" && HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" \
+    QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" $arguments >"$work/collect.log" 2>&1) &
+pid=$!
+sleep 3
+kill -0 "$pid" 2>/dev/null || fail "the collector window ended on its own: $(cat "$work/collect.log")"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+pid=""
 echo "package: $(basename "$deb"), $(echo "$expected" | wc -l) files, validators passed, program stayed up"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "collectoptions.h"
+#include "collector.h"
+#include "httpserver.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace Velmora {
+
+// One run of collecting: the collector on its folder, the HTTP server, and the
+// summaries brought up to date about once a second while answers arrive and
+// once more at the end. The command line and the window are two faces of it.
+class CollectSession : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CollectSession(const CollectOptions &options, QObject *parent = nullptr);
+    ~CollectSession() override;
+
+    // Listens on the first free port from 8080 on, or exactly on the one asked
+    // for. False, with `error` set, when that cannot be done.
+    bool start(QString *error);
+    // Finishes the requests in flight, then writes the summaries once more.
+    void stop();
+
+    // The addresses to give respondents.
+    QStringList addresses() const;
+    QList<Collector::Survey> surveys() { return m_collector.surveys(); }
+    QString folder() const { return m_collector.folder(); }
+
+signals:
+    // A line for the log, on this object's thread.
+    void logLine(const QString &line);
+
+private:
+    void summaryLoop();
+
+    CollectOptions m_options;
+    Collector m_collector;
+    std::unique_ptr<HttpServer> m_server;
+    std::thread m_summaries;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopping = false;
+};
+
+} // namespace Velmora

@@ -1,0 +1,158 @@
+#include "answersfile.h"
+#include "answersheet.h"
+#include "collector.h"
+#include "summary.h"
+
+#include "filecontent.h"
+#include "workedexample.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Velmora;
+
+namespace {
+
+SurveyPage samplePage() {
+    return *readSurveyPage(WorkedExample::page());
+}
+
+// Rows of the sample survey: text 1, radio 2, check boxes "3) a)" and "3) b)", text area 4.
+QList<QStringList> records(const QList<QStringList> &answers) {
+    QList<QStringList> all{AnswerSheet(samplePage()).header()};
+    for (const QStringList &answer : answers)
+        all.append(QStringList{"2026-12-08T09:00:00+01:00", "14:03:27|08-31-2021", "n", "e"} +
+                   answer);
+    return all;
+}
+
+// The count cells of the bars, in page order: "2 (50.0%)".
+QStringList counts(const QString &html) {
+    static const QRegularExpression cell(QStringLiteral("<td class=\"count\">([^<]*)</td>"));
+    QStringList found;
+    for (auto it = cell.globalMatch(html); it.hasNext();)
+        found.append(it.next().captured(1));
+    return found;
+}
+
+} // namespace
+
+class TestSummary : public QObject {
+    Q_OBJECT
+
+private slots:
+    void countsAndPercentages_data();
+    void countsAndPercentages();
+    void textsNewestFirstAndEscaped();
+    void hostileAnswersRunNothing();
+    void largeSurveyStaysReadable();
+    void collectorWritesSummariesItNeverServes();
+
+private:
+};
+
+void TestSummary::countsAndPercentages_data() {
+    QTest::addColumn<QList<QStringList>>("answers");
+    QTest::addColumn<QStringList>("bars");
+
+    QTest::newRow("no answers") << QList<QStringList>{}
+                                << QStringList{"0 (0%)", "0 (0%)", "0 (0%)", "0 (0%)"};
+    QTest::newRow("four answers, some empty")
+        << QList<QStringList>{{"Phone", " a)", "on", "", "ok"},
+                              {"", " b)", "on | on", "on", ""},
+                              {"Tablet", " a)", "", "on", ""},
+                              {"", "", "", "", ""}}
+        // radio a), radio b) (No and Maybe together), box "a)" (Good and Poor), box "b)"
+        << QStringList{"2 (50.0%)", "1 (25.0%)", "2 (50.0%)", "2 (50.0%)"};
+    QTest::newRow("a radio answer the page does not offer")
+        << QList<QStringList>{{"", " z)", "", "", ""}, {"", " a)", "", "", ""}}
+        << QStringList{"1 (50.0%)", "0 (0.0%)", "1 (50.0%)", "0 (0.0%)", "0 (0.0%)"};
+    QTest::newRow("rows of another width are not counted")
+        << QList<QStringList>{{"", " a)", "", "", ""}, {"", " a)", "", ""}}
+        << QStringList{"1 (100.0%)", "0 (0.0%)", "0 (0.0%)", "0 (0.0%)"};
+}
+
+void TestSummary::countsAndPercentages() {
+    QFETCH(QList<QStringList>, answers);
+    QFETCH(QStringList, bars);
+    const QString html = QString::fromUtf8(summaryPage(samplePage(), records(answers)));
+    QCOMPARE(counts(html), bars);
+    QVERIFY(html.contains(QStringLiteral("a) Good / a) Poor *")));
+    QVERIFY(html.contains(QStringLiteral("b) No / b) Maybe *")));
+    QVERIFY(html.contains(QStringLiteral("cannot tell them apart")));
+}
+
+void TestSummary::textsNewestFirstAndEscaped() {
+    const QString html = QString::fromUtf8(
+        summaryPage(samplePage(), records({{"first", "", "", "", ""},
+                                           {"", "", "", "", ""},
+                                           {"second & third", "", "", "", "l1\r\nl2"}})));
+    const qsizetype second = html.indexOf(QStringLiteral("<li>second &amp; third</li>"));
+    const qsizetype first = html.indexOf(QStringLiteral("<li>first</li>"));
+    QVERIFY(second >= 0 && first > second);
+    QVERIFY(html.contains(QStringLiteral("<p class=\"note\">2 answers, newest first.</p>")));
+    QVERIFY(html.contains(QStringLiteral("3 answers, the first received")));
+}
+
+void TestSummary::hostileAnswersRunNothing() {
+    const QStringList hostile{"<script>alert(1)</script>", "<img src=x onerror=alert(2)>",
+                              "\"><svg onload=alert(3)>", "</textarea><a href=javascript:x>",
+                              "%2$s %1 &lt;"};
+    QList<QStringList> answers;
+    for (const QString &text : hostile)
+        answers.append({text, text, text, "", text});
+    const QByteArray html = summaryPage(samplePage(), records(answers));
+    for (const char *markup : {"<script", "<img", "<svg", "<a ", "</textarea"})
+        QVERIFY2(!html.contains(markup), markup);
+    QVERIFY(html.contains("&lt;script&gt;alert(1)&lt;/script&gt;"));
+    QVERIFY(html.contains("%2$s %1 &amp;lt;"));
+    QVERIFY(html.contains("(an answer the page does not offer)"));
+    QVERIFY(html.contains("default-src 'none'"));
+}
+
+void TestSummary::largeSurveyStaysReadable() {
+    QList<QStringList> answers;
+    const QStringList radio{" a)", " b)", ""};
+    for (int i = 0; i < 100000; ++i)
+        answers.append({QStringLiteral("product %1").arg(i), radio[i % 3], i % 2 ? "on" : "", "",
+                        i % 10 ? QString() : QStringLiteral("comment %1").arg(i)});
+    const QByteArray html = summaryPage(samplePage(), records(answers));
+    QCOMPARE(counts(QString::fromUtf8(html)),
+             (QStringList{"33334 (33.3%)", "33333 (33.3%)", "50000 (50.0%)", "0 (0.0%)"}));
+    QVERIFY(html.contains("<li>product 99999</li>"));
+    QVERIFY(!html.contains("<li>product 99499</li>")); // only the newest are listed
+    QVERIFY(html.contains("The 99500 older answers are in the answers file."));
+    QVERIFY(html.contains("The 9500 older answers"));
+    QVERIFY2(html.size() < 200 * 1024, QByteArray::number(html.size()));
+}
+
+void TestSummary::collectorWritesSummariesItNeverServes() {
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("My Product Survey.htm")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write(WorkedExample::page());
+    page.close();
+    Collector collector(
+        dir.path(), [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
+    const QByteArray form = "application/x-www-form-urlencoded";
+    const QByteArray path = "/My%20Product%20Survey.htm";
+    QCOMPARE(collector.handle({"POST", path, {}, form, "2=+a%29&1=%3Cb%3Ehi"}).status, 303);
+
+    collector.writeSummaries();
+    const QString summary = dir.filePath(QStringLiteral("My Product Survey summary.html"));
+    QVERIFY(fileContent(summary).contains("1 answers"));
+    QVERIFY(fileContent(summary).contains("&lt;b&gt;hi"));
+    QCOMPARE(collector.handle({"GET", "/My%20Product%20Survey%20summary.html", {}, {}, {}}).status,
+             404);
+
+    // Nothing new: the summary is left as it is.
+    QFile::remove(summary);
+    collector.writeSummaries();
+    QVERIFY(!QFile::exists(summary));
+    collector.writeSummaries(true); // as --summary does
+    QVERIFY(QFile::exists(summary));
+}
+
+QTEST_GUILESS_MAIN(TestSummary)
+#include "tst_summary.moc"

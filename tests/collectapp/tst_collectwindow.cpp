@@ -1,0 +1,98 @@
+#include "collectwindow.h"
+
+#include "httpclient.h"
+#include "workedexample.h"
+
+#include <QAccessible>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Velmora;
+
+class TestCollectWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsAddressesAndLiveCounts();
+    void everyControlHasAName();
+    void closingStopsCollecting();
+
+private:
+    std::unique_ptr<CollectWindow> open(QTemporaryDir &dir) {
+        QFile page(dir.filePath(QStringLiteral("My Product Survey.htm")));
+        page.open(QIODevice::WriteOnly);
+        page.write(WorkedExample::page());
+        page.close();
+        CollectOptions options;
+        options.folder = dir.path();
+        options.local = true;
+        options.port = 0; // any free port
+        auto window = std::make_unique<CollectWindow>(options);
+        window->show();
+        return window;
+    }
+    static quint16 port(QWidget &window) {
+        static const QRegularExpression address(QStringLiteral("^http://127\\.0\\.0\\.1:(\\d+)/$"));
+        for (QLabel *label : window.findChildren<QLabel *>())
+            if (const auto match = address.match(label->text()); match.hasMatch())
+                return quint16(match.captured(1).toUInt());
+        return 0;
+    }
+    static QStringList texts(QWidget &window) {
+        QStringList all;
+        for (QLabel *label : window.findChildren<QLabel *>())
+            all.append(label->text());
+        return all;
+    }
+};
+
+void TestCollectWindow::showsAddressesAndLiveCounts() {
+    QTemporaryDir dir;
+    auto window = open(dir);
+    const quint16 listening = port(*window);
+    QVERIFY(listening != 0);
+    QVERIFY(texts(*window).contains(QStringLiteral("My Product Survey")));
+    QVERIFY(texts(*window).contains(QStringLiteral("0 answers")));
+
+    QCOMPARE(httpExchange(listening, postRequest("/My%20Product%20Survey.htm", "2=+a%29")).status,
+             303);
+    QTRY_VERIFY_WITH_TIMEOUT(texts(*window).contains(QStringLiteral("1 answers")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFile::exists(dir.filePath(QStringLiteral("My Product Survey summary.html"))), 5000);
+}
+
+void TestCollectWindow::everyControlHasAName() {
+    QTemporaryDir dir;
+    auto window = open(dir);
+    int buttons = 0;
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(accessible);
+        QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(button->text()));
+        ++buttons;
+    }
+    QCOMPARE(buttons, 4); // choose folder, open summary, open answers, stop
+    bool code = false;
+    for (QLabel *label : window->findChildren<QLabel *>())
+        code = code || (!label->pixmap().isNull() &&
+                        QAccessible::queryAccessibleInterface(label)
+                            ->text(QAccessible::Name)
+                            .startsWith(QStringLiteral("QR code of http://127.0.0.1:")));
+    QVERIFY(code);
+}
+
+void TestCollectWindow::closingStopsCollecting() {
+    QTemporaryDir dir;
+    auto window = open(dir);
+    const quint16 listening = port(*window);
+    QCOMPARE(httpExchange(listening, getRequest("/")).status, 200);
+    window->close();
+    QCOMPARE(httpExchange(listening, getRequest("/")).status, 0);
+}
+
+QTEST_MAIN(TestCollectWindow)
+#include "tst_collectwindow.moc"
