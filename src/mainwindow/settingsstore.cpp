@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 
 #include <cerrno>
@@ -127,6 +128,18 @@ SettingsDocument SettingsStore::readDocument(FileIdentity &identity) {
 
 void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
     std::lock_guard cache(m_cacheMutex);
+    const QString folder = QFileInfo(m_fileName).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw RuntimeError(fileErrorText(EACCES, folder));
+    // The lock QSettings takes for the same file, so that a change another program
+    // writes between our reading and our writing is not lost.
+    // Where no lock file can be made (a full disk, a read-only folder) the write
+    // below fails too, and says why.
+    QLockFile lock(m_fileName + QStringLiteral(".lock"));
+    if (!lock.tryLock(5000) && lock.error() == QLockFile::LockFailedError)
+        throw RuntimeError(
+            QStringLiteral("The settings file is locked by another program (%1)").arg(m_fileName));
+
     // Keys that others wrote meanwhile (another copy of the program, a hand
     // edit) stay; the keys saved in this run take their newest text.
     FileIdentity identity;
@@ -134,10 +147,6 @@ void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
     for (auto it = saved.cbegin(); it != saved.cend(); ++it)
         document.keys.insert(it.key(), it.value());
     const QByteArray bytes = document.serialize();
-
-    const QString folder = QFileInfo(m_fileName).absolutePath();
-    if (!QDir().mkpath(folder))
-        throw RuntimeError(fileErrorText(EACCES, folder));
     writeFileDurably(m_fileName, bytes);
     // Trust only what reads back.
     if (readWhole(m_fileName) != bytes)
