@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Velmora's window under Xvfb: scripts/screenshot.sh OUT.png
-# [--sample] [--skin] [--type TEXT] [--hover X Y] [--program FOLDER]. Needs xvfb, xdotool and imagemagick; uses a
+# [--sample] [--skin] [--dark] [--help] [--type TEXT] [--hover X Y] [--program FOLDER].
+# --dark uses the Adwaita-Dark style (adwaita-qt6); --help opens the syntax help box
+# and takes the whole screen. Needs xvfb, openbox, xdotool and imagemagick; uses a
 # throw-away home and settings folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$1"; shift
-sample=0; skin=0; typed=""; hover=""; program="build/src/app"
+sample=0; skin=0; dark=0; help=0; typed=""; hover=""; program="build/src/app"
 while [ $# -gt 0 ]; do
     case "$1" in
         --sample) sample=1 ;;
         --skin) skin=1 ;;
+        --dark) dark=1 ;;
+        --help) help=1 ;;
         --type) shift; typed="$1" ;;
         --hover) hover="$2 $3"; shift 2 ;;
         --program) shift; program="$1" ;;
@@ -20,6 +24,7 @@ done
 work="$(mktemp -d)"
 cleanup() {
     [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+    [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null || true
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
     [ "$skin" = 1 ] && rm -rf "$program/x"
     rm -rf "$work"
@@ -32,6 +37,9 @@ display=":$((RANDOM % 400 + 100))"
 Xvfb "$display" -screen 0 800x700x24 >/dev/null 2>&1 & xvfb=$!
 sleep 1
 export DISPLAY="$display" HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"
+if [ "$dark" = 1 ]; then export QT_STYLE_OVERRIDE=Adwaita-Dark; fi
+# A window manager places the message box over the window, as on a desktop.
+if [ "$help" = 1 ]; then openbox >/dev/null 2>&1 & wm=$!; sleep 0.5; fi
 "$program/velmora" >/dev/null 2>&1 & app=$!
 for _ in $(seq 50); do
     window=$(xdotool search --onlyvisible --name '^Velmora' 2>/dev/null | head -n 1 || true)
@@ -57,5 +65,11 @@ else
     xdotool mousemove $((X + 600)) $((Y + 300)) # the pointer out of the picture
     sleep 0.5
 fi
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+if [ "$help" = 1 ]; then
+    xdotool key Tab Tab space                   # to "Help" and press it
+    sleep 1
+    import -window root "$out"
+else
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+fi
 echo "wrote $out"

@@ -1,31 +1,92 @@
 #include "appearance.h"
 
 #include <QApplication>
+
 #include <QFileInfo>
 #include <QPalette>
+#include <QStringList>
 #include <QWidget>
+#include <cmath>
 
 namespace Velmora {
 
 namespace {
 
+// Every colour of the window is chosen here, text and surfaces together, so
+// that a dark desktop theme cannot put light text on the white frames. The
+// selectors name the window's own controls: a style sheet set on the window
+// reaches the message boxes and dialogs it opens too, and those keep the
+// desktop's own look.
+const QStringList Frames{"Frame1", "Frame2", "Frame3", "Frame4", "Frame5", "Frame6"};
+const QStringList Buttons{"PushButton1", "PushButton2", "PushButton3", "PushButton4",
+                          "PushButton17"};
+const QStringList Boxes{"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7"};
+
+QString selectors(const char *type, const QStringList &names, const char *tail = "") {
+    QStringList list;
+    for (const QString &name : names)
+        list.append(QStringLiteral("%1#%2%3").arg(QLatin1String(type), name, QLatin1String(tail)));
+    return list.join(QStringLiteral(", "));
+}
+
+QColor textOn(const QColor &surface) {
+    return relativeLuminance(surface) > 0.18 ? QColor(0x1a, 0x1a, 0x1a) : QColor(0xf5, 0xf5, 0xf5);
+}
+
+// A border at least 3:1 against the surface it stands on.
+QColor borderOn(const QColor &surface) {
+    return relativeLuminance(surface) > 0.18 ? QColor(0x6b, 0x70, 0x79) : QColor(0xa8, 0xac, 0xb2);
+}
+
 QString styleSheet(const QColor &surface, const QColor &buttonTop, const QColor &buttonBottom) {
-    return QStringLiteral(
-               "#Form1 { background: %1; }"
-               "QGroupBox { background: %1; border: 1px solid #c9ccd1; border-radius: 4px;"
-               " margin-top: 7px; }"
-               "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-               " left: 8px; padding: 0 3px; color: %4; }"
-               "QPushButton { color: %4; border: 1px solid #b4b8bf; border-radius: 4px;"
-               " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %2, stop:1 %3); }"
-               "QPushButton:hover { border-color: #6f8fbf; }"
-               "QPushButton:pressed { background: %3; }"
-               "QPushButton:focus { border: 1px solid #3d6fb6; }")
-        .arg(surface.name(), buttonTop.name(), buttonBottom.name(),
-             QApplication::palette().color(QPalette::ButtonText).name());
+    const QColor text = textOn(surface);
+    const QColor border = borderOn(surface);
+    const QColor buttonText = textOn(buttonBottom);
+    const QColor buttonBorder = borderOn(buttonBottom);
+    return QStringLiteral("QWidget#Form1 { background: %1; color: %2; }\n")
+               .arg(surface.name(), text.name()) +
+           QStringLiteral("%1 { background: %2; color: %3; border: 1px solid %4;"
+                          " border-radius: 4px; margin-top: 7px; }\n")
+               .arg(selectors("QGroupBox", Frames), surface.name(), text.name(), border.name()) +
+           QStringLiteral("%1 { subcontrol-origin: margin; subcontrol-position: top left;"
+                          " left: 8px; padding: 0 3px; color: %2; }\n")
+               .arg(selectors("QGroupBox", Frames, "::title"), text.name()) +
+           QStringLiteral("%1 { color: %2; border: 1px solid %3; border-radius: 4px; background:"
+                          " qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %4, stop:1 %5); }\n")
+               .arg(selectors("QPushButton", Buttons), buttonText.name(), buttonBorder.name(),
+                    buttonTop.name(), buttonBottom.name()) +
+           QStringLiteral("%1 { border-color: #1f5fa8; }\n")
+               .arg(selectors("QPushButton", Buttons, ":hover")) +
+           QStringLiteral("%1 { background: %2; }\n")
+               .arg(selectors("QPushButton", Buttons, ":pressed"), buttonBottom.name()) +
+           QStringLiteral("%1 { border: 2px solid #1f5fa8; }\n")
+               .arg(selectors("QPushButton", Buttons, ":focus")) +
+           // The text boxes are white with black text on every desktop: the
+           // question colours are made for white.
+           QStringLiteral("%1, %2 { background: #ffffff; color: #000000; border: 1px solid %3;"
+                          " selection-background-color: #1f5fa8; selection-color: #ffffff; }\n")
+               .arg(selectors("QLineEdit", Boxes), selectors("QPlainTextEdit", Boxes),
+                    QColor(0x6b, 0x70, 0x79).name()) +
+           QStringLiteral("%1, %2 { border: 2px solid #1f5fa8; }\n")
+               .arg(selectors("QLineEdit", Boxes, ":focus"),
+                    selectors("QPlainTextEdit", Boxes, ":focus"));
 }
 
 } // namespace
+
+double relativeLuminance(const QColor &colour) {
+    const auto channel = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * channel(rgb.redF()) + 0.7152 * channel(rgb.greenF()) +
+           0.0722 * channel(rgb.blueF());
+}
+
+double contrastRatio(const QColor &a, const QColor &b) {
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 QString SkinFilePath(const QString &programFolder) {
     return programFolder + QStringLiteral("/x/o.cjs");

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 
 class QWidget;
 
 namespace Velmora {
+
+// WCAG's relative luminance and contrast ratio (1 to 21): body text wants 4.5:1,
+// borders 3:1.
+double relativeLuminance(const QColor &colour);
+double contrastRatio(const QColor &a, const QColor &b);
 
 // The skin file beside the program whose presence asks for the skinned look.
 QString SkinFilePath(const QString &programFolder);

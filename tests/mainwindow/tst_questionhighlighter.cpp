@@ -55,8 +55,8 @@ QString editorVerdict(const QString &line) {
         {QStringLiteral("#b34d12"), QStringLiteral("header")},
         {QStringLiteral("#2f5fa7"), QStringLiteral("radio")},
         {QStringLiteral("#7a4a9e"), QStringLiteral("check box")},
-        {QStringLiteral("#2e7d4f"), QStringLiteral("text item")},
-        {QStringLiteral("#a0a4aa"), QStringLiteral("nothing")}};
+        {QStringLiteral("#226b43"), QStringLiteral("text item")},
+        {QStringLiteral("#5f6368"), QStringLiteral("nothing")}};
     if (reported)
         return QStringLiteral("reported");
     return kinds.value(first.foreground().color().name(), QStringLiteral("unknown colour"));
