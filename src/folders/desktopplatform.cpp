@@ -65,8 +65,11 @@ QString DesktopPlatform::existingDirectory(const QString &title, const QString &
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setOption(QFileDialog::DontUseNativeDialog, !m_useNativeDialogs);
-    if (!initialFolder.isEmpty() && QFileInfo(initialFolder).isDir())
-        dialog.setDirectory(initialFolder);
+    // Without a folder to start in, the home folder: the working folder of a
+    // program started from a menu means nothing to the person.
+    dialog.setDirectory(!initialFolder.isEmpty() && QFileInfo(initialFolder).isDir()
+                            ? initialFolder
+                            : QDir::homePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -15,10 +15,12 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <limits>
 
@@ -123,6 +125,22 @@ void Form1::createControls() {
     auto *PushButton17 = button("PushButton17", QStringLiteral("Start Creating Survey"), this,
                                 twips(120, 8580, 7800, 405), &Form1::PushButton17_Click);
 
+    // A screen reader names every control by what it is for, not by "...".
+    const QList<std::pair<QWidget *, QString>> names{
+        {Text1, QStringLiteral("Page Title")},
+        {Text5, QStringLiteral("Name")},
+        {Text6, QStringLiteral("Email")},
+        {Text3, QStringLiteral("Background Image")},
+        {Text4, QStringLiteral("Save Results To This Folder")},
+        {Text7, QStringLiteral("Message")},
+        {PushButton1, QStringLiteral("Help")},
+        {PushButton2, QStringLiteral("Choose Background Image")},
+        {PushButton3, QStringLiteral("Choose Folder To Save Results")},
+        {PushButton4, QStringLiteral("Load Sample/Example Survey")},
+        {PushButton17, QStringLiteral("Start Creating Survey")}};
+    for (const auto &[control, name] : names)
+        control->setAccessibleName(name);
+
     const QList<QWidget *> tabOrder{Text2, PushButton17, PushButton1, Text1,
                                     Text5, Text6,        Text4,       PushButton3,
                                     Text7, Text3,        PushButton2, PushButton4};
@@ -170,7 +188,7 @@ void Form1::Form_Load() {
     });
     const QString cursorFile = programFolder + QStringLiteral("/HAND-M.CUR");
     if (trap.test(108, [&] { return FileExistsByDate(cursorFile); }))
-        trap.step(110, [&] { m_mouseIcon = LoadCursorFile(cursorFile); });
+        trap.step(110, [&] { m_mouseIcon = LoadCursorFile(cursorFile, devicePixelRatioF()); });
     trap.step(112, [&] { OpenHomePage(m_platform, QLatin1String(BuildConfig::HomePage)); });
 
     trap.step(130, [&] { Text1->setText(m_store.GetSetting(SettingKey::Title)); });
@@ -204,6 +222,17 @@ SurveyFields Form1::surveyFields() const {
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    // Enter on a focused button presses it, as everywhere else on the desktop;
+    // the window still has no default button that Enter in a text box would press.
+    if (event->type() == QEvent::KeyPress) {
+        auto *button = qobject_cast<QPushButton *>(watched);
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            button->click();
+            return true;
+        }
+    }
     // A move over a child reaches its parents too; only the widget the pointer is
     // really over decides, and some children (the other text boxes) have no rule.
     const bool overChild = event->type() == QEvent::MouseMove &&
@@ -245,11 +274,38 @@ QString Form1::unsavedChangesText(const QString &reason) const {
 void Form1::showEvent(QShowEvent *event) {
     if (!m_centred && screen()) {
         m_centred = true;
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen()->availableGeometry().center());
-        move(frame.topLeft());
+        // Before the window manager has framed the window its frame is not known
+        // yet: a title bar is assumed, so that it never lands above the screen.
+        QMargins frame(geometry().left() - frameGeometry().left(),
+                       geometry().top() - frameGeometry().top(),
+                       frameGeometry().right() - geometry().right(),
+                       frameGeometry().bottom() - geometry().bottom());
+        if (frame.isNull())
+            frame = QMargins(1, 30, 1, 1);
+        move(centredClientPosition(size(), frame, screen()->availableGeometry()));
     }
     QWidget::showEvent(event);
+}
+
+void Form1::changeEvent(QEvent *event) {
+    // The window has one size: it is neither maximised nor put full screen,
+    // whatever asks for it (a title-bar button, a key of the window manager).
+    if (event->type() == QEvent::WindowStateChange &&
+        (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        QTimer::singleShot(0, this, [this] {
+            setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        });
+    QWidget::changeEvent(event);
+}
+
+QPoint centredClientPosition(const QSize &client, const QMargins &frame, const QRect &available) {
+    const QSize whole = client.grownBy(frame);
+    QPoint topLeft(available.left() + (available.width() - whole.width()) / 2,
+                   available.top() + (available.height() - whole.height()) / 2);
+    // Too large for the screen: the title bar stays on it, the bottom goes off.
+    topLeft.setX(std::max(topLeft.x(), available.left()));
+    topLeft.setY(std::max(topLeft.y(), available.top()));
+    return topLeft + QPoint(frame.left(), frame.top());
 }
 
 void Form1::PushButton1_Click() {

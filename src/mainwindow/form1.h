@@ -39,6 +39,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -74,5 +75,9 @@ private:
     QList<QGroupBox *> m_frames;
     QList<QPushButton *> m_buttons;
 };
+
+// Where the window's client area goes so that the whole framed window is centred
+// within the available part of the screen, its title bar never outside it.
+QPoint centredClientPosition(const QSize &client, const QMargins &frame, const QRect &available);
 
 } // namespace Velmora

@@ -28,7 +28,7 @@ void OpenHomePage(Platform &platform, const QString &address) {
         throw RuntimeError(ErrorText::fileNotFound());
 }
 
-QCursor LoadCursorFile(const QString &path) {
+QCursor LoadCursorFile(const QString &path, qreal devicePixelRatio) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(ErrorText::fileNotFound());
@@ -41,7 +41,13 @@ QCursor LoadCursorFile(const QString &path) {
         throw RuntimeError(ErrorText::invalidPicture());
     const int hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
     const int hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);
-    return QCursor(QPixmap::fromImage(image), hotX, hotY);
+    // On a dense screen the themed pointers are drawn larger; the hand keeps up.
+    QPixmap pixmap = QPixmap::fromImage(
+        devicePixelRatio == 1.0 ? image
+                                : image.scaled(image.size() * devicePixelRatio, Qt::KeepAspectRatio,
+                                               Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return QCursor(pixmap, hotX, hotY);
 }
 
 } // namespace Velmora

@@ -18,6 +18,7 @@ void OpenHomePage(Platform &platform, const QString &address);
 
 // Loads a Windows cursor file with the hot spot it records. Throws RuntimeError
 // when the file holds no cursor picture.
-QCursor LoadCursorFile(const QString &path);
+// Drawn at `devicePixelRatio` times its size, so it matches the themed pointers.
+QCursor LoadCursorFile(const QString &path, qreal devicePixelRatio = 1.0);
 
 } // namespace Velmora

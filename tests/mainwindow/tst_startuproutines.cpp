@@ -96,6 +96,12 @@ void TestStartupRoutines::cursorFile() {
     QCOMPARE(cursor.shape(), Qt::BitmapCursor);
     QCOMPARE(cursor.hotSpot(), hotSpot);
     QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+
+    // At scale 2 the hand is drawn with twice the pixels, at the same place.
+    const QCursor dense = LoadCursorFile(path, 2.0);
+    QCOMPARE(dense.pixmap().size(), QSize(64, 64));
+    QCOMPARE(dense.pixmap().devicePixelRatio(), 2.0);
+    QCOMPARE(dense.hotSpot(), hotSpot);
 }
 
 QTEST_MAIN(TestStartupRoutines)
