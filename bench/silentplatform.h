@@ -13,7 +13,7 @@ public:
     double random() override { return 0.5; }
     QString programFolder() override { return m_folder; }
     QString desktopFolder() override { return m_folder; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString existingDirectory(const QString &, const QString &) override { return {}; }
 
 private:

@@ -4,6 +4,8 @@
 #include "errortrap.h"
 #include "fileroutines.h"
 
+#include <QFileInfo>
+
 namespace Velmora {
 
 QString PictureFilter() {
@@ -13,12 +15,14 @@ QString PictureFilter() {
                           "*.[gG][iI][fF] *.[pP][nN][gG])");
 }
 
-void PushButton2_Click(Platform &platform, const SetFieldText &setBackground,
-                       const SetMousePointer &setPointer) {
+void PushButton2_Click(Platform &platform, const QString &currentPicture,
+                       const SetFieldText &setBackground, const SetMousePointer &setPointer) {
     ErrorTrap trap(platform, QStringLiteral("PushButton2_Click"));
     QString fileName;
     trap.step(106, [&] {
-        fileName = platform.openFileName(QStringLiteral("Select single file"), PictureFilter());
+        // The dialog opens where the current picture is, when it is anywhere.
+        fileName = platform.openFileName(QStringLiteral("Select single file"), PictureFilter(),
+                                         QFileInfo(currentPicture).absolutePath());
     });
     if (trap.test(108, [&] { return fileName.isEmpty(); }))
         return;

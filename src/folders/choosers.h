@@ -15,8 +15,8 @@ QString PictureFilter();
 
 // "..." beside the background picture: puts the chosen picture's full path into
 // the field. Cancelling changes nothing.
-void PushButton2_Click(Platform &platform, const SetFieldText &setBackground,
-                       const SetMousePointer &setPointer);
+void PushButton2_Click(Platform &platform, const QString &currentPicture,
+                       const SetFieldText &setBackground, const SetMousePointer &setPointer);
 
 // "..." beside the output folder: puts the chosen folder into the field, ending in
 // exactly one separator. The dialog starts at `lastFolderDot()`.

@@ -48,8 +48,12 @@ QString DesktopPlatform::desktopFolder() {
     return existingFolderOrHome(QStandardPaths::DesktopLocation);
 }
 
-QString DesktopPlatform::openFileName(const QString &title, const QString &filter) {
-    QFileDialog dialog(m_parent, title, existingFolderOrHome(QStandardPaths::PicturesLocation),
+QString DesktopPlatform::openFileName(const QString &title, const QString &filter,
+                                      const QString &initialFolder) {
+    QFileDialog dialog(m_parent, title,
+                       !initialFolder.isEmpty() && QFileInfo(initialFolder).isDir()
+                           ? initialFolder
+                           : existingFolderOrHome(QStandardPaths::PicturesLocation),
                        filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -22,7 +22,8 @@ public:
     double random() override;
     QString programFolder() override;
     QString desktopFolder() override;
-    QString openFileName(const QString &title, const QString &filter) override;
+    QString openFileName(const QString &title, const QString &filter,
+                         const QString &initialFolder) override;
     QString existingDirectory(const QString &title, const QString &initialFolder) override;
 
 private:

@@ -324,7 +324,7 @@ void Form1::fill(QLineEdit *field, const QString &text) {
 
 void Form1::PushButton2_Click() {
     Velmora::PushButton2_Click(
-        m_platform, [this](const QString &path) { fill(Text3, path); },
+        m_platform, Text3->text(), [this](const QString &path) { fill(Text3, path); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
 

@@ -25,8 +25,10 @@ public:
     virtual QString programFolder() = 0;
     // The person's desktop folder without a trailing separator; empty when it cannot be resolved.
     virtual QString desktopFolder() = 0;
-    // Both dialogs return the empty text when the person cancels.
-    virtual QString openFileName(const QString &title, const QString &filter) = 0;
+    // Both dialogs return the empty text when the person cancels. An initial
+    // folder that does not exist leaves the choice to the dialog.
+    virtual QString openFileName(const QString &title, const QString &filter,
+                                 const QString &initialFolder) = 0;
     virtual QString existingDirectory(const QString &title, const QString &initialFolder) = 0;
 };
 

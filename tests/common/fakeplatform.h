@@ -29,8 +29,10 @@ public:
     double random() override { return randomValue; }
     QString programFolder() override { return programPath; }
     QString desktopFolder() override { return desktopPath; }
-    QString openFileName(const QString &title, const QString &filter) override {
+    QString openFileName(const QString &title, const QString &filter,
+                         const QString &initialFolder) override {
         dialogTitles.append(title);
+        initialFolders.append(initialFolder);
         dialogFilters.append(filter);
         return chosenFile;
     }

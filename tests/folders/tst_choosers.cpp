@@ -65,6 +65,7 @@ void TestChoosers::pictureChooser() {
     click("PushButton2");
 
     QCOMPARE(m_platform.dialogTitles, QStringList{QStringLiteral("Select single file")});
+    QCOMPARE(m_platform.initialFolders, QStringList{QStringLiteral("/")}); // where "/before.gif" is
     QCOMPARE(text("Text3"), expected);
     m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Background")).toString(), expected);
@@ -136,7 +137,8 @@ void TestChoosers::failedFieldStillRestoresPointer() {
     pointers.clear();
     m_platform.chosenFile = QStringLiteral("/p.png");
     PushButton2_Click(
-        m_platform, [](const QString &) { throw RuntimeError(QStringLiteral("Out of memory")); },
+        m_platform, QString(),
+        [](const QString &) { throw RuntimeError(QStringLiteral("Out of memory")); },
         [&](MousePointer p) { pointers.push_back(p); });
     QVERIFY(
         m_platform.messages[1].text.contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
