@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file
     chromium chromium-driver python3 python3-selenium
+    weston qt6-wayland
 )
 
 missing=()

@@ -15,12 +15,14 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <limits>
 
@@ -272,6 +274,12 @@ QString Form1::unsavedChangesText(const QString &reason) const {
 }
 
 void Form1::showEvent(QShowEvent *event) {
+    // Qt's own title bar on Wayland offers maximise even to a fixed-size window,
+    // and a maximised configure that a fixed maximum keeps the window from taking
+    // is a protocol error that ends the program. Without that maximum the window
+    // takes it, and changeEvent() turns the state back at once.
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && windowHandle())
+        windowHandle()->setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     if (!m_centred && screen()) {
         m_centred = true;
         // Before the window manager has framed the window its frame is not known

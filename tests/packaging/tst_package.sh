@@ -33,6 +33,7 @@ actual=$(cd "$root" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL
 [ "$actual" = "$expected" ] || fail "file list differs:
 $(diff <(echo "$expected") <(echo "$actual") || true)"
 
+[ "$(dpkg-deb -f "$deb" Recommends)" = "qt6-wayland" ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in fonts-liberation libqt6widgets6 qt6-qpa-plugins libmicrohttpd12; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
