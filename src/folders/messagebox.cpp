@@ -1,6 +1,7 @@
 #include "messagebox.h"
 
 #include <QClipboard>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QShortcut>
 
@@ -23,6 +24,10 @@ MessageBox::MessageBox(const QString &caption, const QString &text, Platform::Ic
     , m_caption(caption)
     , m_text(displayText(text)) {
     setTextFormat(Qt::PlainText);
+    // Sized to a short text alone ("Done.") the box is a sliver on some desktops.
+    if (auto *grid = qobject_cast<QGridLayout *>(layout()))
+        grid->addItem(new QSpacerItem(MinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     auto *copy = new QShortcut(QKeySequence::Copy, this);
     connect(copy, &QShortcut::activated, this,
             [this] { QGuiApplication::clipboard()->setText(clipboardText()); });

@@ -18,6 +18,8 @@ public:
     // What Ctrl+C puts on the clipboard.
     QString clipboardText() const;
 
+    static constexpr int MinimumWidth = 320;
+
 private:
     QString m_caption;
     QString m_text;

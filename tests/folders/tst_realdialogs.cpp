@@ -1,5 +1,6 @@
 #include "choosers.h"
 #include "desktopplatform.h"
+#include "messagebox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -130,10 +131,12 @@ void TestRealDialogs::messageBoxCopiesToClipboard() {
     QString caption;
     QString text;
     int buttons = 0;
+    int width = 0;
     whenModal<QMessageBox>([&](QMessageBox *box) {
         caption = box->windowTitle();
         text = box->text();
         buttons = box->buttons().size();
+        width = box->width();
         QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
         box->button(QMessageBox::Ok)->click();
         return true;
@@ -145,6 +148,7 @@ void TestRealDialogs::messageBoxCopiesToClipboard() {
     QCOMPARE(caption, QStringLiteral("Application Error"));
     QCOMPARE(text, QStringLiteral("Overflow\nin here at line 5\n\nPlease email"));
     QCOMPARE(buttons, 1);
+    QVERIFY2(width >= MessageBox::MinimumWidth, QByteArray::number(width));
     QCOMPARE(
         QApplication::clipboard()->text(),
         QStringLiteral("---------------------------\nApplication Error\n"
