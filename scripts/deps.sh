@@ -12,6 +12,7 @@ packages=(
     desktop-file-utils appstream dpkg-dev file
     chromium chromium-driver python3 python3-selenium
     weston qt6-wayland
+    xvfb dbus-x11 at-spi2-core python3-pyatspi
 )
 
 missing=()
