@@ -33,18 +33,6 @@ const QByteArray Answers = "UserName=Ann+Lee&UserEmail=ann%40example.org&1=A+pho
                            "3%29+a%29=on&3%29+b%29=on&4=Works+well%2C+thanks.&"
                            "14%3A03%3A27%7C08-31-2021=FINISHED";
 
-quint16 freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 qint64 peakMemoryKiB(qint64 pid) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))

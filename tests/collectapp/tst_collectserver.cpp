@@ -27,19 +27,6 @@ QByteArray answer(const QString &text) {
            "&2=+a%29&3%29+a%29=on&4=ok";
 }
 
-// A port nothing listens on now, for the collector started as a program.
-quint16 freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 } // namespace
 
 // The collector over real sockets on 127.0.0.1.

@@ -90,6 +90,19 @@ inline HttpReply httpExchange(quint16 port, const QByteArray &request) {
     return connection.receive();
 }
 
+// A port nothing listens on now.
+inline quint16 freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
 inline QByteArray postRequest(const QByteArray &path, const QByteArray &body,
                               const QByteArray &type = "application/x-www-form-urlencoded") {
     return "POST " + path +

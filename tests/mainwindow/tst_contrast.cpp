@@ -1,7 +1,5 @@
 #include "appearance.h"
-#include "fakeplatform.h"
-#include "form1.h"
-#include "tempsettings.h"
+#include "shownform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -79,20 +77,14 @@ void TestContrast::windowIsReadable() {
     QFETCH(bool, skin);
     const QPalette original = QApplication::palette();
     QApplication::setPalette(dark ? darkPalette() : QPalette(QColor(0xef, 0xef, 0xef)));
-    TempSettings settings;
     QTemporaryDir program;
     if (skin) {
         QVERIFY(QDir(program.path()).mkdir(QStringLiteral("x")));
         QFile(program.filePath(QStringLiteral("x/o.cjs"))).open(QIODevice::WriteOnly);
     }
-    FakePlatform platform;
-    platform.programPath = program.path();
-    platform.desktopPath = program.path();
-    SettingsStore store;
-    Form1 form(platform, store);
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    ShownForm shown(program.path());
+    QVERIFY(shown.exposed());
+    Form1 &form = shown.form;
     const QImage image = form.grab().toImage();
 
     for (QGroupBox *frame : form.findChildren<QGroupBox *>()) {
@@ -131,16 +123,12 @@ void TestContrast::windowIsReadable() {
 
 void TestContrast::questionColoursAreReadable() {
     QApplication::setPalette(darkPalette());
-    TempSettings settings;
-    FakePlatform platform;
-    SettingsStore store;
-    Form1 form(platform, store);
-    form.Form_Load();
+    ShownForm shown;
+    QVERIFY(shown.exposed());
+    Form1 &form = shown.form;
     auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("Text2"));
     questions->setPlainText(QStringLiteral("[1] Question\n[r] a) Yes\n[c] a) Good\n[s]\n[l]\n"
                                            "no marker\n[x] ignored\n[r\n["));
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QColor box = form.grab(questions->geometry()).toImage().pixel(3, questions->height() - 4);
     int formats = 0;
     for (QTextBlock block = questions->document()->begin(); block.isValid(); block = block.next()) {

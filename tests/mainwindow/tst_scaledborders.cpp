@@ -1,7 +1,5 @@
 #include "appearance.h"
-#include "fakeplatform.h"
-#include "form1.h"
-#include "tempsettings.h"
+#include "shownform.h"
 
 #include <QApplication>
 #include <QTest>
@@ -37,13 +35,9 @@ private slots:
 };
 
 void TestScaledBorders::bordersAreDrawn() {
-    TempSettings settings;
-    FakePlatform platform;
-    SettingsStore store;
-    Form1 form(platform, store);
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    ShownForm shown;
+    QVERIFY(shown.exposed());
+    Form1 &form = shown.form;
     for (const char *name : {"Text2", "Text7", "Text1"}) {
         QWidget *box = form.findChild<QWidget *>(QLatin1String(name));
         const QImage image =

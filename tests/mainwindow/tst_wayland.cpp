@@ -1,7 +1,5 @@
-#include "fakeplatform.h"
-#include "form1.h"
 #include "messagebox.h"
-#include "tempsettings.h"
+#include "shownform.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -39,13 +37,9 @@ void TestWayland::windowKeepsItsSize_data() {
 
 void TestWayland::windowKeepsItsSize() {
     QFETCH(int, state);
-    TempSettings settings;
-    FakePlatform platform;
-    SettingsStore store;
-    Form1 form(platform, store);
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    ShownForm shown;
+    QVERIFY(shown.exposed());
+    Form1 &form = shown.form;
     const QSize size = form.size();
 
     // What Qt's title bar does when its maximise button is clicked. Whether the
@@ -75,12 +69,9 @@ void TestWayland::compositorAnswerIsTaken() {
 }
 
 void TestWayland::answerHeldBack(Qt::WindowState state) {
-    TempSettings settings;
-    FakePlatform platform;
-    SettingsStore store;
-    Form1 form(platform, store);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    ShownForm shown;
+    QVERIFY(shown.exposed());
+    Form1 &form = shown.form;
     const QSize size = form.size();
 
     class HoldStateChanges : public QObject {
@@ -101,12 +92,9 @@ void TestWayland::answerHeldBack(Qt::WindowState state) {
 }
 
 void TestWayland::messageBoxShows() {
-    TempSettings settings;
-    FakePlatform platform;
-    SettingsStore store;
-    Form1 form(platform, store);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    ShownForm shown;
+    QVERIFY(shown.exposed());
+    Form1 &form = shown.form;
     MessageBox box(QStringLiteral("Velmora"), QStringLiteral("Done."), Platform::Icon::None, &form);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
