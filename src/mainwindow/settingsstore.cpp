@@ -64,10 +64,7 @@ QString SettingsStore::GetSetting(const QString &key, const QString &defaultValu
             return *saved;
     }
     try {
-        std::lock_guard cache(m_cacheMutex);
-        FileIdentity identity;
-        const SettingsDocument document = readDocument(identity);
-        return document.keys.value(key, defaultValue);
+        return readDocument().keys.value(key, defaultValue);
     } catch (const RuntimeError &error) {
         std::lock_guard lock(m_mutex);
         if (m_unreadable.isEmpty())
@@ -110,24 +107,34 @@ QString SettingsStore::lastError() {
     return m_error;
 }
 
-SettingsDocument SettingsStore::readDocument(FileIdentity &identity) {
+SettingsStore::FileIdentity SettingsStore::fileIdentity() const {
     struct stat info {};
-    if (::stat(QFile::encodeName(m_fileName).constData(), &info) == 0)
-        identity = {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
-                    qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-                    qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
-    else
-        identity = {};
-    if (identity != FileIdentity() && identity == m_cachedIdentity)
-        return m_cachedDocument;
+    if (::stat(QFile::encodeName(m_fileName).constData(), &info) != 0)
+        return {};
+    return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
+}
+
+SettingsDocument SettingsStore::readDocument() {
+    const FileIdentity identity = fileIdentity();
+    {
+        std::lock_guard cache(m_cacheMutex);
+        if (identity != FileIdentity() && identity == m_cachedIdentity)
+            return m_cachedDocument;
+    }
     SettingsDocument document = SettingsDocument::parse(readWhole(m_fileName));
-    m_cachedIdentity = identity;
-    m_cachedDocument = document;
+    remember(identity, document);
     return document;
 }
 
-void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
+void SettingsStore::remember(const FileIdentity &identity, const SettingsDocument &document) {
     std::lock_guard cache(m_cacheMutex);
+    m_cachedIdentity = identity;
+    m_cachedDocument = document;
+}
+
+void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
     const QString folder = QFileInfo(m_fileName).absolutePath();
     if (!QDir().mkpath(folder))
         throw RuntimeError(fileErrorText(EACCES, folder));
@@ -142,8 +149,7 @@ void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
 
     // Keys that others wrote meanwhile (another copy of the program, a hand
     // edit) stay; the keys saved in this run take their newest text.
-    FileIdentity identity;
-    SettingsDocument document = readDocument(identity);
+    SettingsDocument document = readDocument();
     for (auto it = saved.cbegin(); it != saved.cend(); ++it)
         document.keys.insert(it.key(), it.value());
     const QByteArray bytes = document.serialize();
@@ -152,8 +158,8 @@ void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
     if (readWhole(m_fileName) != bytes)
         throw RuntimeError(
             QStringLiteral("The settings file does not read back as written (%1)").arg(m_fileName));
-    m_cachedIdentity = {};
-    readDocument(identity);
+    // What was written is what the file holds now: no need to read it again.
+    remember(fileIdentity(), document);
 }
 
 void SettingsStore::writeLoop() {

@@ -64,9 +64,13 @@ private:
 
     void writeLoop();
     bool idle() const;
-    // Both run with the lock released and the file's folder left to the writer.
-    SettingsDocument readDocument(FileIdentity &identity); // throws RuntimeError
+    // Both run with m_mutex released. The cache lock is held only to look at the
+    // cache, never over a disk write: a read on the window's thread must not
+    // wait for the writer's fsync.
+    SettingsDocument readDocument();                       // throws RuntimeError
     void writeSaved(const QHash<QString, QString> &saved); // throws RuntimeError
+    FileIdentity fileIdentity() const;
+    void remember(const FileIdentity &identity, const SettingsDocument &document);
 
     const QString m_fileName;
     std::mutex m_mutex;
@@ -84,8 +88,7 @@ private:
     QString m_unreadable; // why the file could not be read; it is then never written
 
     // The file as this store last read or wrote it, so unchanged files are not
-    // read and parsed again on every keystroke. Only the writer thread and
-    // GetSetting touch it, under m_cacheMutex.
+    // read and parsed again on every keystroke.
     std::mutex m_cacheMutex;
     FileIdentity m_cachedIdentity;
     SettingsDocument m_cachedDocument;
