@@ -76,6 +76,11 @@ CollectWindow::CollectWindow(CollectOptions options, QWidget *parent)
     layout->addWidget(heading(QStringLiteral("Surveys"), this));
     m_surveys = new QGridLayout;
     layout->addLayout(m_surveys);
+    m_activity = new QLabel(this);
+    m_activity->setWordWrap(true);
+    m_activity->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_activity->setAccessibleName(QStringLiteral("Latest activity"));
+    layout->addWidget(m_activity);
     layout->addStretch(1);
 
     auto *stop = button(QStringLiteral("Stop Collecting"),
@@ -98,6 +103,8 @@ void CollectWindow::startCollecting() {
     m_session.reset(); // stops the one before, with its last summaries
     m_session = std::make_unique<CollectSession>(m_options);
     m_folder->setText(m_session->folder());
+    m_activity->clear();
+    connect(m_session.get(), &CollectSession::logLine, m_activity, &QLabel::setText);
     QString error;
     if (!m_session->start(&error)) {
         m_status->setText(QStringLiteral("Not collecting: %1").arg(error));

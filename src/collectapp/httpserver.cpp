@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
 namespace Velmora {
 
@@ -25,8 +26,9 @@ MHD_Result handleRequest(void *server, MHD_Connection *connection, const char *u
                : MHD_NO;
 }
 
-void requestDone(void *, MHD_Connection *, void **state, MHD_RequestTerminationCode) {
-    delete static_cast<HttpServer::Exchange *>(*state);
+void requestDone(void *server, MHD_Connection *, void **state, MHD_RequestTerminationCode) {
+    if (*state)
+        static_cast<HttpServer *>(server)->finished(static_cast<HttpServer::Exchange *>(*state));
     *state = nullptr;
 }
 
@@ -96,7 +98,7 @@ bool HttpServer::listen(bool local, quint16 port) {
         m_limits.connectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes, MHD_OPTION_THREAD_STACK_SIZE,
         size_t(256 * 1024), MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr,
-        MHD_OPTION_NOTIFY_COMPLETED, &requestDone, nullptr, MHD_OPTION_END);
+        MHD_OPTION_NOTIFY_COMPLETED, &requestDone, this, MHD_OPTION_END);
     if (!m_daemon)
         return false;
     const MHD_DaemonInfo *info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
@@ -107,18 +109,24 @@ bool HttpServer::listen(bool local, quint16 port) {
 void HttpServer::stop() {
     if (!m_daemon)
         return;
-    MHD_quiesce_daemon(m_daemon);
+    // The listening socket comes back to us, to close once the daemon is gone:
+    // until then the system would still take connections nobody answers.
+    const MHD_socket listening = MHD_quiesce_daemon(m_daemon);
+    // Requests in flight finish; idle connections kept open by browsers do not
+    // hold the stop up.
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < 5000) {
-        const MHD_DaemonInfo *info =
-            MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_CURRENT_CONNECTIONS);
-        if (!info || info->num_connections == 0)
-            break;
-        QThread::msleep(20);
-    }
+    while (m_inFlight > 0 && waited.elapsed() < 5000)
+        QThread::msleep(5);
     MHD_stop_daemon(m_daemon);
     m_daemon = nullptr;
+    if (listening != MHD_INVALID_SOCKET)
+        ::close(listening);
+}
+
+void HttpServer::finished(Exchange *exchange) {
+    delete exchange;
+    --m_inFlight;
 }
 
 int HttpServer::respond(void *handle, const char *url, const char *method, const char *upload,
@@ -128,6 +136,7 @@ int HttpServer::respond(void *handle, const char *url, const char *method, const
     if (!exchange) {
         exchange = new Exchange;
         *state = exchange;
+        ++m_inFlight;
         exchange->request.method = method;
         exchange->request.path = url;
         MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &collectQuery,

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 struct MHD_Daemon;
@@ -41,12 +42,14 @@ public:
     struct Exchange;
     int respond(void *connection, const char *url, const char *method, const char *upload,
                 size_t *uploadSize, void **state);
+    void finished(Exchange *exchange);
 
 private:
     Handler m_handler;
     Limits m_limits;
     MHD_Daemon *m_daemon = nullptr;
     quint16 m_port = 0;
+    std::atomic<int> m_inFlight = 0;
 };
 
 } // namespace Velmora

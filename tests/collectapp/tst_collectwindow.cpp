@@ -61,6 +61,7 @@ void TestCollectWindow::showsAddressesAndLiveCounts() {
     QCOMPARE(httpExchange(listening, postRequest("/My%20Product%20Survey.htm", "2=+a%29")).status,
              303);
     QTRY_VERIFY_WITH_TIMEOUT(texts(*window).contains(QStringLiteral("1 answers")), 5000);
+    QVERIFY(texts(*window).contains(QStringLiteral("1 answers to My Product Survey")));
     QTRY_VERIFY_WITH_TIMEOUT(
         QFile::exists(dir.filePath(QStringLiteral("My Product Survey summary.html"))), 5000);
 }
@@ -91,7 +92,8 @@ void TestCollectWindow::closingStopsCollecting() {
     const quint16 listening = port(*window);
     QCOMPARE(httpExchange(listening, getRequest("/")).status, 200);
     window->close();
-    QCOMPARE(httpExchange(listening, getRequest("/")).status, 0);
+    // Refused outright: nothing is left listening on the port.
+    QVERIFY(!LoopbackConnection(listening).connected());
 }
 
 QTEST_MAIN(TestCollectWindow)
