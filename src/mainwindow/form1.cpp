@@ -127,7 +127,8 @@ void Form1::createControls() {
     auto *PushButton17 = button("PushButton17", QStringLiteral("Start Creating Survey"), this,
                                 twips(120, 8580, 7800, 405), &Form1::PushButton17_Click);
 
-    // A screen reader names every control by what it is for, not by "...".
+    // A screen reader names every control by what it is for, not by "...";
+    // the other buttons are named by their captions.
     const QList<std::pair<QWidget *, QString>> names{
         {Text1, QStringLiteral("Page Title")},
         {Text5, QStringLiteral("Name")},
@@ -135,11 +136,8 @@ void Form1::createControls() {
         {Text3, QStringLiteral("Background Image")},
         {Text4, QStringLiteral("Save Results To This Folder")},
         {Text7, QStringLiteral("Message")},
-        {PushButton1, QStringLiteral("Help")},
         {PushButton2, QStringLiteral("Choose Background Image")},
-        {PushButton3, QStringLiteral("Choose Folder To Save Results")},
-        {PushButton4, QStringLiteral("Load Sample/Example Survey")},
-        {PushButton17, QStringLiteral("Start Creating Survey")}};
+        {PushButton3, QStringLiteral("Choose Folder To Save Results")}};
     for (const auto &[control, name] : names)
         control->setAccessibleName(name);
 

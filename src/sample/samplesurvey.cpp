@@ -7,6 +7,10 @@
 
 namespace Velmora {
 
+namespace {
+const QString Title = QStringLiteral("My Product Survey");
+} // namespace
+
 QString SampleSurveyQuestions() {
     // The option letters repeat ("b)" twice, "a)" twice) exactly as in the
     // example people know from the help pages.
@@ -38,7 +42,7 @@ QString SampleSurveyMessage() {
 
 SurveyFields SampleSurveyFields(const QString &outputFolder, const QString &backgroundImage) {
     SurveyFields fields;
-    fields.PageTitle = QStringLiteral("My Product Survey");
+    fields.PageTitle = Title;
     fields.SurveyQuestions = SampleSurveyQuestions();
     fields.BackgroundImage = backgroundImage;
     fields.OutputFolder = outputFolder;
@@ -50,7 +54,7 @@ void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target) {
     ErrorTrap trap(platform, QStringLiteral("PushButton4_Click"));
     QString questions;
     trap.step(100, [&] { questions = SampleSurveyQuestions(); });
-    trap.step(102, [&] { target.setPageTitle(QStringLiteral("My Product Survey")); });
+    trap.step(102, [&] { target.setPageTitle(Title); });
     trap.step(104, [&] { target.setSurveyQuestions(questions); });
     trap.step(106, [&] {
         target.setBackgroundImage(platform.programFolder() + QStringLiteral("/background.gif"));

@@ -1,7 +1,5 @@
-#include "fakeplatform.h"
-#include "form1.h"
 #include "questionstextbox.h"
-#include "tempsettings.h"
+#include "shownform.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -29,25 +27,18 @@ private slots:
     void centredWithTheTitleBarOnScreen();
 
 private:
-    std::unique_ptr<TempSettings> m_settings;
-    FakePlatform m_platform;
-    std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<ShownForm> m_shown;
+    Form1 *m_form = nullptr;
 };
 
 void TestKeyboardAndReaders::init() {
-    m_settings = std::make_unique<TempSettings>();
-    m_platform = FakePlatform();
-    m_store = std::make_unique<SettingsStore>();
-    m_form = std::make_unique<Form1>(m_platform, *m_store);
-    m_form->Form_Load();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_shown = std::make_unique<ShownForm>();
+    m_form = &m_shown->form;
+    QVERIFY(m_shown->exposed());
 }
 
 void TestKeyboardAndReaders::cleanup() {
-    m_form.reset();
-    m_store.reset();
+    m_shown.reset();
 }
 
 void TestKeyboardAndReaders::everyControlIsNamed() {
@@ -107,7 +98,7 @@ void TestKeyboardAndReaders::enterPressesTheFocusedButtonOnly() {
     QWidget *widget = m_form->findChild<QWidget *>(focused);
     widget->setFocus();
     QTest::keyClick(widget, Qt::Key(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
-    QCOMPARE(m_platform.messages.size(), messages);
+    QCOMPARE(m_shown->platform.messages.size(), messages);
 }
 
 void TestKeyboardAndReaders::maximiseAndFullScreenAreRefused_data() {
