@@ -183,7 +183,7 @@ void Form1::Form_Load() {
     });
     trap.step(106, [&] {
         showCaption();
-        setWindowIcon(QIcon(QStringLiteral(":/velmora/velmora-256.png")));
+        setWindowIcon(WindowIcon());
         m_applicationTitle = DeriveApplicationTitle(ProductName);
     });
     const QString cursorFile = programFolder + QStringLiteral("/HAND-M.CUR");

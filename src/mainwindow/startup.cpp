@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QPixmap>
 #include <QtEndian>
 
@@ -26,6 +27,18 @@ void OpenHomePage(Platform &platform, const QString &address) {
     const int n = int(std::floor(platform.random() * 100)) + 1;
     if (n == 7 && !platform.openUrl(QUrl(address)))
         throw RuntimeError(ErrorText::fileNotFound());
+}
+
+QIcon WindowIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 64}) {
+        // Told the format, the reader goes straight to the built-in PNG decoder;
+        // left to guess, it loads every image plugin to ask each one first.
+        QImageReader reader(QStringLiteral(":/velmora/velmora-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    return icon;
 }
 
 QCursor LoadCursorFile(const QString &path, qreal devicePixelRatio) {

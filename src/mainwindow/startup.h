@@ -3,6 +3,7 @@
 #include "platform.h"
 
 #include <QCursor>
+#include <QIcon>
 #include <QString>
 
 namespace Velmora {
@@ -15,6 +16,9 @@ QString DeriveApplicationTitle(const QString &productName);
 // On one start in a hundred, opens the maker's home page in the browser.
 // Throws RuntimeError when the desktop cannot open it.
 void OpenHomePage(Platform &platform, const QString &address);
+
+// The program's own icon in the sizes window managers show (16 to 64 pixels).
+QIcon WindowIcon();
 
 // Loads a Windows cursor file with the hot spot it records. Throws RuntimeError
 // when the file holds no cursor picture.

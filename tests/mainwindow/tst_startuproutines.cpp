@@ -19,6 +19,7 @@ private slots:
     void applicationTitle();
     void cursorFile_data();
     void cursorFile();
+    void windowIcon();
 };
 
 void TestStartupRoutines::applicationTitle_data() {
@@ -102,6 +103,17 @@ void TestStartupRoutines::cursorFile() {
     QCOMPARE(dense.pixmap().size(), QSize(64, 64));
     QCOMPARE(dense.pixmap().devicePixelRatio(), 2.0);
     QCOMPARE(dense.hotSpot(), hotSpot);
+}
+
+void TestStartupRoutines::windowIcon() {
+    // Every size a window manager asks for is there, decoded, not an empty slot.
+    const QIcon icon = WindowIcon();
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {64, 64}}));
+    for (const QSize &size : icon.availableSizes()) {
+        const QImage image = icon.pixmap(size).toImage();
+        QCOMPARE(image.size(), size);
+        QCOMPARE(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255);
+    }
 }
 
 QTEST_MAIN(TestStartupRoutines)
