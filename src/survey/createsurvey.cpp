@@ -60,10 +60,14 @@ private:
     int m_leftOutLabel = 0;
 };
 
+bool isControlCharacter(QChar c) {
+    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+}
+
 // The first control character of the title, which no file name may hold.
 std::optional<QChar> controlCharacterIn(const QString &title) {
     for (QChar c : title)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        if (isControlCharacter(c))
             return c;
     return std::nullopt;
 }
@@ -77,6 +81,8 @@ QString visibleTitle(const QString &title) {
             c = QChar(0x2400 + c.unicode());
         else if (c.unicode() == 0x7F)
             c = QChar(0x2421);
+        else if (isControlCharacter(c))
+            c = QChar::ReplacementCharacter; // the C1 controls have no visible symbols
     }
     return title.size() > Shown ? shown + QChar(0x2026) : shown;
 }

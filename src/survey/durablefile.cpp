@@ -1,10 +1,11 @@
 #include "durablefile.h"
 
+#include "filecontentcopy.h"
 #include "runtimeerror.h"
+#include "staletemporaries.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QtGlobal>
 
 #include <cerrno>
@@ -75,16 +76,38 @@ void DurableFile::open() {
     // A link keeps pointing where it pointed: the new content replaces its target.
     const QFileInfo info(m_path);
     m_target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : m_path);
+    const QByteArray folder = folderOf(m_target);
 
     struct stat old {};
     const bool replacing = ::stat(m_target.constData(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode))
         throwFileError(EISDIR, m_path);
+    // A file someone made read-only is meant to stay as it is: the rename would
+    // replace it all the same, so the write fails as writing into it would.
+    if (replacing && ::faccessat(AT_FDCWD, m_target.constData(), W_OK, AT_EACCESS) != 0)
+        throwFileError(errno, m_path);
+    // Found out now, not when the finished file is to take its name.
+    const long nameMax = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    if (nameMax > 0 && m_target.size() - folder.size() - 1 > nameMax)
+        throwFileError(ENAMETOOLONG, m_path);
 
-    const QByteArray folder = folderOf(m_target);
+    removeStaleTemporaryFiles(folder);
+    // A file without a name until it is complete: a write killed half-way
+    // leaves nothing behind.
+    m_fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (m_fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        throwFileError(errno, m_path);
+    if (m_fd < 0)
+        openNamedTemporary(folder);
+    // Held until the file has its real name, so that no sweep takes it meanwhile.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
+    if (replacing)
+        ::fchmod(m_fd, old.st_mode & 07777); // best effort: the content matters more
+}
+
+void DurableFile::openNamedTemporary(const QByteArray &folder) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temporary = folder + "/.velmora-" +
-                      QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".tmp";
+        m_temporary = temporaryFileName(folder);
         m_fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd < 0 && errno != EEXIST) {
             const int error = errno;
@@ -96,8 +119,6 @@ void DurableFile::open() {
         m_temporary.clear();
         throwFileError(EEXIST, m_path);
     }
-    if (replacing)
-        ::fchmod(m_fd, old.st_mode & 07777); // best effort: the content matters more
 }
 
 void DurableFile::write(QByteArrayView bytes) {
@@ -110,15 +131,43 @@ void DurableFile::write(QByteArrayView bytes) {
     }
 }
 
+void DurableFile::copyFrom(int source, qint64 size) {
+    if (m_fd < 0)
+        throwFileError(EBADF, m_path);
+    const int error = copyContent(source, m_fd, size);
+    if (error != 0) {
+        discard();
+        throwFileError(error, m_path);
+    }
+}
+
+// An anonymous file gets a name of its own only now, when it is whole and on the
+// disk; the rename right after gives it the real one.
+int DurableFile::nameAnonymousFile() {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+    const QByteArray folder = folderOf(m_target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = temporaryFileName(folder);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) ==
+                0 ||
+            ::linkat(m_fd, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0) {
+            m_temporary = name;
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
 void DurableFile::commit() {
     if (m_fd < 0)
         throwFileError(EBADF, m_path);
     int error = 0;
     if (::fsync(m_fd) != 0)
         error = errno;
-    if (::close(m_fd) != 0 && error == 0)
-        error = errno;
-    m_fd = -1;
+    if (error == 0 && m_temporary.isEmpty())
+        error = nameAnonymousFile();
     if (error == 0 && ::rename(m_temporary.constData(), m_target.constData()) != 0)
         error = errno;
     if (error != 0) {
@@ -126,17 +175,19 @@ void DurableFile::commit() {
         throwFileError(error, m_path);
     }
     m_temporary.clear();
+    ::close(m_fd);
+    m_fd = -1;
     syncFolder(folderOf(m_target));
 }
 
 void DurableFile::discard() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
     if (!m_temporary.isEmpty()) {
         ::unlink(m_temporary.constData());
         m_temporary.clear();
+    }
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
     }
 }
 
@@ -235,18 +286,7 @@ void copyFileDurably(const QString &source, const QString &destination) {
 
     DurableFile out(destination);
     out.open();
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), size_t(buffer.size()));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throwFileError(errno, source);
-        }
-        if (got == 0)
-            break;
-        out.write(QByteArrayView(buffer.constData(), got));
-    }
+    out.copyFrom(in, info.st_size);
     out.commit();
 }
 

@@ -7,9 +7,10 @@
 namespace Velmora {
 
 // Writes one file so that it is either the whole new content or the older file
-// untouched: the bytes go to a temporary file in the same folder, every write is
-// checked, the data is synced to the disk, and only then does the new file take
-// the old one's name. Every file the programs write goes through here.
+// untouched: the bytes go to a file without a name in the same folder, every
+// write is checked, the data is synced to the disk, and only then does the new
+// file take the old one's name. A file someone made read-only is not replaced.
+// Every file the programs write goes through here.
 //
 // Failures throw RuntimeError with the system's description and the path.
 class DurableFile {
@@ -21,16 +22,20 @@ public:
 
     void open();
     void write(QByteArrayView bytes);
+    // Writes the first `size` bytes of the open file `source`, holes kept.
+    void copyFrom(int source, qint64 size);
     void commit();
 
     const QString &path() const { return m_path; }
 
 private:
+    void openNamedTemporary(const QByteArray &folder);
+    int nameAnonymousFile();
     void discard();
 
     QString m_path;
     QByteArray m_target;    // the file name on disk, links followed
-    QByteArray m_temporary; // empty while no temporary file exists
+    QByteArray m_temporary; // the file's name while it has one but not the real one
     int m_fd = -1;
 };
 

@@ -6,8 +6,14 @@ namespace Velmora {
 
 namespace {
 
+// Browsers read the bytes 0x80 to 0x9F of an ISO-8859-1 page, and references to
+// them, as windows-1252: an invisible control character would show as "€".
+bool isC1Control(char16_t c) {
+    return c >= 0x80 && c <= 0x9F;
+}
+
 bool isPlainByte(char16_t c, bool insideAttribute) {
-    return c < 0x100 && !(insideAttribute && (c == u'&' || c == u'"'));
+    return c < 0x100 && !isC1Control(c) && !(insideAttribute && (c == u'&' || c == u'"'));
 }
 
 } // namespace
@@ -50,8 +56,8 @@ void PageLine::append(QStringView typed, bool insideAttribute) {
             char32_t codePoint = c;
             if (QChar::isHighSurrogate(c) && i < size && QChar::isLowSurrogate(chars[i]))
                 codePoint = QChar::surrogateToUcs4(c, chars[i++]);
-            else if (QChar::isSurrogate(c))
-                codePoint = QChar::ReplacementCharacter; // half a pair names no character
+            else if (QChar::isSurrogate(c) || isC1Control(c))
+                codePoint = QChar::ReplacementCharacter; // no character a page can show as typed
             m_bytes.append("&#").append(QByteArray::number(uint(codePoint))).append(';');
         }
     }

@@ -7,7 +7,8 @@ namespace Velmora {
 
 // One line of the survey page as the ISO-8859-1 bytes the page declares.
 // Characters outside that set become decimal character references, so nothing a
-// person typed is lost on the way to the page.
+// person typed is lost on the way to the page. The C1 control characters, which
+// no browser shows as themselves, become the visible replacement character.
 class PageLine {
 public:
     void clear() { m_bytes.resize(0); }

@@ -36,6 +36,8 @@ private slots:
     void titleWithControlCharacterWritesNothing();
     void manyFaultyLinesGiveElevenReports_data();
     void manyFaultyLinesGiveElevenReports();
+    void readOnlyFilesAreNotReplaced_data();
+    void readOnlyFilesAreNotReplaced();
 
 private:
     QString out() const { return m_dir->path() + QStringLiteral("/out/"); }
@@ -179,6 +181,8 @@ void TestCreateSurvey::unwritablePageIsReportedOnce_data() {
 
     QTest::newRow("title leads into a missing folder") << "no/such" << 122;
     QTest::newRow("a folder is in the page's place") << "taken" << 122;
+    QTest::newRow("a title of 252 bytes: the name is too long") << QString(252, u'x') << 122;
+    QTest::newRow("a title of 126 two-byte characters") << QString(126, QChar(0xe9)) << 122;
 }
 
 void TestCreateSurvey::unwritablePageIsReportedOnce() {
@@ -286,6 +290,10 @@ void TestCreateSurvey::titleWithControlCharacterWritesNothing_data() {
                                << QStringLiteral("U+000a (page title: a\u240ab)");
     QTest::newRow("delete") << QStringLiteral("a\x7f")
                             << QStringLiteral("U+007f (page title: a\u2421)");
+    QTest::newRow("C1 control U+0080, which browsers would show as a euro sign")
+        << QStringLiteral("x\u0080y") << QStringLiteral("U+0080 (page title: x\ufffdy)");
+    QTest::newRow("C1 control U+009F")
+        << QStringLiteral("\u009f") << QStringLiteral("U+009f (page title: \ufffd)");
 }
 
 void TestCreateSurvey::titleWithControlCharacterWritesNothing() {
@@ -334,6 +342,45 @@ void TestCreateSurvey::manyFaultyLinesGiveElevenReports() {
                  qPrintable(texts[10]));
     QCOMPARE(fileContent(out() + QStringLiteral("My Product Survey.htm")).count("type=\"radio\""),
              1);
+}
+
+void TestCreateSurvey::readOnlyFilesAreNotReplaced_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("label");
+    QTest::addColumn<bool>("done");
+
+    // The picture is reported and the page still made; a page that is not
+    // made is no "Done.".
+    QTest::newRow("read-only page") << "My Product Survey.htm" << 122 << false;
+    QTest::newRow("read-only copy of the picture") << "background.gif" << 112 << true;
+}
+
+void TestCreateSurvey::readOnlyFilesAreNotReplaced() {
+    QFETCH(QString, file);
+    QFETCH(int, label);
+    QFETCH(bool, done);
+    ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755);
+    QVERIFY(QFile::setPermissions(out(), QFile::Permissions(0x7777)));
+    const QString path = out() + file;
+    {
+        QFile older(path);
+        QVERIFY(older.open(QIODevice::WriteOnly));
+        older.write("kept as it is");
+    }
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+    // Root may write into any file; the person whose file it is may not.
+    QVERIFY(runUnprivileged([&] {
+        CreateSurveyCommand(m_platform).run(WorkedExample::fields(out(), picture()), QString());
+        const QStringList texts = m_platform.messageTexts();
+        return !texts.isEmpty() &&
+               texts[0].startsWith(QStringLiteral("Permission denied (%1)").arg(path)) &&
+               texts[0].contains(QStringLiteral(" at line %1\r\r").arg(label)) &&
+               texts.contains(QStringLiteral("Done.")) == done && texts.size() == (done ? 2 : 1);
+    }));
+    QCOMPARE(fileContent(path), QByteArray("kept as it is"));
+    QCOMPARE(QFileInfo(path).permissions() & QFile::Permissions(0xF0FF),
+             QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
 }
 
 QTEST_GUILESS_MAIN(TestCreateSurvey)

@@ -8,8 +8,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Velmora;
 
@@ -27,6 +33,11 @@ private slots:
     void copyRefusesWhatIsNoFile_data();
     void copyRefusesWhatIsNoFile();
     void replacesThroughLinksAndKeepsPermissions();
+    void readOnlyFileIsNotReplaced_data();
+    void readOnlyFileIsNotReplaced();
+    void killedWriteLeavesNothing();
+    void staleTemporaryFilesAreRemoved();
+    void sparsePictureCopyKeepsItsHoles();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -192,6 +203,126 @@ void TestDurableFile::replacesThroughLinksAndKeepsPermissions() {
     const QFile::Permissions modeBits(0xF0FF); // owner, group, other: not "this user"
     QCOMPARE(QFileInfo(path(QStringLiteral("old.htm"))).permissions() & modeBits,
              QFile::Permissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+}
+
+void TestDurableFile::readOnlyFileIsNotReplaced_data() {
+    QTest::addColumn<bool>("copy");
+
+    QTest::newRow("written") << false;
+    QTest::newRow("copied") << true;
+}
+
+void TestDurableFile::readOnlyFileIsNotReplaced() {
+    QFETCH(bool, copy);
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::Permissions(0x7777)));
+    write(QStringLiteral("source.gif"), "a newer picture");
+    const QString target = path(QStringLiteral("old.htm"));
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(target, readOnly));
+
+    QVERIFY(runUnprivileged([&] {
+        return failure([&] {
+                   if (copy)
+                       copyFileDurably(path(QStringLiteral("source.gif")), target);
+                   else
+                       writeFileDurably(target, "new page");
+               })
+            .startsWith(QStringLiteral("Permission denied (%1)").arg(target));
+    }));
+    QCOMPARE(fileContent(target), QByteArray("the older page"));
+    QCOMPARE(QFileInfo(target).permissions() & QFile::Permissions(0xF0FF), readOnly);
+}
+
+void TestDurableFile::killedWriteLeavesNothing() {
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
+    const QString target = path(QStringLiteral("old.htm"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        DurableFile file(target);
+        file.open();
+        file.write(QByteArray(6 << 20, 'n')); // half of a large page
+        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    QCOMPARE(::read(ready[0], &byte, 1), ssize_t(1));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    QCOMPARE(fileContent(target), QByteArray("the older page"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("old.htm")});
+}
+
+void TestDurableFile::staleTemporaryFilesAreRemoved() {
+    // What a killed write of an earlier version left, one a running copy of the
+    // program is still writing, one that was just made, and someone else's file.
+    const QStringList names{QStringLiteral(".velmora-dead.tmp"),
+                            QStringLiteral(".velmora-live.tmp"), QStringLiteral(".velmora-new.tmp"),
+                            QStringLiteral(".velmora-notes")};
+    const timeval longAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const QString &name : names) {
+        write(name, "part of a page");
+        if (name != QLatin1String(".velmora-new.tmp"))
+            QCOMPARE(::utimes(QFile::encodeName(path(name)).constData(), longAgo), 0);
+    }
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        const int fd = ::open(QFile::encodeName(path(names[1])).constData(), O_RDWR);
+        ::flock(fd, LOCK_EX);
+        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char byte = 0;
+    QCOMPARE(::read(ready[0], &byte, 1), ssize_t(1));
+
+    writeFileDurably(path(QStringLiteral("page.htm")), "a page");
+
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    QCOMPARE(left, (QStringList{names[1], names[2], names[3], QStringLiteral("old.htm"),
+                                QStringLiteral("page.htm")}));
+}
+
+void TestDurableFile::sparsePictureCopyKeepsItsHoles() {
+    constexpr qint64 Size = qint64(2) << 30;
+    const QString source = path(QStringLiteral("huge.gif"));
+    {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write("GIF89a") == 6);
+        QVERIFY(file.seek(Size / 2));
+        QVERIFY(file.write("middle") == 6);
+        QVERIFY(file.resize(Size));
+    }
+    const QString copy = path(QStringLiteral("copy.gif"));
+
+    copyFileDurably(source, copy);
+
+    QFile copied(copy);
+    QVERIFY(copied.open(QIODevice::ReadOnly));
+    QCOMPARE(copied.size(), Size);
+    QCOMPARE(copied.read(6), QByteArray("GIF89a"));
+    QVERIFY(copied.seek(Size / 2));
+    QCOMPARE(copied.read(6), QByteArray("middle"));
+    QVERIFY(copied.seek(Size - 4));
+    QCOMPARE(copied.read(8), QByteArray(4, '\0'));
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
+    const qint64 allocated = qint64(info.st_blocks) * 512;
+    qInfo("a 2 GiB sparse picture copied into %lld bytes of disk", allocated);
+    QVERIFY2(allocated < (16 << 20), "the holes stayed holes");
 }
 
 QTEST_GUILESS_MAIN(TestDurableFile)

@@ -43,6 +43,11 @@ void TestPageWriting::encoding_data() {
     QTest::newRow("quote and ampersand")
         << QStringLiteral("Tom \"T\" & Co") << QByteArray("Tom \"T\" & Co")
         << QByteArray("Tom &quot;T&quot; &amp; Co");
+    QTest::newRow("C1 controls, which browsers would show as \"x€y\", become visible")
+        << QStringLiteral("x\u0080y\u009f") << QByteArray("x&#65533;y&#65533;")
+        << QByteArray("x&#65533;y&#65533;");
+    QTest::newRow("the neighbours of the C1 block stay bytes")
+        << QStringLiteral("\x7f\u00a0") << QByteArray("\x7f\xa0") << QByteArray("\x7f\xa0");
     QTest::newRow("empty") << QString() << QByteArray() << QByteArray();
 }
 
