@@ -165,7 +165,7 @@ void Form1::keepInStore(QLineEdit *field, const QString &key) {
 }
 
 void Form1::keepInStore(MultiLineTextBox *field, const QString &key) {
-    connect(field, &QPlainTextEdit::textChanged, this,
+    connect(field, &MultiLineTextBox::changed, this,
             [this, field, key] { m_store.SaveSetting(key, field->text()); });
 }
 
@@ -191,14 +191,31 @@ void Form1::Form_Load() {
         trap.step(110, [&] { m_mouseIcon = LoadCursorFile(cursorFile, devicePixelRatioF()); });
     trap.step(112, [&] { OpenHomePage(m_platform, QLatin1String(BuildConfig::HomePage)); });
 
-    trap.step(130, [&] { Text1->setText(m_store.GetSetting(SettingKey::Title)); });
-    trap.step(132, [&] { Text2->setText(m_store.GetSetting(SettingKey::SurveyQuestions)); });
-    trap.step(134, [&] { Text3->setText(m_store.GetSetting(SettingKey::Background)); });
-    trap.step(136, [&] {
-        Text4->setText(
-            m_store.GetSetting(SettingKey::OutputFolder, Main::GetDesktopFolder(m_platform)));
+    trap.step(130,
+              [&] { restore(Text1, SettingKey::Title, m_store.GetSetting(SettingKey::Title)); });
+    trap.step(132, [&] {
+        restore(Text2, SettingKey::SurveyQuestions,
+                m_store.GetSetting(SettingKey::SurveyQuestions));
     });
-    trap.step(138, [&] { Text7->setText(m_store.GetSetting(SettingKey::Message)); });
+    trap.step(134, [&] {
+        restore(Text3, SettingKey::Background, m_store.GetSetting(SettingKey::Background));
+    });
+    trap.step(136, [&] {
+        restore(Text4, SettingKey::OutputFolder,
+                m_store.GetSetting(SettingKey::OutputFolder, Main::GetDesktopFolder(m_platform)));
+    });
+    trap.step(
+        138, [&] { restore(Text7, SettingKey::Message, m_store.GetSetting(SettingKey::Message)); });
+}
+
+template <typename Field>
+void Form1::restore(Field *field, const QString &key, const QString &text) {
+    // Each restored value is saved back at once. The change rule does that for a
+    // field whose text changes; one that already holds the text sees no change.
+    if (field->text() == text)
+        m_store.SaveSetting(key, text);
+    else
+        field->setText(text);
 }
 
 void Form1::setMousePointer(MousePointer pointer) {

@@ -54,6 +54,7 @@ private:
     QString unsavedChangesText(const QString &reason) const;
     void keepInStore(QLineEdit *field, const QString &key);
     void keepInStore(MultiLineTextBox *field, const QString &key);
+    template <typename Field> void restore(Field *field, const QString &key, const QString &text);
     void showCaption();
 
     Platform &m_platform;

@@ -3,7 +3,6 @@
 #include "durablefile.h"
 #include "runtimeerror.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -11,6 +10,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace Velmora {
@@ -77,7 +77,7 @@ void SettingsStore::SaveSetting(const QString &key, const QString &value) {
     {
         std::lock_guard lock(m_mutex);
         m_saved.insert(key, value);
-        ++m_generation;
+        m_unwritten.insert(key, ++m_generation);
     }
     m_wake.notify_one();
 }
@@ -136,8 +136,10 @@ void SettingsStore::remember(const FileIdentity &identity, const SettingsDocumen
 
 void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
     const QString folder = QFileInfo(m_fileName).absolutePath();
-    if (!QDir().mkpath(folder))
-        throw RuntimeError(fileErrorText(EACCES, folder));
+    std::error_code made;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), made);
+    if (made)
+        throw RuntimeError(fileErrorText(made.value(), folder));
     // The lock QSettings takes for the same file, so that a change another program
     // writes between our reading and our writing is not lost.
     // Where no lock file can be made (a full disk, a read-only folder) the write
@@ -148,7 +150,8 @@ void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
             QStringLiteral("The settings file is locked by another program (%1)").arg(m_fileName));
 
     // Keys that others wrote meanwhile (another copy of the program, a hand
-    // edit) stay; the keys saved in this run take their newest text.
+    // edit) stay; only the keys changed here since the last write take their
+    // newest text, so that the last save of each key wins.
     SettingsDocument document = readDocument();
     for (auto it = saved.cbegin(); it != saved.cend(); ++it)
         document.keys.insert(it.key(), it.value());
@@ -182,7 +185,9 @@ void SettingsStore::writeLoop() {
         }
 
         const quint64 generation = m_generation;
-        const QHash<QString, QString> saved = m_saved;
+        QHash<QString, QString> saved;
+        for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it)
+            saved.insert(it.key(), m_saved.value(it.key()));
         const QString unreadable = m_unreadable;
         const bool last = m_stopping;
         m_forceAttempt = false;
@@ -205,8 +210,12 @@ void SettingsStore::writeLoop() {
         lock.lock();
         m_writing = false;
         m_attemptedGeneration = generation;
-        if (error.isEmpty())
+        if (error.isEmpty()) {
             m_writtenGeneration = std::max(m_writtenGeneration, generation);
+            m_unwritten.removeIf([generation](const QHash<QString, quint64>::iterator &it) {
+                return it.value() <= generation;
+            });
+        }
         m_error = error;
         const bool failing = !error.isEmpty();
         if (failing != m_failing) {

@@ -76,8 +76,9 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_attempted;
-    QHash<QString, QString> m_saved; // the newest text of every key saved in this run
-    quint64 m_generation = 0;        // counts saves
+    QHash<QString, QString> m_saved;     // the newest text of every key saved in this run
+    QHash<QString, quint64> m_unwritten; // keys saved since their last write, by generation
+    quint64 m_generation = 0;            // counts saves
     quint64 m_attemptedGeneration = 0;
     quint64 m_writtenGeneration = 0;
     bool m_forceAttempt = false;

@@ -24,6 +24,9 @@ private slots:
     void fullDiskKeepsTheFileAndRetries();
     void unreadableFileIsNeverWritten_data();
     void unreadableFileIsNeverWritten();
+    void unmadeFolderGivesTheSystemsReason_data();
+    void unmadeFolderGivesTheSystemsReason();
+    void readOnlyFileIsNotReplaced();
 
 private:
     static QString writeFile(const QTemporaryDir &dir, const QByteArray &bytes) {
@@ -194,6 +197,61 @@ void TestSettingsStore::unreadableFileIsNeverWritten() {
     QCOMPARE(QFileInfo(temp.filePath()).isDir(), folderInTheWay);
     QDir folder(QFileInfo(temp.filePath()).absolutePath());
     QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden).size(), folderInTheWay ? 0 : 1);
+}
+
+void TestSettingsStore::unmadeFolderGivesTheSystemsReason_data() {
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a file where the folder should be") << false << "Not a directory";
+    QTest::newRow("a full disk") << true << "No space left on device";
+}
+
+void TestSettingsStore::unmadeFolderGivesTheSystemsReason() {
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
+    SmallFileSystem disk(128);
+    TempSettings temp;
+    const QString folder = QFileInfo(temp.filePath()).absolutePath();
+    if (fullDisk) {
+        REQUIRE_SMALL_FILE_SYSTEM(disk);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, disk.path());
+        disk.fill();
+    } else {
+        QFile inTheWay(folder);
+        QVERIFY(inTheWay.open(QIODevice::WriteOnly));
+    }
+
+    SettingsStore store;
+    store.SaveSetting(SettingKey::Title, QStringLiteral("typed"));
+    QVERIFY(!store.waitForWrites());
+    QVERIFY2(store.lastError().startsWith(reason), qPrintable(store.lastError()));
+}
+
+void TestSettingsStore::readOnlyFileIsNotReplaced() {
+    TempSettings temp;
+    const QString folder = QFileInfo(temp.filePath()).absolutePath();
+    QVERIFY(QDir().mkpath(folder));
+    for (const QString &path : {temp.folder(), folder})
+        QVERIFY(QFile::setPermissions(path, QFile::Permissions(0x7777)));
+    const QByteArray kept("[General]\nTitle=\"kept\"\n");
+    {
+        QFile file(temp.filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kept);
+    }
+    QVERIFY(QFile::setPermissions(temp.filePath(),
+                                  QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+    // The save stays pending with the system's reason, as any failed save.
+    QVERIFY(runUnprivileged([] {
+        SettingsStore store;
+        store.SaveSetting(SettingKey::Title, QStringLiteral("typed"));
+        return !store.waitForWrites() &&
+               store.lastError().startsWith(QStringLiteral("Permission denied")) &&
+               store.GetSetting(SettingKey::Title) == QStringLiteral("typed");
+    }));
+    QCOMPARE(fileContent(temp.filePath()), kept);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
