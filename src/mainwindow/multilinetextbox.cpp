@@ -115,12 +115,17 @@ void MultiLineTextBox::loadMoreLines(bool all) {
     m_pendingLines.remove(0, end);
 
     // The person's cursor stays where it was, also when it was at the end.
-    const QTextCursor kept = textCursor();
+    const int position = textCursor().position();
+    const int anchor = textCursor().anchor();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(piece);
-    if (textCursor().position() != kept.position() || textCursor().anchor() != kept.anchor())
+    if (textCursor().position() != position || textCursor().anchor() != anchor) {
+        QTextCursor kept(document());
+        kept.setPosition(anchor);
+        kept.setPosition(position, QTextCursor::KeepAnchor);
         setTextCursor(kept);
+    }
 
     if (isLoading())
         QTimer::singleShot(0, this, [this] { loadMoreLines(); });

@@ -1,0 +1,112 @@
+#include "multilinetextbox.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Velmora;
+
+// A text box holding megabytes shows its start at once and adds the rest of its
+// lines while the window is idle; nothing of the text may be lost on the way.
+class TestLongText : public QObject {
+    Q_OBJECT
+
+private slots:
+    void handsOutTheWholeTextWhileLoading_data();
+    void handsOutTheWholeTextWhileLoading();
+    void typingWhileLoadingIsKept_data();
+    void typingWhileLoadingIsKept();
+    void replacingWhileLoadingUndoesToTheWholeText();
+    void settingAgainWhileLoadingDropsTheOldLines();
+
+private:
+    static QString lines(int count, const QString &lineBreak = QStringLiteral("\r\n")) {
+        QString text;
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral("[r] %1) option number %1").arg(i) + lineBreak;
+        return text;
+    }
+};
+
+void TestLongText::handsOutTheWholeTextWhileLoading_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("blocks");
+
+    QTest::newRow("CR LF lines, ending in a line break") << lines(40000) << 40001;
+    QTest::newRow("without the last line break") << lines(40000).chopped(2) << 40000;
+    QTest::newRow("lone LF and CR, kept as they are")
+        << lines(20000, QStringLiteral("\n")) + lines(20000, QStringLiteral("\r")) << 40001;
+    QTest::newRow("empty lines and no-break spaces")
+        << QString(QStringLiteral("\u00a0\r\n\r\n")).repeated(60000) << 120001;
+    QTest::newRow("one line of a megabyte") << QString(1 << 20, u'x') << 1;
+}
+
+void TestLongText::handsOutTheWholeTextWhileLoading() {
+    QFETCH(QString, text);
+    QFETCH(int, blocks);
+    MultiLineTextBox box;
+    QSignalSpy changed(&box, &MultiLineTextBox::changed);
+
+    box.setText(text);
+
+    QCOMPARE(box.text(), text);
+    QCOMPARE(changed.size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.isLoading(), 20000);
+    QCOMPARE(box.text(), text);
+    QCOMPARE(box.document()->blockCount(), blocks);
+    QCOMPARE(changed.size(), 1); // adding lines that text() already held is no change
+}
+
+void TestLongText::typingWhileLoadingIsKept_data() {
+    QTest::addColumn<bool>("atTheEnd");
+
+    QTest::newRow("at the start") << false;
+    QTest::newRow("at the end of what is shown") << true;
+}
+
+void TestLongText::typingWhileLoadingIsKept() {
+    QFETCH(bool, atTheEnd);
+    const QString text = lines(40000);
+    MultiLineTextBox box;
+    box.setText(text);
+    QVERIFY(box.isLoading());
+    QSignalSpy changed(&box, &MultiLineTextBox::changed);
+    box.moveCursor(atTheEnd ? QTextCursor::End : QTextCursor::Start);
+    const int typedAt = box.textCursor().position();
+    const QString shown = box.document()->toRawText();
+    const qsizetype shownInText = shown.size() + shown.count(QChar::ParagraphSeparator);
+
+    QTest::keyClicks(&box, QStringLiteral("ABC"));
+
+    QCOMPARE(changed.size(), 3);
+    QString expected = text;
+    expected.insert(atTheEnd ? shownInText : 0, QStringLiteral("ABC"));
+    QCOMPARE(box.text(), expected);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.isLoading(), 20000);
+    QCOMPARE(box.text(), expected);
+    QCOMPARE(box.textCursor().position(), typedAt + 3); // the cursor stayed where the person typed
+}
+
+void TestLongText::replacingWhileLoadingUndoesToTheWholeText() {
+    const QString text = lines(40000);
+    MultiLineTextBox box;
+    box.setText(text);
+    QVERIFY(box.isLoading());
+
+    box.replaceText(QStringLiteral("[1] A new survey"));
+    QCOMPARE(box.text(), QStringLiteral("[1] A new survey"));
+    box.undo();
+
+    QCOMPARE(box.text(), text);
+}
+
+void TestLongText::settingAgainWhileLoadingDropsTheOldLines() {
+    MultiLineTextBox box;
+    box.setText(lines(40000));
+    box.setText(QStringLiteral("short"));
+    QVERIFY(!box.isLoading());
+    QTest::qWait(50);
+    QCOMPARE(box.text(), QStringLiteral("short"));
+}
+
+QTEST_MAIN(TestLongText)
+#include "tst_longtext.moc"
