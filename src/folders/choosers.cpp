@@ -34,10 +34,14 @@ void PushButton2_Click(Platform &platform, const QString &currentPicture,
 void PushButton3_Click(Platform &platform, const std::function<QString()> &lastFolderDot,
                        const SetFieldText &setOutputFolder, const SetMousePointer &setPointer) {
     ErrorTrap trap(platform, QStringLiteral("PushButton3_Click"));
+    // A setting that cannot be read is reported, and the dialog still opens,
+    // with nothing preselected.
+    QString preselected;
+    trap.step(100, [&] { preselected = lastFolderDot(); });
     QString folder;
     trap.step(100, [&] {
         folder = AddFolder::BrowseForFolder(platform, QStringLiteral("Please select folder:"),
-                                            lastFolderDot());
+                                            preselected);
     });
     if (trap.test(102, [&] { return folder.isEmpty(); }))
         return;

@@ -20,6 +20,7 @@ private slots:
     void folderChooser_data();
     void folderChooser();
     void failedFieldStillRestoresPointer();
+    void unreadableSettingStillOpensTheDialog();
 
 private:
     QString text(const char *name) const {
@@ -143,6 +144,19 @@ void TestChoosers::failedFieldStillRestoresPointer() {
     QVERIFY(
         m_platform.messages[1].text.contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
     QCOMPARE(pointers, (std::vector<MousePointer>{MousePointer::Wait, MousePointer::Default}));
+}
+
+void TestChoosers::unreadableSettingStillOpensTheDialog() {
+    m_platform.chosenFolder = QStringLiteral("/srv/out");
+    PushButton3_Click(
+        m_platform, []() -> QString { throw RuntimeError(QStringLiteral("Permission denied")); },
+        [&](const QString &folder) { m_platform.chosenFile = folder; }, [](MousePointer) {});
+
+    QCOMPARE(m_platform.messages.size(), 1);
+    QVERIFY(m_platform.messages[0].text.startsWith(QStringLiteral(
+        "Permission denied\r\nin Tarvolin2021/08/31.Form1.PushButton3_Click at line 100\r\r")));
+    QCOMPARE(m_platform.initialFolders, QStringList{QString()}); // nothing preselected
+    QCOMPARE(m_platform.chosenFile, QStringLiteral("/srv/out/"));
 }
 
 QTEST_MAIN(TestChoosers)
