@@ -17,12 +17,18 @@ int main(int argc, char *argv[]) {
     Velmora::Form1 form(platform, store);
     platform.setDialogParent(&form);
     // Logging out or a kill ends the program as closing its window does, so the
-    // newest texts reach the disk first.
-    Velmora::onTerminationSignals(&form, [&form] {
+    // newest texts reach the disk first; also while a start-up report is open,
+    // before there is a window to close.
+    bool ending = false;
+    Velmora::onTerminationSignals(&form, [&] {
+        ending = true;
+        platform.endSession();
         form.close();
         QCoreApplication::quit();
     });
     form.Form_Load();
+    if (ending)
+        return 0; // what start-up saved after the signal is written as the store ends
     form.show();
     return app.exec();
 }

@@ -2,7 +2,7 @@
 
 #include "messagebox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -21,13 +21,23 @@ QString existingFolderOrHome(QStandardPaths::StandardLocation location) {
 
 } // namespace
 
+void DesktopPlatform::endSession() {
+    m_ending = true;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QDialog *>(window); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+}
+
 void DesktopPlatform::showMessage(const QString &caption, const QString &text, Icon icon) {
+    if (m_ending)
+        return;
     MessageBox box(caption, text, icon, m_parent);
     box.exec();
 }
 
 bool DesktopPlatform::openUrl(const QUrl &url) {
-    return QDesktopServices::openUrl(url);
+    return !m_ending && QDesktopServices::openUrl(url);
 }
 
 QDateTime DesktopPlatform::now() {
@@ -59,7 +69,7 @@ QString DesktopPlatform::openFileName(const QString &title, const QString &filte
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontUseNativeDialog, !m_useNativeDialogs);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_ending || dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -74,7 +84,7 @@ QString DesktopPlatform::existingDirectory(const QString &title, const QString &
     dialog.setDirectory(!initialFolder.isEmpty() && QFileInfo(initialFolder).isDir()
                             ? initialFolder
                             : QDir::homePath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_ending || dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
