@@ -67,6 +67,15 @@ Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
     setFixedSize(twips(0, 0, 8040, 9105).size());
     createControls();
 
+    m_createSurvey.setWaitingIndicator([this](bool waiting) {
+        if (waiting) {
+            m_pointerBeforeWaiting = m_pointer;
+            setMousePointer(MousePointer::Wait);
+        } else {
+            setMousePointer(m_pointerBeforeWaiting);
+        }
+    });
+
     keepInStore(Text1, SettingKey::Title);
     keepInStore(Text2, SettingKey::SurveyQuestions);
     keepInStore(Text3, SettingKey::Background);

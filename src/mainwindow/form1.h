@@ -62,6 +62,7 @@ private:
     CreateSurveyCommand m_createSurvey;
     QString m_applicationTitle = QStringLiteral("Velmora");
     MousePointer m_pointer = MousePointer::Default;
+    MousePointer m_pointerBeforeWaiting = MousePointer::Default;
     std::optional<QCursor> m_mouseIcon;
     bool m_saveFailed = false;
     bool m_centred = false;

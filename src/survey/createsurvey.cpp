@@ -2,6 +2,7 @@
 
 #include "errortrap.h"
 #include "fileroutines.h"
+#include "offthread.h"
 #include "pagefile.h"
 #include "surveypage.h"
 
@@ -138,8 +139,18 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
     // Whatever the field names is tried when it is there, so that a picture that
     // cannot be copied (a folder, a FIFO, unreadable) is reported, not skipped.
     if (trap.test(110, [&] { return QFileInfo::exists(fields.BackgroundImage); }))
-        trap.step(112,
-                  [&] { CopyFileChecked(fields.BackgroundImage, fields.OutputFolder + picture); });
+        trap.step(112, [&] {
+            // A picture of gigabytes must not freeze the window; a second click
+            // meanwhile finds the command busy.
+            if (m_waiting)
+                m_waiting(true);
+            const auto waited = qScopeGuard([this] {
+                if (m_waiting)
+                    m_waiting(false);
+            });
+            runOffTheEventThread(
+                [&] { CopyFileChecked(fields.BackgroundImage, fields.OutputFolder + picture); });
+        });
 
     QString path;
     trap.step(120, [&] { path = pagePath(fields); });

@@ -3,6 +3,8 @@
 #include "platform.h"
 #include "surveyfields.h"
 
+#include <functional>
+
 namespace Velmora {
 
 // "Start Creating Survey": writes the survey page into the output folder, copies
@@ -10,6 +12,12 @@ namespace Velmora {
 class CreateSurveyCommand {
 public:
     explicit CreateSurveyCommand(Platform &platform);
+
+    // Told true while the command waits for a long piece of work (the copy of a
+    // picture of gigabytes) and false when it is done: the wait cursor.
+    void setWaitingIndicator(std::function<void(bool)> indicator) {
+        m_waiting = std::move(indicator);
+    }
 
     // Plain messages carry `applicationTitle` as their caption. A click that comes
     // while a run is still going (from inside one of its message boxes) does nothing.
@@ -24,6 +32,7 @@ public:
 
 private:
     Platform &m_platform;
+    std::function<void(bool)> m_waiting;
     bool m_busy = false;
 };
 

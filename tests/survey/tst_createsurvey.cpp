@@ -7,9 +7,11 @@
 #include "smallfilesystem.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -38,6 +40,8 @@ private slots:
     void manyFaultyLinesGiveElevenReports();
     void readOnlyFilesAreNotReplaced_data();
     void readOnlyFilesAreNotReplaced();
+    void hugePictureIsCopiedWhileEventsGoOn_data();
+    void hugePictureIsCopiedWhileEventsGoOn();
 
 private:
     QString out() const { return m_dir->path() + QStringLiteral("/out/"); }
@@ -381,6 +385,75 @@ void TestCreateSurvey::readOnlyFilesAreNotReplaced() {
     QCOMPARE(fileContent(path), QByteArray("kept as it is"));
     QCOMPARE(QFileInfo(path).permissions() & QFile::Permissions(0xF0FF),
              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+}
+
+void TestCreateSurvey::hugePictureIsCopiedWhileEventsGoOn_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("sparse");
+
+    QTest::newRow("512 MiB of picture data") << qint64(512) << false;
+    QTest::newRow("2 GiB sparse picture") << qint64(2048) << true;
+}
+
+void TestCreateSurvey::hugePictureIsCopiedWhileEventsGoOn() {
+    QFETCH(qint64, size);
+    QFETCH(bool, sparse);
+    size <<= 20;
+    // Memory-backed where the machine has it, so that the copy's own speed,
+    // not the disk's, is what the window would wait for.
+    QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
+                             ? QStringLiteral("/dev/shm/velmora-XXXXXX")
+                             : QDir::tempPath() + QStringLiteral("/velmora-XXXXXX"));
+    const QString huge = folder.filePath(QStringLiteral("huge.gif"));
+    const QString out = folder.filePath(QStringLiteral("out/"));
+    QVERIFY(QDir().mkpath(out));
+    {
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray block(1 << 20, 'p');
+        file.write("GIF89a");
+        for (qint64 written = 0; !sparse && written < size; written += block.size())
+            QCOMPARE(file.write(block), block.size());
+        QVERIFY(file.resize(size));
+    }
+
+    CreateSurveyCommand command(m_platform);
+    QList<bool> waiting;
+    command.setWaitingIndicator([&](bool on) { waiting.append(on); });
+    QElapsedTimer clock;
+    qint64 last = 0, worstGap = 0;
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        worstGap = std::max(worstGap, clock.elapsed() - last);
+        last = clock.elapsed();
+        if (++ticks == 2) // a second click while the copy goes on
+            command.run(WorkedExample::fields(out, huge), QString());
+    });
+    ticker.start(5);
+    clock.start();
+
+    command.run(WorkedExample::fields(out, huge), QString());
+    const qint64 took = clock.elapsed();
+    ticker.stop();
+
+    QCOMPARE(m_platform.messageTexts(), QStringList{QStringLiteral("Done.")});
+    QCOMPARE(waiting, (QList<bool>{true, false}));
+    const QString copy = out + QStringLiteral("huge.gif");
+    QCOMPARE(QFileInfo(copy).size(), size);
+    QFile copied(copy);
+    QVERIFY(copied.open(QIODevice::ReadOnly));
+    QCOMPARE(copied.read(6), QByteArray("GIF89a"));
+    struct stat info {};
+    QCOMPARE(::stat(QFile::encodeName(copy).constData(), &info), 0);
+    qInfo("%lld MiB copied in %lld ms, %lld KiB of disk taken by the copy; the event loop went "
+          "%lld ms at most without a turn",
+          size >> 20, took, qint64(info.st_blocks) / 2, worstGap);
+    if (sparse)
+        QVERIFY(qint64(info.st_blocks) * 512 < (16 << 20));
+    else
+        QVERIFY2(ticks >= 2, "the events went on during the copy");
+    QVERIFY2(worstGap < 100, "the window answers within 100 ms");
 }
 
 QTEST_GUILESS_MAIN(TestCreateSurvey)
