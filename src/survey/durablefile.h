@@ -37,6 +37,7 @@ private:
     QByteArray m_target;    // the file name on disk, links followed
     QByteArray m_temporary; // the file's name while it has one but not the real one
     int m_fd = -1;
+    qint64 m_written = 0;
 };
 
 // Appends records to a file that must never hold half of one: every write is

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QStringView>
+
+#include <string>
 
 namespace Velmora {
 
@@ -11,11 +13,15 @@ namespace Velmora {
 // no browser shows as themselves, become the visible replacement character.
 class PageLine {
 public:
-    void clear() { m_bytes.resize(0); }
+    void clear() { m_bytes.clear(); }
 
     // Markup the program writes itself: ASCII only.
-    PageLine &markup(const char *ascii) {
-        m_bytes.append(ascii);
+    template <qsizetype N> PageLine &markup(const char (&ascii)[N]) {
+        appendBytes(ascii, N - 1);
+        return *this;
+    }
+    PageLine &markup(QByteArrayView ascii) {
+        appendBytes(ascii.data(), ascii.size());
         return *this;
     }
     // Text as the person typed it; any HTML in it stays HTML.
@@ -24,12 +30,16 @@ public:
     // escaped so that the form posts back exactly what was typed.
     PageLine &attribute(QStringView typed);
 
-    const QByteArray &bytes() const { return m_bytes; }
+    QByteArrayView bytes() const {
+        return QByteArrayView(m_bytes.data(), qsizetype(m_bytes.size()));
+    }
 
 private:
     void append(QStringView typed, bool insideAttribute);
+    void appendBytes(const char *bytes, qsizetype size) { m_bytes.append(bytes, size_t(size)); }
 
-    QByteArray m_bytes;
+    // A page has a million lines: a QByteArray costs more per append than the copy.
+    std::string m_bytes;
 };
 
 } // namespace Velmora

@@ -15,7 +15,7 @@ QByteArray pageBytes(const SurveyFields &fields,
     class Collect : public PageOutput {
     public:
         bool write(int, const PageLine &line) override {
-            bytes += line.bytes() + "\r\n";
+            bytes += line.bytes().toByteArray() + "\r\n";
             return true;
         }
         void fault(int, const QString &, qsizetype, QStringView) override {}

@@ -40,6 +40,7 @@ private slots:
     void manyFaultyLinesGiveElevenReports();
     void readOnlyFilesAreNotReplaced_data();
     void readOnlyFilesAreNotReplaced();
+    void fullDiskDuringALargePage();
     void hugePictureIsCopiedWhileEventsGoOn_data();
     void hugePictureIsCopiedWhileEventsGoOn();
 
@@ -385,6 +386,30 @@ void TestCreateSurvey::readOnlyFilesAreNotReplaced() {
     QCOMPARE(fileContent(path), QByteArray("kept as it is"));
     QCOMPARE(QFileInfo(path).permissions() & QFile::Permissions(0xF0FF),
              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+}
+
+void TestCreateSurvey::fullDiskDuringALargePage() {
+    // A page of megabytes is written by a thread of its own while it is made; a
+    // failure there is still one report, and the older page stays.
+    SmallFileSystem disk(1024);
+    REQUIRE_SMALL_FILE_SYSTEM(disk);
+    const QString folder = disk.path() + QLatin1Char('/');
+    const QString page = folder + QStringLiteral("My Product Survey.htm");
+    CreateSurveyCommand(m_platform).run(WorkedExample::fields(folder, QString()), QString());
+    const QByteArray older = fileContent(page);
+    m_platform = FakePlatform();
+    SurveyFields fields = WorkedExample::fields(folder, QString());
+    fields.SurveyQuestions = QStringLiteral("[1] Question?\r\n[r] a) Yes\r\n").repeated(100000);
+
+    CreateSurveyCommand(m_platform).run(fields, QString());
+
+    const QStringList texts = m_platform.messageTexts();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].startsWith(QStringLiteral("No space left on device (%1)").arg(page)),
+             qPrintable(texts[0]));
+    QCOMPARE(fileContent(page), older);
+    QCOMPARE(disk.files(), QStringList{QStringLiteral("My Product Survey.htm")});
+    QVERIFY(m_platform.opened.isEmpty());
 }
 
 void TestCreateSurvey::hugePictureIsCopiedWhileEventsGoOn_data() {

@@ -48,6 +48,19 @@ void TestPageWriting::encoding_data() {
         << QByteArray("x&#65533;y&#65533;");
     QTest::newRow("the neighbours of the C1 block stay bytes")
         << QStringLiteral("\x7f\u00a0") << QByteArray("\x7f\xa0") << QByteArray("\x7f\xa0");
+    // Long runs are looked at eight characters at a time: a character that needs
+    // translating at any place of a block is still found.
+    QTest::newRow("quote and ampersand deep in a long run")
+        << QStringLiteral("abcdefghijk\"lmnopqrstuvwxyz&0123")
+        << QByteArray("abcdefghijk\"lmnopqrstuvwxyz&0123")
+        << QByteArray("abcdefghijk&quot;lmnopqrstuvwxyz&amp;0123");
+    QTest::newRow("latin-1 and euro after whole blocks")
+        << QStringLiteral("0123456789abcdef\u00e9ghijklmnopq\u20acrst")
+        << QByteArray("0123456789abcdef\xe9ghijklmnopq&#8364;rst")
+        << QByteArray("0123456789abcdef\xe9ghijklmnopq&#8364;rst");
+    QTest::newRow("C1 control as the eighth character")
+        << QStringLiteral("1234567\u0085") << QByteArray("1234567&#65533;")
+        << QByteArray("1234567&#65533;");
     QTest::newRow("empty") << QString() << QByteArray() << QByteArray();
 }
 
@@ -58,10 +71,10 @@ void TestPageWriting::encoding() {
 
     PageLine text;
     text.text(typed);
-    QCOMPARE(text.bytes(), asText);
+    QCOMPARE(text.bytes().toByteArray(), asText);
     PageLine attribute;
     attribute.attribute(typed);
-    QCOMPARE(attribute.bytes(), asAttribute);
+    QCOMPARE(attribute.bytes().toByteArray(), asAttribute);
 }
 
 void TestPageWriting::questionLines_data() {
