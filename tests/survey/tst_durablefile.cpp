@@ -2,20 +2,18 @@
 #include "runtimeerror.h"
 
 #include "filecontent.h"
+#include "pausedchild.h"
 #include "smallfilesystem.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Velmora;
 
@@ -234,24 +232,14 @@ void TestDurableFile::readOnlyFileIsNotReplaced() {
 }
 
 void TestDurableFile::killedWriteLeavesNothing() {
-    int ready[2];
-    QCOMPARE(::pipe(ready), 0);
     const QString target = path(QStringLiteral("old.htm"));
-    const pid_t child = ::fork();
-    if (child == 0) {
+    PausedChild writer([&] {
         DurableFile file(target);
         file.open();
         file.write(QByteArray(6 << 20, 'n')); // half of a large page
-        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char byte = 0;
-    QCOMPARE(::read(ready[0], &byte, 1), ssize_t(1));
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    });
+    QVERIFY(writer.ready());
+    writer.kill();
 
     QCOMPARE(fileContent(target), QByteArray("the older page"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
@@ -270,25 +258,15 @@ void TestDurableFile::staleTemporaryFilesAreRemoved() {
         if (name != QLatin1String(".velmora-new.tmp"))
             QCOMPARE(::utimes(QFile::encodeName(path(name)).constData(), longAgo), 0);
     }
-    int ready[2];
-    QCOMPARE(::pipe(ready), 0);
-    const pid_t writer = ::fork();
-    if (writer == 0) {
+    PausedChild writer([&] {
         const int fd = ::open(QFile::encodeName(path(names[1])).constData(), O_RDWR);
         ::flock(fd, LOCK_EX);
-        [[maybe_unused]] const ssize_t told = ::write(ready[1], "x", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char byte = 0;
-    QCOMPARE(::read(ready[0], &byte, 1), ssize_t(1));
+    });
+    QVERIFY(writer.ready());
 
     writeFileDurably(path(QStringLiteral("page.htm")), "a page");
 
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
+    writer.kill();
     QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     left.sort();
     QCOMPARE(left, (QStringList{names[1], names[2], names[3], QStringLiteral("old.htm"),
