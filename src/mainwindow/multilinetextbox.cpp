@@ -1,5 +1,6 @@
 #include "multilinetextbox.h"
 
+#include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -131,6 +132,14 @@ void MultiLineTextBox::loadMoreLines(bool all) {
         QTimer::singleShot(0, this, [this] { loadMoreLines(); });
     else
         document()->setUndoRedoEnabled(true);
+}
+
+void MultiLineTextBox::keyPressEvent(QKeyEvent *event) {
+    // Ctrl+End means the end of the whole text, not of the part shown so far.
+    if (isLoading() && (event->matches(QKeySequence::MoveToEndOfDocument) ||
+                        event->matches(QKeySequence::SelectEndOfDocument)))
+        loadMoreLines(true);
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void MultiLineTextBox::stopLoading() {

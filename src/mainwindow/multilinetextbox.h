@@ -36,6 +36,9 @@ signals:
     // lines of a long text that text() already held is no change.
     void changed();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QString textOfLines() const;
     // Keeps `text` to hand out while the box shows it, when its lines alone

@@ -17,6 +17,7 @@ private slots:
     void typingWhileLoadingIsKept();
     void replacingWhileLoadingUndoesToTheWholeText();
     void settingAgainWhileLoadingDropsTheOldLines();
+    void ctrlEndGoesToTheEndOfTheWholeText();
 
 private:
     static QString lines(int count, const QString &lineBreak = QStringLiteral("\r\n")) {
@@ -106,6 +107,18 @@ void TestLongText::settingAgainWhileLoadingDropsTheOldLines() {
     QVERIFY(!box.isLoading());
     QTest::qWait(50);
     QCOMPARE(box.text(), QStringLiteral("short"));
+}
+
+void TestLongText::ctrlEndGoesToTheEndOfTheWholeText() {
+    const QString text = lines(40000);
+    MultiLineTextBox box;
+    box.setText(text);
+    QVERIFY(box.isLoading());
+
+    QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(&box, QStringLiteral("last"));
+
+    QCOMPARE(box.text(), text + QStringLiteral("last"));
 }
 
 QTEST_MAIN(TestLongText)
