@@ -1,6 +1,7 @@
 #include "answersfile.h"
 
 #include "answersheet.h"
+#include "csvreader.h"
 #include "runtimeerror.h"
 
 #include <QFile>
@@ -28,38 +29,12 @@ QByteArray readHead(const QString &path, qint64 bytes) {
 } // namespace
 
 QList<QStringList> AnswersFile::parseRecords(QByteArrayView csv, qsizetype *completeUpTo) {
-    const qsizetype first = csv.startsWith(ByteOrderMark) ? ByteOrderMark.size() : 0;
     QList<QStringList> records;
-    QStringList record;
-    QByteArray cell;
-    bool quoted = false;
-    qsizetype complete = first;
-    for (qsizetype i = first; i < csv.size(); ++i) {
-        const char c = csv[i];
-        if (quoted) {
-            if (c != '"')
-                cell += c;
-            else if (i + 1 < csv.size() && csv[i + 1] == '"')
-                cell += csv[++i];
-            else
-                quoted = false;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            record.append(QString::fromUtf8(cell));
-            cell.clear();
-        } else if (c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {
-            record.append(QString::fromUtf8(cell));
-            cell.clear();
-            records.append(record);
-            record.clear();
-            complete = ++i + 1;
-        } else {
-            cell += c;
-        }
-    }
+    CsvReader reader([&](const QStringList &record) { records.append(record); });
+    reader.feed(csv);
+    reader.feed({});
     if (completeUpTo)
-        *completeUpTo = complete;
+        *completeUpTo = reader.completeUpTo();
     return records;
 }
 

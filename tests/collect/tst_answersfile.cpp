@@ -1,5 +1,6 @@
 #include "answersfile.h"
 #include "answersheet.h"
+#include "csvreader.h"
 #include "runtimeerror.h"
 
 #include "filecontent.h"
@@ -18,6 +19,8 @@ class TestAnswersFile : public QObject {
 private slots:
     void recordsAreQuotedAndDefused_data();
     void recordsAreQuotedAndDefused();
+    void readInAnyPiecesGivesTheSameRecords_data();
+    void readInAnyPiecesGivesTheSameRecords();
     void tornLastRecordIsRemoved_data();
     void tornLastRecordIsRemoved();
     void otherColumnsGoToAnotherFile();
@@ -50,6 +53,39 @@ void TestAnswersFile::recordsAreQuotedAndDefused() {
     QFETCH(QByteArray, record);
     QCOMPARE(csvRecord(cells), record);
     QCOMPARE(AnswersFile::parseRecords(record).value(0).size(), cells.size());
+}
+
+void TestAnswersFile::readInAnyPiecesGivesTheSameRecords_data() {
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QList<QStringList>>("records");
+
+    const QByteArray bom("\xEF\xBB\xBF");
+    QTest::newRow("byte order mark, quotes, line breaks in cells")
+        << bom + csvRecord({"a", "say \"hi\"", "l1\r\nl2"}) + csvRecord({"", "\"\"", "x"})
+        << QList<QStringList>{{"a", "say \"hi\"", "l1\r\nl2"}, {"", "\"\"", "x"}};
+    QTest::newRow("no byte order mark, a lone CR in a cell")
+        << QByteArray("\"a\rb\"\r\nc\r\n") << QList<QStringList>{{"a\rb"}, {"c"}};
+    QTest::newRow("torn last record")
+        << bom + csvRecord({"1"}) + "\"2\",\"ha" << QList<QStringList>{{"1"}};
+    QTest::newRow("only part of a byte order mark")
+        << QByteArray("\xEF\xBB") << QList<QStringList>{};
+}
+
+void TestAnswersFile::readInAnyPiecesGivesTheSameRecords() {
+    QFETCH(QByteArray, csv);
+    QFETCH(QList<QStringList>, records);
+    qsizetype wholeEnd = 0;
+    QCOMPARE(AnswersFile::parseRecords(csv, &wholeEnd), records);
+
+    for (qsizetype piece = 1; piece <= 3; ++piece) {
+        QList<QStringList> read;
+        CsvReader reader([&](const QStringList &record) { read.append(record); });
+        for (qsizetype at = 0; at < csv.size(); at += piece)
+            reader.feed(QByteArrayView(csv).sliced(at, std::min(piece, csv.size() - at)));
+        reader.feed({});
+        QCOMPARE(read, records);
+        QCOMPARE(reader.completeUpTo(), wholeEnd);
+    }
 }
 
 void TestAnswersFile::tornLastRecordIsRemoved_data() {
