@@ -23,11 +23,7 @@ const QString Style = QStringLiteral(
     "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}.facts,.note{color:#ccc}"
     ".bar{background:#333;border-color:#999}.bar span{background:#7fb2f0}h2{border-color:#999}}");
 
-struct Bar {
-    QString label;
-    qsizetype count = 0;
-    bool shared = false; // options the form posts alike
-};
+using Bar = SummaryTally::Bar;
 
 QString percent(qsizetype count, qsizetype total) {
     return total == 0
@@ -55,51 +51,29 @@ QString bars(const QList<Bar> &list, qsizetype total) {
     return html;
 }
 
-// A radio column: one bar per answer the options post, in page order.
-QString radioBars(const AnswerSheet::Column &column, const QList<QStringList> &rows,
-                  qsizetype cell) {
+// The answers a radio column posts, in page order, each with the words of the
+// options that post it.
+QList<Bar> radioOptions(const AnswerSheet::Column &column, QStringList *values) {
     QList<Bar> list;
-    QStringList values;
     for (const SurveyInput &input : column.inputs) {
-        const qsizetype at = values.indexOf(input.value);
+        const qsizetype at = values->indexOf(input.value);
         if (at < 0) {
-            values.append(input.value);
+            values->append(input.value);
             list.append({input.label});
         } else {
             list[at].label += QStringLiteral(" / ") + input.label;
             list[at].shared = true;
         }
     }
-    qsizetype other = 0;
-    for (const QStringList &row : rows) {
-        const QStringList given = row[cell].split(AnswerSheet::Joiner, Qt::SkipEmptyParts);
-        bool counted = false;
-        for (qsizetype i = 0; i < values.size(); ++i) {
-            if (given.contains(values[i])) {
-                ++list[i].count;
-                counted = true;
-            }
-        }
-        if (!counted && !row[cell].isEmpty())
-            ++other;
-    }
-    if (other > 0)
-        list.append({QStringLiteral("(an answer the page does not offer)"), other});
-    return bars(list, rows.size());
+    return list;
 }
 
-QString texts(const QList<QStringList> &rows, qsizetype cell) {
-    QString html;
-    qsizetype given = 0;
-    for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-        const QString &text = (*row)[cell];
-        if (text.isEmpty())
-            continue;
-        if (++given <= ListedTexts)
-            html += QStringLiteral("<li>%1</li>\n").arg(escapeHtml(text));
-    }
+QString textList(const std::deque<QString> &newest, qsizetype given) {
     if (given == 0)
         return QStringLiteral("<p class=\"note\">No answers given.</p>\n");
+    QString html;
+    for (auto text = newest.crbegin(); text != newest.crend(); ++text)
+        html += QStringLiteral("<li>%1</li>\n").arg(escapeHtml(*text));
     QString list = QStringLiteral("<p class=\"note\">%1 answers, newest first.</p>\n"
                                   "<ol class=\"texts\">\n%2</ol>\n")
                        .arg(given)
@@ -119,38 +93,84 @@ QString summaryPath(const QString &answersPath) {
     return path.replace(answers, QStringLiteral(" summary\\1.html"));
 }
 
-QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records) {
-    const AnswerSheet sheet(page);
-    const qsizetype width = AnswerSheet::FirstAnswer + sheet.columns().size();
-    QList<QStringList> rows;
-    for (qsizetype i = 1; i < records.size(); ++i)
-        if (records[i].size() == width)
-            rows.append(records[i]);
+SummaryTally::SummaryTally(const SurveyPage &page)
+    : m_page(page)
+    , m_sheet(page)
+    , m_header(m_sheet.header()) {
+    for (const AnswerSheet::Column &column : m_sheet.columns()) {
+        ColumnTally tally;
+        if (column.inputs.front().kind == SurveyInput::Kind::Radio)
+            tally.bars = radioOptions(column, &tally.values);
+        m_columns.append(tally);
+    }
+}
 
-    const QString title = page.title.isEmpty() ? QStringLiteral("(untitled survey)") : page.title;
+void SummaryTally::add(const QStringList &record) {
+    const QList<AnswerSheet::Column> &columns = m_sheet.columns();
+    if (record.size() != AnswerSheet::FirstAnswer + columns.size() || record == m_header)
+        return; // the header row, or a row of another page
+    if (m_rows++ == 0)
+        m_first = record[0];
+    m_latest = record[0];
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        const QString &cell = record[AnswerSheet::FirstAnswer + c];
+        ColumnTally &tally = m_columns[c];
+        switch (columns[c].inputs.front().kind) {
+        case SurveyInput::Kind::Radio: {
+            const QStringList given = cell.split(AnswerSheet::Joiner, Qt::SkipEmptyParts);
+            bool counted = false;
+            for (qsizetype i = 0; i < tally.values.size(); ++i) {
+                if (given.contains(tally.values[i])) {
+                    ++tally.bars[i].count;
+                    counted = true;
+                }
+            }
+            if (!counted && !cell.isEmpty())
+                ++tally.other;
+            break;
+        }
+        case SurveyInput::Kind::CheckBox:
+            tally.given += cell.isEmpty() ? 0 : 1;
+            break;
+        case SurveyInput::Kind::TextBox:
+        case SurveyInput::Kind::TextArea:
+            if (cell.isEmpty())
+                break;
+            ++tally.given;
+            tally.newest.push_back(cell);
+            if (qsizetype(tally.newest.size()) > ListedTexts)
+                tally.newest.pop_front();
+            break;
+        }
+    }
+}
+
+QByteArray SummaryTally::page() const {
+    const QString title =
+        m_page.title.isEmpty() ? QStringLiteral("(untitled survey)") : m_page.title;
     // One arg() call for all: a "%2" in a title must stay text.
     QString body = QStringLiteral("<h1>%1</h1>\n<p class=\"facts\">%2 answers")
-                       .arg(escapeHtml(title), QString::number(rows.size()));
+                       .arg(escapeHtml(title), QString::number(m_rows));
     const auto when = [](const QString &received) {
         return escapeHtml(QString(received).replace(u'T', u' '));
     };
-    if (!rows.isEmpty())
+    if (m_rows > 0)
         body += QStringLiteral(", the first received %1, the latest %2")
-                    .arg(when(rows.front()[0]), when(rows.back()[0]));
+                    .arg(when(m_first), when(m_latest));
     body += QStringLiteral(".</p>\n");
 
-    const QList<AnswerSheet::Column> &columns = sheet.columns();
+    const QList<AnswerSheet::Column> &columns = m_sheet.columns();
     QString shownQuestion;
     QList<Bar> boxes; // check boxes of one question, one bar per name
     auto flushBoxes = [&] {
         if (!boxes.isEmpty())
-            body += bars(boxes, rows.size());
+            body += bars(boxes, m_rows);
         boxes.clear();
     };
     for (qsizetype c = 0; c < columns.size(); ++c) {
         const AnswerSheet::Column &column = columns[c];
+        const ColumnTally &tally = m_columns[c];
         const SurveyInput &first = column.inputs.front();
-        const qsizetype cell = AnswerSheet::FirstAnswer + c;
         if (first.question != shownQuestion || c == 0) {
             flushBoxes();
             shownQuestion = first.question;
@@ -159,23 +179,25 @@ QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records
                                                                  : first.question));
         }
         switch (first.kind) {
-        case SurveyInput::Kind::Radio:
+        case SurveyInput::Kind::Radio: {
             flushBoxes();
-            body += radioBars(column, rows, cell);
+            QList<Bar> list = tally.bars;
+            if (tally.other > 0)
+                list.append({QStringLiteral("(an answer the page does not offer)"), tally.other});
+            body += bars(list, m_rows);
             break;
+        }
         case SurveyInput::Kind::CheckBox: {
-            Bar bar{first.label, 0, column.inputs.size() > 1};
+            Bar bar{first.label, tally.given, column.inputs.size() > 1};
             for (qsizetype i = 1; i < column.inputs.size(); ++i)
                 bar.label += QStringLiteral(" / ") + column.inputs[i].label;
-            for (const QStringList &row : rows)
-                bar.count += row[cell].isEmpty() ? 0 : 1;
             boxes.append(bar);
             break;
         }
         case SurveyInput::Kind::TextBox:
         case SurveyInput::Kind::TextArea:
             flushBoxes();
-            body += texts(rows, cell);
+            body += textList(tally.newest, tally.given);
             break;
         }
     }
@@ -189,6 +211,13 @@ QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records
                           "</body></html>\n")
         .arg(escapeHtml(title), Style, body)
         .toUtf8();
+}
+
+QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records) {
+    SummaryTally tally(page);
+    for (const QStringList &record : records)
+        tally.add(record);
+    return tally.page();
 }
 
 } // namespace Velmora

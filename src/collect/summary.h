@@ -7,7 +7,12 @@
 #include <QList>
 #include <QStringList>
 
+#include <deque>
+
 namespace Velmora {
+
+// How many texts a question lists at most; the rest are in the answers file.
+inline constexpr qsizetype ListedTexts = 500;
 
 // The summary of a survey's answers as one self-contained HTML page for the
 // organiser: how many answers and when, a bar with count and percentage for
@@ -15,13 +20,45 @@ namespace Velmora {
 // nothing fetched; every answer is escaped, so whatever a respondent typed is
 // shown as text and runs nothing.
 //
+// The summary is kept up to date answer by answer: what it holds does not grow
+// with the number of answers (the texts it lists are the newest ListedTexts).
+class SummaryTally {
+public:
+    explicit SummaryTally(const SurveyPage &page);
+
+    // One record of the answers file; the header row and rows of another page
+    // are passed over.
+    void add(const QStringList &record);
+    qsizetype answers() const { return m_rows; }
+    QByteArray page() const;
+
+    struct Bar {
+        QString label;
+        qsizetype count = 0;
+        bool shared = false; // options the form posts alike
+    };
+
+private:
+    struct ColumnTally {
+        QStringList values; // what the radio options post, in page order
+        QList<Bar> bars;    // one per value
+        qsizetype other = 0;
+        qsizetype given = 0;        // check boxes ticked, texts given
+        std::deque<QString> newest; // the texts listed, oldest first
+    };
+
+    SurveyPage m_page;
+    AnswerSheet m_sheet;
+    QStringList m_header;
+    qsizetype m_rows = 0;
+    QString m_first, m_latest;
+    QList<ColumnTally> m_columns;
+};
+
 // `records` is the answers file as read: its header row, then one row per answer.
 QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records);
 
 // "My Product Survey summary.html" beside "My Product Survey answers.csv".
 QString summaryPath(const QString &answersPath);
-
-// How many texts a question lists at most; the rest are in the answers file.
-inline constexpr qsizetype ListedTexts = 500;
 
 } // namespace Velmora
