@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace Velmora {
 
 namespace {
@@ -57,24 +59,42 @@ QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
 }
 
 AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
-                         const QStringList &header)
+                         const QStringList &header, const Record &existing)
     : m_path(pathFor(folder, pageFileName, header)) {
     const QByteArray start = ByteOrderMark.toByteArray() + csvRecord(header);
     m_file.open(m_path);
-    QFile existing(m_path);
-    if (!existing.open(QIODevice::ReadOnly))
-        throw RuntimeError(QStringLiteral("%1 (%2)").arg(existing.errorString(), m_path));
-    const QByteArray content = existing.readAll();
-    qsizetype end = 0;
-    const QList<QStringList> records = parseRecords(content, &end);
-    if (records.isEmpty() || end < start.size()) {
+    qsizetype records = 0;
+    qint64 end = 0;
+    QString error;
+    if (!CsvReader::readFile(
+            m_path,
+            [&](const QStringList &record) {
+                ++records;
+                if (existing)
+                    existing(record);
+            },
+            &end, &error))
+        throw RuntimeError(error);
+    if (records == 0 || end < start.size()) {
         m_file.truncate(0);
         m_file.append(start);
+        if (existing)
+            existing(header);
     } else {
-        if (end != content.size())
+        if (end != m_file.size())
             m_file.truncate(end); // the torn record of a crash, never acknowledged
-        m_answers = records.size() - 1;
+        m_answers = records - 1;
     }
+    m_writer = std::thread([this] { writeLoop(); });
+}
+
+AnswersFile::~AnswersFile() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_writer.join();
 }
 
 qsizetype AnswersFile::answers() {
@@ -82,24 +102,40 @@ qsizetype AnswersFile::answers() {
     return m_answers;
 }
 
+void AnswersFile::append(QByteArray record, Done done) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.push_back({std::move(record), std::move(done)});
+    }
+    m_wake.notify_all();
+}
+
 void AnswersFile::append(const QByteArray &record) {
+    std::mutex mutex;
+    std::condition_variable written;
+    std::optional<QString> outcome;
+    append(record, [&](const QString &failure) {
+        std::lock_guard lock(mutex);
+        outcome = failure;
+        written.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    written.wait(lock, [&] { return outcome.has_value(); });
+    if (!outcome->isEmpty())
+        throw RuntimeError(*outcome);
+}
+
+void AnswersFile::writeLoop() {
     std::unique_lock lock(m_mutex);
-    const quint64 batch = m_nextBatch;
-    m_waiting += record;
-    ++m_waitingRecords;
-    ++m_waiters[batch];
-    // One caller at a time syncs everything that waits; the others wait for the
-    // sync that carries their record.
-    while (m_finishedBatch < batch) {
-        if (m_syncing) {
-            m_done.wait(lock);
-            continue;
-        }
-        m_syncing = true;
-        const QByteArray records = std::exchange(m_waiting, QByteArray());
-        const qsizetype count = std::exchange(m_waitingRecords, 0);
-        const quint64 writing = m_nextBatch++;
+    for (;;) {
+        m_wake.wait(lock, [this] { return !m_waiting.empty() || m_stopping; });
+        if (m_waiting.empty())
+            return;
+        std::vector<Waiting> batch = std::exchange(m_waiting, {});
         lock.unlock();
+        QByteArray records;
+        for (const Waiting &waiting : batch)
+            records += waiting.record;
         QString failure;
         try {
             m_file.append(records);
@@ -107,21 +143,13 @@ void AnswersFile::append(const QByteArray &record) {
             failure = error.description();
         }
         lock.lock();
-        m_syncing = false;
-        m_finishedBatch = writing;
         if (failure.isEmpty())
-            m_answers += count;
-        else
-            m_failures.insert(writing, failure);
-        m_done.notify_all();
+            m_answers += qsizetype(batch.size());
+        lock.unlock();
+        for (const Waiting &waiting : batch)
+            waiting.done(failure);
+        lock.lock();
     }
-    const QString failure = m_failures.value(batch);
-    if (--m_waiters[batch] == 0) {
-        m_waiters.remove(batch);
-        m_failures.remove(batch);
-    }
-    if (!failure.isEmpty())
-        throw RuntimeError(failure);
 }
 
 } // namespace Velmora

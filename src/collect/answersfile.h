@@ -3,13 +3,15 @@
 #include "durablefile.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 namespace Velmora {
 
@@ -19,13 +21,20 @@ namespace Velmora {
 // new file, "Survey answers (2).csv" and so on, so that no answer ever lands
 // under another question's column.
 //
-// Answers arriving together share one sync (group commit): append() returns
-// only when the record is on the disk.
+// Answers arriving together share one sync (group commit), written by a thread
+// of the file's own: nobody who hands over an answer waits for the disk.
 class AnswersFile {
 public:
+    using Record = std::function<void(const QStringList &)>;
     // Finds or starts the file for these columns; removes an unfinished last
-    // record that a crash left (it was never acknowledged). Throws RuntimeError.
-    AnswersFile(const QString &folder, const QString &pageFileName, const QStringList &header);
+    // record that a crash left (it was never acknowledged). Every record already
+    // in the file, the header row included, is handed to `existing` as the file
+    // is read, in pieces. Throws RuntimeError.
+    AnswersFile(const QString &folder, const QString &pageFileName, const QStringList &header,
+                const Record &existing = {});
+    ~AnswersFile(); // what was handed over is written first
+    AnswersFile(const AnswersFile &) = delete;
+    AnswersFile &operator=(const AnswersFile &) = delete;
 
     const QString &path() const { return m_path; }
     // The file these columns go to, whether it exists yet or not. Throws RuntimeError.
@@ -33,7 +42,13 @@ public:
                            const QStringList &header);
     qsizetype answers();
 
-    // Thread-safe; throws RuntimeError when the record could not be written whole.
+    // Hands the record to the file's writer, which appends everything handed
+    // over meanwhile and syncs it once (group commit); then `done` is called on
+    // the writer's thread with an empty text, or with why the record is not on
+    // the disk. Records are written, and `done` called, in the order given.
+    using Done = std::function<void(const QString &failure)>;
+    void append(QByteArray record, Done done);
+    // The same, returning when the record is on the disk; throws RuntimeError.
     void append(const QByteArray &record);
 
     // The records of a CSV text (the byte order mark and header row included) and
@@ -41,19 +56,21 @@ public:
     static QList<QStringList> parseRecords(QByteArrayView csv, qsizetype *completeUpTo = nullptr);
 
 private:
+    struct Waiting {
+        QByteArray record;
+        Done done;
+    };
+    void writeLoop();
+
     QString m_path;
     DurableAppender m_file;
-    qsizetype m_answers = 0;
 
     std::mutex m_mutex;
-    std::condition_variable m_done;
-    QByteArray m_waiting; // records waiting for the next sync
-    qsizetype m_waitingRecords = 0;
-    quint64 m_nextBatch = 1; // the batch that records joining now belong to
-    quint64 m_finishedBatch = 0;
-    bool m_syncing = false;
-    QHash<quint64, int> m_waiters;      // callers still to learn how their batch went
-    QHash<quint64, QString> m_failures; // batches that could not be written, and why
+    std::condition_variable m_wake;
+    qsizetype m_answers = 0;
+    std::vector<Waiting> m_waiting; // handed over, not written yet
+    bool m_stopping = false;
+    std::thread m_writer;
 };
 
 } // namespace Velmora

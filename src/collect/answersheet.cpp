@@ -25,6 +25,23 @@ QString describe(const QList<SurveyInput> &inputs) {
     return QStringLiteral("%1 [%2]").arg(question, options.join(QStringLiteral(" / ")));
 }
 
+qsizetype capOf(SurveyInput::Kind kind) {
+    switch (kind) {
+    case SurveyInput::Kind::TextBox:
+        return AnswerSheet::LineCap;
+    case SurveyInput::Kind::TextArea:
+        return AnswerSheet::TextAreaCap;
+    case SurveyInput::Kind::Radio:
+    case SurveyInput::Kind::CheckBox:
+        break;
+    }
+    return AnswerSheet::OptionCap;
+}
+
+QString characters(qsizetype count) {
+    return QStringLiteral("%L1 characters").arg(count);
+}
+
 } // namespace
 
 AnswerSheet::AnswerSheet(const SurveyPage &page)
@@ -40,8 +57,11 @@ AnswerSheet::AnswerSheet(const SurveyPage &page)
         else
             column->inputs.append(input);
     }
-    for (Column &column : m_columns)
+    for (Column &column : m_columns) {
         column.header = describe(column.inputs);
+        for (const SurveyInput &input : column.inputs)
+            column.cap += capOf(input.kind) + Joiner.size();
+    }
 }
 
 QStringList AnswerSheet::header() const {
@@ -72,6 +92,19 @@ AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTim
     }
     for (qsizetype i = 0; i < m_columns.size(); ++i)
         row.cells[FirstAnswer + i] = values[i].join(Joiner);
+
+    if (row.cells[2].size() > NameCap || row.cells[3].size() > NameCap)
+        row.tooLong = QStringLiteral("A name or an e-mail address can be %1 long at most.")
+                          .arg(characters(NameCap));
+    for (qsizetype i = 0; i < m_columns.size() && row.tooLong.isEmpty(); ++i) {
+        const Column &column = m_columns[i];
+        if (row.cells[FirstAnswer + i].size() > column.cap)
+            row.tooLong =
+                QStringLiteral("The answer to \"%1\" can be %2 long at most.")
+                    .arg(column.inputs.front().question.isEmpty() ? column.name
+                                                                  : column.inputs.front().question,
+                         characters(column.cap - Joiner.size() * column.inputs.size()));
+    }
     return row;
 }
 

@@ -21,6 +21,9 @@ public:
     struct Row {
         QStringList cells;
         int ignoredFields = 0; // posted names the page does not have
+        // Why the answer is larger than its page allows, in words for the
+        // respondent; empty when it fits.
+        QString tooLong;
     };
     // Items that share a name (two check boxes "a)", two questions numbered alike)
     // keep every value posted, joined by " | ".
@@ -32,12 +35,21 @@ public:
         QString name;
         QString header;
         QList<SurveyInput> inputs;
+        qsizetype cap = 0; // the characters its cell may hold
     };
     const QList<Column> &columns() const { return m_columns; }
     // Where the answer columns start in a row.
     static constexpr qsizetype FirstAnswer = 4;
 
     static const QString Joiner;
+
+    // What one input may hold. A line is a line, a text area a page or two; an
+    // option posts a few characters. Far beyond any real answer, so that only
+    // floods are refused.
+    static constexpr qsizetype LineCap = 2000;
+    static constexpr qsizetype TextAreaCap = 20000;
+    static constexpr qsizetype OptionCap = 100;
+    static constexpr qsizetype NameCap = 500;
 
 private:
     QString m_stamp;

@@ -1,5 +1,6 @@
 #include "collector.h"
 
+#include "csvreader.h"
 #include "formdecoder.h"
 #include "htmltext.h"
 #include "runtimeerror.h"
@@ -9,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <condition_variable>
+#include <optional>
 
 namespace Velmora {
 
@@ -51,8 +55,27 @@ bool isFormType(const QByteArray &contentType) {
     return type == "application/x-www-form-urlencoded";
 }
 
-QByteArray pageAddress(const QString &fileName) {
-    return '/' + QUrl::toPercentEncoding(fileName);
+HttpResponse tooLarge(const QString &why) {
+    return htmlResponse(413, QStringLiteral("Too large"),
+                        QStringLiteral("<p>%1</p><p>Please go back, shorten it and press FINISHED "
+                                       "again.</p>")
+                            .arg(escapeHtml(why)));
+}
+
+HttpResponse notSaved(const QString &title) {
+    HttpResponse response =
+        htmlResponse(503, QStringLiteral("Your answers were not saved"),
+                     QStringLiteral("<p>Sorry: your answers to %1 could not be saved just now. "
+                                    "Please go back and press FINISHED again in a minute.</p>")
+                         .arg(escapeHtml(title)));
+    response.addHeader("Retry-After", "60");
+    return response;
+}
+
+HttpResponse thanks(const QString &title) {
+    return htmlResponse(200, QStringLiteral("Thank you"),
+                        QStringLiteral("<p>Your answers to <strong>%1</strong> were saved.</p>")
+                            .arg(escapeHtml(title)));
 }
 
 } // namespace
@@ -75,10 +98,36 @@ HttpResponse htmlResponse(int code, const QString &title, const QString &bodyHtm
     return response;
 }
 
-Collector::Collector(QString folder, Clock clock, Log log)
+HttpResponse busyResponse() {
+    HttpResponse response = htmlResponse(
+        503, QStringLiteral("Busy, try again in a moment"),
+        QStringLiteral("<p>Many people are answering right now. Please wait a moment, then "
+                       "go back and try again: your answers are still in the form.</p>"));
+    response.addHeader("Retry-After", "5");
+    return response;
+}
+
+Collector::Collector(QString folder, Clock clock, Log log, Log errors,
+                     ClientLimits::Settings limits)
     : m_folder(QDir(folder).absolutePath())
     , m_clock(std::move(clock))
-    , m_log(std::move(log)) {}
+    , m_log(std::move(log))
+    , m_errors(std::move(errors))
+    , m_limits(limits) {
+    m_steady.start();
+    rescan();
+}
+
+Collector::~Collector() {
+    // The writers finish what was handed to them, and their last acknowledgements
+    // still find this collector whole.
+    std::map<QString, Answers> answers;
+    {
+        std::lock_guard lock(m_mutex);
+        answers.swap(m_answers);
+    }
+    answers.clear();
+}
 
 QString Collector::requestedName(const QByteArray &path) {
     if (!path.startsWith('/'))
@@ -96,40 +145,64 @@ QString Collector::requestedName(const QByteArray &path) {
     return name;
 }
 
-void Collector::scan() {
+void Collector::rescan() {
+    std::lock_guard scanning(m_scanMutex);
+    const std::shared_ptr<const Folder> known = folderNow();
     const QDir dir(m_folder);
     const QString canonicalFolder = dir.canonicalPath();
-    QMap<QString, Page> pages;
+    auto folder = std::make_shared<Folder>();
     // Files only, no dot-files, and nothing a link takes out of the folder.
     for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Readable, QDir::Name)) {
         if (!info.isFile() || info.size() > MaxPageSize ||
             QFileInfo(info.canonicalFilePath()).absolutePath() != canonicalFolder)
             continue;
-        const auto known = m_pages.constFind(info.fileName());
-        if (known != m_pages.cend() && known->size == info.size() &&
-            known->modified == info.lastModified()) {
-            pages.insert(info.fileName(), *known);
+        const auto same =
+            known ? known->pages.constFind(info.fileName()) : QMap<QString, Page>::const_iterator();
+        if (known && same != known->pages.cend() && same->size == info.size() &&
+            same->modified == info.lastModified()) {
+            folder->pages.insert(info.fileName(), *same);
             continue;
         }
         QFile file(info.filePath());
         if (!file.open(QIODevice::ReadOnly) || !maybeSurveyPage(file.peek(256)))
             continue;
         if (const std::optional<SurveyPage> page = readSurveyPage(file.readAll()))
-            pages.insert(info.fileName(), {*page, info.size(), info.lastModified()});
+            folder->pages.insert(info.fileName(), {*page, info.size(), info.lastModified()});
     }
-    m_pages = std::move(pages);
+    for (const Page &page : std::as_const(folder->pages))
+        if (!page.page.background.isEmpty())
+            folder->pictures.insert(page.page.background);
+    std::lock_guard lock(m_mutex);
+    m_pages = std::move(folder);
+}
+
+std::shared_ptr<const Collector::Folder> Collector::folderNow() {
+    std::lock_guard lock(m_mutex);
+    return m_pages;
 }
 
 Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyPage &page) {
     Answers &answers = m_answers[fileName];
     auto sheet = std::make_unique<AnswerSheet>(page);
     const QStringList header = sheet->header();
-    if (!answers.file || answers.header != header) {
-        answers.file.reset();
-        answers.file = std::make_shared<AnswersFile>(m_folder, fileName, header);
-        answers.header = header;
-    }
-    if (!answers.sheet || answers.stamp != page.stamp) {
+    const bool newFile = !answers.file || answers.header != header;
+    if (newFile || answers.stamp != page.stamp) {
+        // The file is read once, in pieces, into the counts of its summary.
+        auto tally = std::make_shared<SummaryTally>(page);
+        if (newFile) {
+            answers.file.reset();
+            answers.file = std::make_shared<AnswersFile>(
+                m_folder, fileName, header,
+                [&tally](const QStringList &record) { tally->add(record); });
+            answers.header = header;
+        } else {
+            QString error;
+            if (!CsvReader::readFile(
+                    answers.file->path(),
+                    [&tally](const QStringList &record) { tally->add(record); }, nullptr, &error))
+                throw RuntimeError(error);
+        }
+        answers.tally = std::move(tally);
         answers.sheet = std::move(sheet);
         answers.stamp = page.stamp;
     }
@@ -137,18 +210,18 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
 }
 
 QList<Collector::Survey> Collector::surveys() {
-    std::lock_guard lock(m_mutex);
-    scan();
+    const std::shared_ptr<const Folder> folder = folderNow();
     QList<Survey> list;
-    for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
+    std::lock_guard lock(m_mutex);
+    for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
         Survey survey{it.key(), it->page.title, 0, {}};
         try {
             Answers &answers = answersFor(it.key(), it->page);
             survey.answers = answers.file->answers();
             survey.answersFile = answers.file->path();
         } catch (const RuntimeError &error) {
-            m_log(QStringLiteral("Cannot open the answers to %1: %2")
-                      .arg(it->page.title, error.description()));
+            m_errors(QStringLiteral("Cannot open the answers to %1: %2")
+                         .arg(it->page.title, error.description()));
         }
         list.append(survey);
     }
@@ -156,135 +229,179 @@ QList<Collector::Survey> Collector::surveys() {
 }
 
 HttpResponse Collector::handle(const HttpRequest &request) {
+    std::mutex mutex;
+    std::condition_variable replied;
+    std::optional<HttpResponse> response;
+    handle(request, [&](HttpResponse reply) {
+        std::lock_guard lock(mutex);
+        response = std::move(reply);
+        replied.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    replied.wait(lock, [&] { return response.has_value(); });
+    return *response;
+}
+
+void Collector::handle(const HttpRequest &request, Reply reply) {
     const bool read = request.method == "GET" || request.method == "HEAD";
     const bool post = request.method == "POST";
     if (!read && !post)
-        return status(405, QStringLiteral("Method not allowed"),
-                      QStringLiteral("Surveys are opened and answered here, nothing else."),
-                      "GET, HEAD, POST");
+        return reply(status(405, QStringLiteral("Method not allowed"),
+                            QStringLiteral("Surveys are opened and answered here, nothing else."),
+                            "GET, HEAD, POST"));
+    if (!m_limits.admit(request.client, post, m_steady.elapsed())) {
+        std::lock_guard lock(m_mutex);
+        ++m_refused;
+        m_refusedClients.insert(request.client);
+        return reply(busyResponse());
+    }
     if (request.path == "/") {
         if (post)
-            return status(405, QStringLiteral("Method not allowed"),
-                          QStringLiteral("Answers go to the survey's own address."), "GET, HEAD");
-        return index();
+            return reply(status(405, QStringLiteral("Method not allowed"),
+                                QStringLiteral("Answers go to the survey's own address."),
+                                "GET, HEAD"));
+        return reply(index());
     }
 
     const QString name = requestedName(request.path);
     if (name.isEmpty())
-        return notFound();
-
-    std::unique_lock lock(m_mutex);
-    scan();
-    const auto page = m_pages.constFind(name);
-    if (page != m_pages.cend()) {
-        if (post) {
-            lock.unlock();
-            return answer(name, request);
-        }
+        return reply(notFound());
+    const std::shared_ptr<const Folder> folder = folderNow();
+    const auto page = folder->pages.constFind(name);
+    if (page != folder->pages.cend()) {
+        if (post)
+            return answer(name, request, reply);
         if (request.query == "answered")
-            return thanks(page->page.title);
-        return serveFile(name, PageType);
+            return reply(thanks(page->page.title));
+        return reply(serveFile(name, PageType));
     }
-    if (post)
-        return notFound();
-    for (const Page &candidate : std::as_const(m_pages))
-        if (candidate.page.background == name)
-            return serveFile(name, pictureType(name));
-    return notFound();
+    if (!post && folder->pictures.contains(name))
+        return reply(serveFile(name, pictureType(name)));
+    reply(notFound());
 }
 
-HttpResponse Collector::answer(const QString &fileName, const HttpRequest &request) {
+void Collector::logFor(const HttpRequest &request, const QString &line) const {
+    m_log(request.client.isEmpty() ? line : request.client + QStringLiteral(": ") + line);
+}
+
+void Collector::answer(const QString &fileName, const HttpRequest &request, const Reply &reply) {
     if (!isFormType(request.contentType))
-        return status(415, QStringLiteral("Unsupported form"),
-                      QStringLiteral("Answers are sent as an HTML form."));
+        return reply(status(415, QStringLiteral("Unsupported form"),
+                            QStringLiteral("Answers are sent as an HTML form.")));
     if (request.body.size() > MaxBody)
-        return status(413, QStringLiteral("Too large"),
-                      QStringLiteral("These answers are larger than any survey needs."));
+        return reply(tooLarge(QStringLiteral("These answers are larger than any survey needs: "
+                                             "a survey takes at most 1 MiB of answers.")));
     const std::optional<QList<FormField>> fields = decodeForm(request.body);
     if (!fields)
-        return status(400, QStringLiteral("Bad form"),
-                      QStringLiteral("The answers did not arrive as a form."));
+        return reply(status(400, QStringLiteral("Bad form"),
+                            QStringLiteral("The answers did not arrive as a form.")));
 
     std::shared_ptr<AnswersFile> file;
+    std::shared_ptr<SummaryTally> tally;
     AnswerSheet::Row row;
     QString title;
     try {
+        std::lock_guard lock(m_mutex);
+        const auto page = m_pages->pages.constFind(fileName);
+        if (page == m_pages->pages.cend())
+            return reply(notFound());
+        title = page->page.title;
+        Answers &answers = answersFor(fileName, page->page);
+        row = answers.sheet->row(*fields, m_clock());
+        file = answers.file;
+        tally = answers.tally;
+    } catch (const RuntimeError &error) {
+        m_errors(
+            QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, error.description()));
+        return reply(notSaved(title));
+    }
+    if (!row.tooLong.isEmpty())
+        return reply(tooLarge(row.tooLong));
+
+    const QByteArray record = csvRecord(row.cells);
+    file->append(record, [this, reply, request, fileName, title, file, tally, cells = row.cells,
+                          ignored = row.ignoredFields](const QString &failure) {
+        if (!failure.isEmpty()) {
+            m_errors(QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, failure));
+            return reply(notSaved(title));
+        }
         {
             std::lock_guard lock(m_mutex);
-            const auto page = m_pages.constFind(fileName);
-            if (page == m_pages.cend())
-                return notFound();
-            title = page->page.title;
-            Answers &answers = answersFor(fileName, page->page);
-            row = answers.sheet->row(*fields, m_clock());
-            file = answers.file;
+            tally->add(cells);
+            const auto answers = m_answers.find(fileName);
+            if (answers != m_answers.end() && answers->second.tally == tally)
+                answers->second.summaryDue = true;
         }
-        // Outside the lock, so that answers arriving together share one sync.
-        file->append(csvRecord(row.cells));
-    } catch (const RuntimeError &error) {
-        m_log(QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, error.description()));
-        HttpResponse response =
-            htmlResponse(503, QStringLiteral("Your answers were not saved"),
-                         QStringLiteral("<p>Sorry: your answers to %1 could not be saved just now. "
-                                        "Please go back and press FINISHED again in a minute.</p>")
-                             .arg(escapeHtml(title)));
-        response.addHeader("Retry-After", "60");
-        return response;
-    }
-
-    {
-        std::lock_guard lock(m_mutex);
-        m_newAnswers.insert(fileName);
-    }
-    QString line = QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title);
-    if (row.ignoredFields > 0)
-        line += QStringLiteral(" (%1 fields the page does not have were ignored)")
-                    .arg(row.ignoredFields);
-    m_log(line);
-    HttpResponse response = htmlResponse(303, QStringLiteral("Thank you"), QString());
-    // A reload of the thank-you page must not post the answers again.
-    response.addHeader("Location", pageAddress(fileName) + "?answered");
-    return response;
+        QString line = QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title);
+        if (ignored > 0)
+            line += QStringLiteral(" (%1 fields the page does not have were ignored)").arg(ignored);
+        logFor(request, line);
+        HttpResponse response = htmlResponse(303, QStringLiteral("Thank you"), QString());
+        // Relative, so that a survey served under a path prefix comes back to
+        // it; a reload of the thank-you page must not post the answers again.
+        response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered");
+        reply(response);
+    });
 }
 
 void Collector::writeSummaries(bool everySurvey) {
-    QList<std::pair<SurveyPage, QString>> due; // a page and its answers file
+    const std::shared_ptr<const Folder> folder = folderNow();
+    QList<std::pair<QString, QByteArray>> due;        // where, what
+    QList<std::pair<QString, SurveyPage>> notCounted; // page file, page
     {
         std::lock_guard lock(m_mutex);
-        scan();
-        for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it) {
-            if (!everySurvey && !m_newAnswers.contains(it.key()))
-                continue;
-            try {
-                const QString path =
-                    AnswersFile::pathFor(m_folder, it.key(), AnswerSheet(it->page).header());
-                if (QFileInfo::exists(path))
-                    due.append({it->page, path});
-            } catch (const RuntimeError &error) {
-                m_log(QStringLiteral("No summary of %1: %2")
-                          .arg(it->page.title, error.description()));
+        for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
+            const auto answers = m_answers.find(it.key());
+            const bool counted = answers != m_answers.end() && answers->second.tally &&
+                                 answers->second.stamp == it->page.stamp;
+            if (counted && (everySurvey || answers->second.summaryDue)) {
+                answers->second.summaryDue = false;
+                due.append(
+                    {summaryPath(answers->second.file->path()), answers->second.tally->page()});
+            } else if (!counted && everySurvey) {
+                notCounted.append({it.key(), it->page});
             }
         }
-        m_newAnswers.clear();
     }
-    // Outside the lock: answers keep arriving while a summary is written. A row
-    // being appended just now is not complete yet and is left for the next one.
-    for (const auto &[page, path] : due) {
+    // A survey nobody answered in this run is read from its file, in pieces; a
+    // record being appended just now is not complete yet and is left out.
+    for (const auto &[fileName, page] : notCounted) {
         try {
-            QFile answers(path);
-            if (!answers.open(QIODevice::ReadOnly))
-                throw RuntimeError(QStringLiteral("%1 (%2)").arg(answers.errorString(), path));
-            writeFileDurably(summaryPath(path),
-                             summaryPage(page, AnswersFile::parseRecords(answers.readAll())));
+            const QString path =
+                AnswersFile::pathFor(m_folder, fileName, AnswerSheet(page).header());
+            if (!QFileInfo::exists(path))
+                continue;
+            SummaryTally tally(page);
+            QString error;
+            if (!CsvReader::readFile(
+                    path, [&tally](const QStringList &record) { tally.add(record); }, nullptr,
+                    &error))
+                throw RuntimeError(error);
+            due.append({summaryPath(path), tally.page()});
         } catch (const RuntimeError &error) {
-            m_log(QStringLiteral("No summary of %1: %2").arg(page.title, error.description()));
+            m_errors(QStringLiteral("No summary of %1: %2").arg(page.title, error.description()));
         }
     }
+    for (const auto &[path, html] : due) {
+        try {
+            writeFileDurably(path, html);
+        } catch (const RuntimeError &error) {
+            m_errors(QStringLiteral("No summary written: %1").arg(error.description()));
+        }
+    }
+}
+
+std::pair<qsizetype, qsizetype> Collector::takeRefusals() {
+    std::lock_guard lock(m_mutex);
+    const std::pair<qsizetype, qsizetype> refusals{m_refused, m_refusedClients.size()};
+    m_refused = 0;
+    m_refusedClients.clear();
+    return refusals;
 }
 
 HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &contentType) {
     QFile file(m_folder + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPageSize)
         return notFound();
     HttpResponse response;
     response.contentType = contentType;
@@ -293,20 +410,15 @@ HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &con
 }
 
 HttpResponse Collector::index() {
+    const std::shared_ptr<const Folder> folder = folderNow();
     QString items;
-    for (const Survey &survey : surveys())
+    for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it)
         items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
-                     .arg(escapeHtml(QString::fromLatin1(pageAddress(survey.fileName))),
-                          escapeHtml(survey.title.isEmpty() ? survey.fileName : survey.title));
+                     .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(it.key()))),
+                          escapeHtml(it->page.title.isEmpty() ? it.key() : it->page.title));
     return htmlResponse(200, QStringLiteral("Surveys"),
                         items.isEmpty() ? QStringLiteral("<p>There are no surveys here yet.</p>")
                                         : QStringLiteral("<ul>\n%1</ul>").arg(items));
-}
-
-HttpResponse Collector::thanks(const QString &title) {
-    return htmlResponse(200, QStringLiteral("Thank you"),
-                        QStringLiteral("<p>Your answers to <strong>%1</strong> were saved.</p>")
-                            .arg(escapeHtml(title)));
 }
 
 } // namespace Velmora

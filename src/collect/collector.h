@@ -2,10 +2,13 @@
 
 #include "answersfile.h"
 #include "answersheet.h"
+#include "clientlimits.h"
+#include "summary.h"
 #include "surveypagereader.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 #include <QSet>
@@ -24,6 +27,8 @@ struct HttpRequest {
     QByteArray query;
     QByteArray contentType;
     QByteArray body;
+    QString client;      // the respondent's address (behind a trusted proxy, the real one)
+    bool secure = false; // HTTPS, directly or as a trusted proxy says
 };
 
 struct HttpResponse {
@@ -44,16 +49,32 @@ struct HttpResponse {
 // the folder is ever read for a request. A POST to a page's own address is one
 // answer, acknowledged only once it is on the disk.
 //
-// Thread-safe: the HTTP layer calls handle() from a thread per connection.
+// The folder is looked at by rescan(), which the caller runs about once a
+// second: a request never reads the folder, however many files it holds.
+// Thread-safe.
 class Collector {
 public:
     static constexpr qsizetype MaxBody = 1 << 20;
 
     using Clock = std::function<QDateTime()>;
     using Log = std::function<void(const QString &)>;
-    Collector(QString folder, Clock clock, Log log);
+    // Info lines (answers taken) go to `log`, failures to `errors`.
+    Collector(QString folder, Clock clock, Log log, Log errors, ClientLimits::Settings limits = {});
+    Collector(QString folder, Clock clock, Log log)
+        : Collector(std::move(folder), std::move(clock), log, log) {}
+    ~Collector();
+    Collector(const Collector &) = delete;
+    Collector &operator=(const Collector &) = delete;
 
+    // Answers a request. `reply` is called once, at once or, for an answer,
+    // from the answers file's writer once the answer is on the disk.
+    using Reply = std::function<void(HttpResponse)>;
+    void handle(const HttpRequest &request, Reply reply);
+    // The same, waiting for the reply.
     HttpResponse handle(const HttpRequest &request);
+
+    // Looks at the folder again: pages added, changed or gone.
+    void rescan();
 
     struct Survey {
         QString fileName;
@@ -61,12 +82,17 @@ public:
         qsizetype answers = 0;
         QString answersFile; // empty until there is one
     };
-    // The surveys in the folder now, with their answers so far.
+    // The surveys in the folder as last looked at, with their answers so far.
     QList<Survey> surveys();
 
     // Brings the summary of every survey that had answers since the last call up
-    // to date; with `everySurvey`, of every survey that has an answers file.
+    // to date, from what is counted in memory; with `everySurvey`, of every
+    // survey that has an answers file, read in pieces.
     void writeSummaries(bool everySurvey = false);
+
+    // Requests refused since the last call because their client was over its
+    // rate, and how many clients that was.
+    std::pair<qsizetype, qsizetype> takeRefusals();
 
     const QString &folder() const { return m_folder; }
 
@@ -76,35 +102,48 @@ private:
         qint64 size = -1;
         QDateTime modified;
     };
+    struct Folder {
+        QMap<QString, Page> pages;
+        QSet<QString> pictures;
+    };
     struct Answers {
         QString stamp;
         std::unique_ptr<AnswerSheet> sheet;
         std::shared_ptr<AnswersFile> file;
+        std::shared_ptr<SummaryTally> tally;
         QStringList header;
+        bool summaryDue = false;
     };
 
-    // Brings the list of pages up to date; call with m_mutex held.
-    void scan();
+    std::shared_ptr<const Folder> folderNow();
     // The answers file for a page as it is now; call with m_mutex held. Throws RuntimeError.
     Answers &answersFor(const QString &fileName, const SurveyPage &page);
     // The file name a request path names, or empty when it names nothing servable.
     static QString requestedName(const QByteArray &path);
 
-    HttpResponse answer(const QString &fileName, const HttpRequest &request);
+    void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
     HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
     HttpResponse index();
-    HttpResponse thanks(const QString &title);
+    void logFor(const HttpRequest &request, const QString &line) const;
 
     const QString m_folder;
     Clock m_clock;
     Log m_log;
+    Log m_errors;
+    ClientLimits m_limits;
+    QElapsedTimer m_steady;
+
+    std::mutex m_scanMutex; // one rescan at a time
     std::mutex m_mutex;
-    QMap<QString, Page> m_pages;
+    std::shared_ptr<const Folder> m_pages;
     std::map<QString, Answers> m_answers;
-    QSet<QString> m_newAnswers; // pages whose summary is behind
+    qsizetype m_refused = 0;
+    QSet<QString> m_refusedClients;
 };
 
 // A small page of the collector's own, in UTF-8.
 HttpResponse htmlResponse(int status, const QString &title, const QString &bodyHtml);
+// "Busy, try again in a moment": 503 with Retry-After.
+HttpResponse busyResponse();
 
 } // namespace Velmora

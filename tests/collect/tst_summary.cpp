@@ -137,14 +137,17 @@ void TestSummary::collectorWritesSummariesItNeverServes() {
         dir.path(), [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
     const QByteArray form = "application/x-www-form-urlencoded";
     const QByteArray path = "/My%20Product%20Survey.htm";
-    QCOMPARE(collector.handle({"POST", path, {}, form, "2=+a%29&1=%3Cb%3Ehi"}).status, 303);
+    QCOMPARE(collector.handle({"POST", path, {}, form, "2=+a%29&1=%3Cb%3Ehi", QString()}).status,
+             303);
 
     collector.writeSummaries();
     const QString summary = dir.filePath(QStringLiteral("My Product Survey summary.html"));
     QVERIFY(fileContent(summary).contains("1 answers"));
     QVERIFY(fileContent(summary).contains("&lt;b&gt;hi"));
-    QCOMPARE(collector.handle({"GET", "/My%20Product%20Survey%20summary.html", {}, {}, {}}).status,
-             404);
+    QCOMPARE(
+        collector.handle({"GET", "/My%20Product%20Survey%20summary.html", {}, {}, {}, QString()})
+            .status,
+        404);
 
     // Nothing new: the summary is left as it is.
     QFile::remove(summary);

@@ -1,0 +1,52 @@
+#include "clientlimits.h"
+
+#include <algorithm>
+
+namespace Velmora {
+
+namespace {
+// A client quiet for as long as its buckets take to fill is forgotten: the table of
+// clients stays as small as the crowd of the last minute.
+constexpr qint64 ForgetAfterMs = 120000;
+} // namespace
+
+bool ClientLimits::take(Bucket &bucket, const Rate &rate, qint64 nowMs) {
+    bucket.tokens = std::min(
+        rate.burst, bucket.tokens + rate.perSecond * double(nowMs - bucket.filledAtMs) / 1000.0);
+    bucket.filledAtMs = nowMs;
+    if (bucket.tokens < 1)
+        return false;
+    bucket.tokens -= 1;
+    return true;
+}
+
+bool ClientLimits::admit(const QString &client, bool answer, qint64 nowMs) {
+    std::lock_guard lock(m_mutex);
+    forgetQuietClients(nowMs);
+    auto found = m_clients.find(client);
+    if (found == m_clients.end())
+        found = m_clients.insert(
+            client, {{m_settings.requests.burst, nowMs}, {m_settings.answers.burst, nowMs}});
+    // An answer refused for its rate must not use up a request as well.
+    if (answer) {
+        Bucket answers = found->answers;
+        if (!take(answers, m_settings.answers, nowMs))
+            return false;
+        if (!take(found->requests, m_settings.requests, nowMs))
+            return false;
+        found->answers = answers;
+        return true;
+    }
+    return take(found->requests, m_settings.requests, nowMs);
+}
+
+void ClientLimits::forgetQuietClients(qint64 nowMs) {
+    if (nowMs - m_sweptAtMs < ForgetAfterMs)
+        return;
+    m_sweptAtMs = nowMs;
+    m_clients.removeIf([nowMs](const QHash<QString, Client>::iterator &it) {
+        return nowMs - std::max(it->requests.filledAtMs, it->answers.filledAtMs) > ForgetAfterMs;
+    });
+}
+
+} // namespace Velmora

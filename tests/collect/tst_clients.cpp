@@ -1,0 +1,119 @@
+#include "clientlimits.h"
+#include "trustedproxies.h"
+
+#include <QTest>
+
+using namespace Velmora;
+
+// Who a request comes from, and how often a client may ask and answer.
+class TestClients : public QObject {
+    Q_OBJECT
+
+private slots:
+    void realClientBehindTrustedProxies_data();
+    void realClientBehindTrustedProxies();
+    void badProxySpecsAreRefused_data();
+    void badProxySpecsAreRefused();
+    void crowdGetsItsBurstAndAFloodItsRate();
+};
+
+void TestClients::realClientBehindTrustedProxies_data() {
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<QByteArray>("forwarded");
+    QTest::addColumn<QByteArray>("forwardedFor");
+    QTest::addColumn<QByteArray>("proto");
+    QTest::addColumn<QString>("client");
+    QTest::addColumn<bool>("secure");
+
+    QTest::newRow("no proxy in between")
+        << "192.0.2.7" << QByteArray() << QByteArray() << QByteArray() << "192.0.2.7" << false;
+    QTest::newRow("headers from an untrusted peer are ignored")
+        << "192.0.2.7" << QByteArray("for=198.51.100.1;proto=https") << QByteArray("198.51.100.2")
+        << QByteArray("https") << "192.0.2.7" << false;
+    QTest::newRow("X-Forwarded-For from the trusted proxy")
+        << "127.0.0.1" << QByteArray() << QByteArray("198.51.100.9") << QByteArray("https")
+        << "198.51.100.9" << true;
+    QTest::newRow("a spoofed first hop is passed over")
+        << "127.0.0.1" << QByteArray() << QByteArray("6.6.6.6, 198.51.100.9") << QByteArray("http")
+        << "198.51.100.9" << false;
+    QTest::newRow("a chain of trusted proxies")
+        << "127.0.0.1" << QByteArray() << QByteArray("198.51.100.9, 10.1.2.3") << QByteArray()
+        << "198.51.100.9" << false;
+    QTest::newRow("Forwarded wins, with IPv6 and a port")
+        << "127.0.0.1" << QByteArray("for=\"[2001:db8::17]:4711\";proto=https")
+        << QByteArray("6.6.6.6") << QByteArray() << "2001:db8::17" << true;
+    QTest::newRow("Forwarded with an IPv4 port and two elements")
+        << "127.0.0.1" << QByteArray("for=6.6.6.6, for=192.0.2.60:8080") << QByteArray()
+        << QByteArray() << "192.0.2.60" << false;
+    QTest::newRow("an unknown hop stops the walk")
+        << "127.0.0.1" << QByteArray("for=unknown") << QByteArray() << QByteArray() << "127.0.0.1"
+        << false;
+    QTest::newRow("IPv4-mapped peer")
+        << "::ffff:127.0.0.1" << QByteArray() << QByteArray("203.0.113.5") << QByteArray()
+        << "203.0.113.5" << false;
+    QTest::newRow("trusted peer without headers")
+        << "127.0.0.1" << QByteArray() << QByteArray() << QByteArray() << "127.0.0.1" << false;
+}
+
+void TestClients::realClientBehindTrustedProxies() {
+    QFETCH(QString, peer);
+    QFETCH(QByteArray, forwarded);
+    QFETCH(QByteArray, forwardedFor);
+    QFETCH(QByteArray, proto);
+    QFETCH(QString, client);
+    QFETCH(bool, secure);
+    QString error;
+    const std::optional<TrustedProxies> proxies =
+        TrustedProxies::parse({QStringLiteral("127.0.0.1"), QStringLiteral("10.0.0.0/8")}, &error);
+    QVERIFY2(proxies, qPrintable(error));
+
+    const TrustedProxies::Client found = proxies->clientOf(peer, forwarded, forwardedFor, proto);
+    QCOMPARE(found.address, client);
+    QCOMPARE(found.secure, secure);
+}
+
+void TestClients::badProxySpecsAreRefused_data() {
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<bool>("valid");
+
+    QTest::newRow("address") << "192.0.2.1" << true;
+    QTest::newRow("network") << "10.0.0.0/8" << true;
+    QTest::newRow("IPv6 network") << "fd00::/8" << true;
+    QTest::newRow("a name") << "proxy.example" << false;
+    QTest::newRow("too many bits") << "10.0.0.0/33" << false;
+    QTest::newRow("bits that are no number") << "10.0.0.0/x" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestClients::badProxySpecsAreRefused() {
+    QFETCH(QString, spec);
+    QFETCH(bool, valid);
+    QString error;
+    QCOMPARE(TrustedProxies::parse({spec}, &error).has_value(), valid);
+    QCOMPARE(error.isEmpty(), valid);
+}
+
+void TestClients::crowdGetsItsBurstAndAFloodItsRate() {
+    ClientLimits limits({{200, 2000}, {5, 600}});
+    const QString school = QStringLiteral("192.0.2.1");
+    // 300 respondents behind one address load the page, its picture and icon, and answer.
+    for (int i = 0; i < 900; ++i)
+        QVERIFY(limits.admit(school, false, 0));
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(limits.admit(school, true, 0));
+
+    // A flood from one client gets its burst, then its rate; others are not touched.
+    const QString flood = QStringLiteral("198.51.100.1");
+    int taken = 0;
+    for (int i = 0; i < 3000; ++i)
+        taken += limits.admit(flood, true, 0) ? 1 : 0;
+    QCOMPARE(taken, 600);
+    taken = 0;
+    for (int ms = 0; ms < 10000; ms += 10)
+        taken += limits.admit(flood, true, 1000 + ms) ? 1 : 0;
+    QVERIFY2(taken >= 49 && taken <= 56, QByteArray::number(taken)); // five a second
+    QVERIFY(limits.admit(QStringLiteral("203.0.113.9"), true, 11000));
+}
+
+QTEST_GUILESS_MAIN(TestClients)
+#include "tst_clients.moc"
