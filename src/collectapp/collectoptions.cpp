@@ -1,6 +1,7 @@
 #include "collectoptions.h"
 
 #include "settingsfile.h"
+#include "trustedproxies.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -28,14 +29,28 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                                    QStringLiteral("Listen on 127.0.0.1 only (this computer)."));
     const QCommandLineOption perAddress(
         QStringLiteral("connections-per-address"),
-        QStringLiteral("Connections one address may hold at once (default 32)."),
+        QStringLiteral("Connections one address may hold at once before it is told \"busy\" "
+                       "(default 1000: a school's phones share one address)."),
         QStringLiteral("N"));
+    const QCommandLineOption connections(
+        QStringLiteral("max-connections"),
+        QStringLiteral("Connections held at once before new requests are told \"busy\" "
+                       "(default 10000; an idle one costs a few kilobytes, not a thread)."),
+        QStringLiteral("N"));
+    const QCommandLineOption trustedProxy(
+        QStringLiteral("trusted-proxy"),
+        QStringLiteral("A reverse proxy (ADDRESS or ADDRESS/BITS, repeatable) whose Forwarded "
+                       "or X-Forwarded-For header names the real client; limits and logs then "
+                       "apply to that client. Such headers from anyone else are ignored."),
+        QStringLiteral("ADDRESS[/BITS]"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Log errors only, not every answer."));
     const QCommandLineOption window(QStringLiteral("window"),
                                     QStringLiteral("Show a window instead of log lines."));
     const QCommandLineOption summary(
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
-    parser.addOptions({port, local, perAddress, window, summary});
+    parser.addOptions({port, local, perAddress, connections, trustedProxy, quiet, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -58,14 +73,22 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         }
         options.port = quint16(value);
     }
-    if (parser.isSet(perAddress)) {
+    for (const auto &[option, value] : {std::pair{&perAddress, &options.connectionsPerAddress},
+                                        std::pair{&connections, &options.connections}}) {
+        if (!parser.isSet(*option))
+            continue;
         bool ok = false;
-        options.connectionsPerAddress = parser.value(perAddress).toUInt(&ok);
-        if (!ok || options.connectionsPerAddress == 0) {
-            *error = QStringLiteral("--connections-per-address takes a whole number above 0.");
+        *value = parser.value(*option).toUInt(&ok);
+        if (!ok || *value == 0) {
+            *error =
+                QStringLiteral("--%1 takes a whole number above 0.").arg(option->names().first());
             return std::nullopt;
         }
     }
+    options.trustedProxies = parser.values(trustedProxy);
+    if (!TrustedProxies::parse(options.trustedProxies, error))
+        return std::nullopt;
+    options.quiet = parser.isSet(quiet);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         *error = QStringLiteral("Give one folder at most.");

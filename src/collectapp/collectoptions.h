@@ -12,9 +12,12 @@ struct CollectOptions {
     QString folder;
     std::optional<quint16> port; // fixed; without it the first free port from 8080
     bool local = false;
-    unsigned connectionsPerAddress = 32;
-    bool window = false;  // a window instead of log lines, as the desktop action starts it
-    bool summary = false; // write the summaries of the folder and end
+    unsigned connectionsPerAddress = 1000;
+    unsigned connections = 10000;
+    QStringList trustedProxies; // ADDRESS[/BITS]
+    bool quiet = false;         // errors only
+    bool window = false;        // a window instead of log lines, as the desktop action starts it
+    bool summary = false;       // write the summaries of the folder and end
 
     // Nothing, with `error` set, when the arguments make no sense.
     static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);

@@ -8,6 +8,15 @@
 
 namespace Velmora {
 
+namespace {
+
+// Lines carry when they happened: a server's log is read long after.
+QString stamped(const QString &line) {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + line;
+}
+
+} // namespace
+
 CollectSession::CollectSession(const CollectOptions &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
@@ -16,9 +25,15 @@ CollectSession::CollectSession(const CollectOptions &options, QObject *parent)
           // Lines travel to this object's thread: a terminal that stops reading
           // must not hold up the threads that answer respondents.
           [this](const QString &line) {
-              QMetaObject::invokeMethod(
-                  this, [this, line] { emit logLine(line); }, Qt::QueuedConnection);
-          }) {}
+              if (!m_options.quiet)
+                  log(line);
+          },
+          [this](const QString &line) { log(line); }) {}
+
+void CollectSession::log(const QString &line) {
+    QMetaObject::invokeMethod(
+        this, [this, line = stamped(line)] { emit logLine(line); }, Qt::QueuedConnection);
+}
 
 CollectSession::~CollectSession() {
     stop();
@@ -27,8 +42,14 @@ CollectSession::~CollectSession() {
 bool CollectSession::start(QString *error) {
     HttpServer::Limits limits;
     limits.connectionsPerAddress = m_options.connectionsPerAddress;
+    limits.connections = m_options.connections;
+    QString proxyError;
     m_server = std::make_unique<HttpServer>(
-        [this](const HttpRequest &request) { return m_collector.handle(request); }, limits);
+        [this](const HttpRequest &request, Collector::Reply reply) {
+            m_collector.handle(request, std::move(reply));
+        },
+        limits,
+        TrustedProxies::parse(m_options.trustedProxies, &proxyError).value_or(TrustedProxies()));
     bool listening = false;
     if (m_options.port) {
         listening = m_server->listen(m_options.local, *m_options.port);
@@ -51,26 +72,46 @@ void CollectSession::stop() {
     if (!m_server)
         return;
     m_server->stop();
-    m_server.reset();
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
     m_wake.notify_one();
     m_summaries.join(); // writes the last summaries first
+    m_server.reset();
 }
 
 void CollectSession::summaryLoop() {
+    using namespace std::chrono;
+    auto nextRefusalLine = steady_clock::now() + RefusalPeriod;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait_for(lock, std::chrono::seconds(1), [this] { return m_stopping; });
+        m_wake.wait_for(lock, seconds(1), [this] { return m_stopping; });
         const bool last = m_stopping; // the server has stopped: every answer is in
         lock.unlock();
+        m_collector.rescan(); // pages added or changed are served within a second
         m_collector.writeSummaries();
+        if (steady_clock::now() >= nextRefusalLine || last) {
+            nextRefusalLine = steady_clock::now() + RefusalPeriod;
+            logRefusals();
+        }
         lock.lock();
         if (last)
             return;
     }
+}
+
+void CollectSession::logRefusals() {
+    // One line a period, not one per refusal: a flood must not flood the log too.
+    const auto [overRate, clients] = m_collector.takeRefusals();
+    const qsizetype busy = m_server ? m_server->takeBusyRefusals() : 0;
+    if (overRate > 0)
+        log(QStringLiteral("Told %1 requests of %2 clients to come back later: over their rate")
+                .arg(overRate)
+                .arg(clients));
+    if (busy > 0)
+        log(QStringLiteral("Told %1 requests to come back later: too many connections at once")
+                .arg(busy));
 }
 
 QStringList CollectSession::addresses() const {

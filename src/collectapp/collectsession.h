@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -40,7 +41,12 @@ signals:
     void logLine(const QString &line);
 
 private:
+    static constexpr std::chrono::seconds RefusalPeriod{10};
+
     void summaryLoop();
+    void logRefusals();
+    // Any thread; the line reaches logLine() on this object's thread, stamped.
+    void log(const QString &line);
 
     CollectOptions m_options;
     Collector m_collector;

@@ -1,21 +1,42 @@
 #include "httpserver.h"
 
-#include <QElapsedTimer>
-#include <QThread>
-
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <optional>
 
 namespace Velmora {
 
+struct HttpServer::Link {
+    enum class Phase { Idle, Request, Waiting, Closing };
+    int fd = -1;
+    QString peer;
+    Phase phase = Phase::Idle;
+    qint64 sinceMs = 0;
+};
+
 struct HttpServer::Exchange {
     HttpRequest request;
+    MHD_Connection *connection = nullptr;
     bool tooLarge = false;
+    bool dispatched = false;
+    std::mutex mutex;
+    std::optional<HttpResponse> response;
+    bool suspended = false;
 };
 
 namespace {
+
+qint64 steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 MHD_Result handleRequest(void *server, MHD_Connection *connection, const char *url,
                          const char *method, const char * /*version*/, const char *upload,
@@ -26,10 +47,37 @@ MHD_Result handleRequest(void *server, MHD_Connection *connection, const char *u
                : MHD_NO;
 }
 
-void requestDone(void *server, MHD_Connection *, void **state, MHD_RequestTerminationCode) {
-    if (*state)
-        static_cast<HttpServer *>(server)->finished(static_cast<HttpServer::Exchange *>(*state));
+void requestDone(void *server, MHD_Connection *connection, void **state,
+                 MHD_RequestTerminationCode) {
+    static_cast<HttpServer *>(server)->finished(connection,
+                                                static_cast<HttpServer::Exchange *>(*state));
     *state = nullptr;
+}
+
+void connectionNotice(void *server, MHD_Connection *connection, void **context,
+                      MHD_ConnectionNotificationCode code) {
+    static_cast<HttpServer *>(server)->connectionChanged(connection, context,
+                                                         code == MHD_CONNECTION_NOTIFY_STARTED);
+}
+
+QString peerOf(MHD_Connection *connection) {
+    const MHD_ConnectionInfo *info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (!info || !info->client_addr)
+        return {};
+    char text[INET6_ADDRSTRLEN] = {};
+    const sockaddr *address = info->client_addr;
+    if (address->sa_family == AF_INET)
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in *>(address)->sin_addr, text,
+                    sizeof text);
+    else if (address->sa_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 *>(address)->sin6_addr, text,
+                    sizeof text);
+    return TrustedProxies::normalised(QString::fromLatin1(text));
+}
+
+QByteArray header(MHD_Connection *connection, const char *name) {
+    return QByteArray(MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name));
 }
 
 // Paths stay as sent: the collector decodes them itself, so that an encoded
@@ -54,7 +102,7 @@ void freeBody(void *body) {
     delete static_cast<QByteArray *>(body);
 }
 
-MHD_Result send(MHD_Connection *connection, const HttpResponse &reply) {
+MHD_Result send(MHD_Connection *connection, const HttpResponse &reply, bool close = false) {
     auto *body = new QByteArray(reply.body);
     MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
         size_t(body->size()), body->data(), freeBody, body);
@@ -65,6 +113,8 @@ MHD_Result send(MHD_Connection *connection, const HttpResponse &reply) {
     MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
     for (const auto &[name, value] : reply.headers)
         MHD_add_response_header(response, name.constData(), value.constData());
+    if (close)
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
     const MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
     MHD_destroy_response(response);
     return queued;
@@ -72,37 +122,55 @@ MHD_Result send(MHD_Connection *connection, const HttpResponse &reply) {
 
 HttpResponse tooLarge() {
     return htmlResponse(413, QStringLiteral("Too large"),
-                        QStringLiteral("<p>These answers are larger than any survey needs.</p>"));
+                        QStringLiteral("<p>These answers are larger than any survey needs: a "
+                                       "survey takes at most 1 MiB of answers.</p>"));
 }
+
+// Connections kept beyond the limit only to be told "busy".
+constexpr unsigned BusySpare = 256;
 
 } // namespace
 
-HttpServer::HttpServer(Handler handler, Limits limits)
+HttpServer::HttpServer(Handler handler, Limits limits, TrustedProxies proxies)
     : m_handler(std::move(handler))
-    , m_limits(limits) {}
+    , m_limits(limits)
+    , m_proxies(std::move(proxies)) {}
 
 HttpServer::~HttpServer() {
     stop();
 }
 
 bool HttpServer::listen(bool local, quint16 port) {
+    // Every connection is a file descriptor: take all the system allows.
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        const rlim_t usable = files.rlim_cur > 512 ? files.rlim_cur - 512 : 64;
+        if (m_limits.connections + BusySpare > usable)
+            m_limits.connections = unsigned(usable > BusySpare ? usable - BusySpare : usable / 2);
+    }
+    const unsigned threads =
+        m_limits.threads ? m_limits.threads : std::max(2u, std::thread::hardware_concurrency());
+
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(local ? INADDR_LOOPBACK : INADDR_ANY);
+    m_stopping = false;
     m_daemon = MHD_start_daemon(
-        MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_POLL |
-            MHD_USE_ITC,
-        port, nullptr, nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
-        MHD_OPTION_CONNECTION_LIMIT, m_limits.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        m_limits.connectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes, MHD_OPTION_THREAD_STACK_SIZE,
-        size_t(256 * 1024), MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr,
-        MHD_OPTION_NOTIFY_COMPLETED, &requestDone, this, MHD_OPTION_END);
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, port, nullptr,
+        nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_THREAD_POOL_SIZE,
+        threads, MHD_OPTION_CONNECTION_LIMIT, m_limits.connections + BusySpare,
+        MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+        m_limits.headerBytes, MHD_OPTION_LISTEN_BACKLOG_SIZE, 4096u, MHD_OPTION_UNESCAPE_CALLBACK,
+        &keepEscaped, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &requestDone, this,
+        MHD_OPTION_NOTIFY_CONNECTION, &connectionNotice, this, MHD_OPTION_END);
     if (!m_daemon)
         return false;
     const MHD_DaemonInfo *info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
     m_port = info ? info->port : port;
+    m_sweeper = std::thread([this] { sweepLoop(); });
     return true;
 }
 
@@ -112,44 +180,129 @@ void HttpServer::stop() {
     // The listening socket comes back to us, to close once the daemon is gone:
     // until then the system would still take connections nobody answers.
     const MHD_socket listening = MHD_quiesce_daemon(m_daemon);
-    // Requests in flight finish; idle connections kept open by browsers do not
-    // hold the stop up.
-    QElapsedTimer waited;
-    waited.start();
-    while (m_inFlight > 0 && waited.elapsed() < 5000)
-        QThread::msleep(5);
+    {
+        // Requests in flight finish, answers waiting for the disk among them;
+        // idle connections kept open by browsers do not hold the stop up.
+        std::unique_lock lock(m_mutex);
+        m_stopping = true;
+        m_changed.notify_all();
+        m_changed.wait_for(lock, std::chrono::seconds(5),
+                           [this] { return m_inFlight == 0 && m_suspended == 0; });
+    }
+    m_sweeper.join();
     MHD_stop_daemon(m_daemon);
     m_daemon = nullptr;
     if (listening != MHD_INVALID_SOCKET)
         ::close(listening);
 }
 
-void HttpServer::finished(Exchange *exchange) {
-    delete exchange;
-    --m_inFlight;
+void HttpServer::connectionChanged(MHD_Connection *connection, void **context, bool started) {
+    std::lock_guard lock(m_mutex);
+    if (started) {
+        auto *link = new Link;
+        const MHD_ConnectionInfo *info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        link->fd = info ? info->connect_fd : -1;
+        link->peer = peerOf(connection);
+        link->sinceMs = steadyMs();
+        m_links.insert(link);
+        ++m_perAddress[link->peer];
+        *context = link;
+        return;
+    }
+    // Told before the socket is closed: the sweeper never touches a number that
+    // a new connection has been given meanwhile.
+    auto *link = static_cast<Link *>(*context);
+    if (!link)
+        return;
+    m_links.erase(link);
+    if (--m_perAddress[link->peer] == 0)
+        m_perAddress.remove(link->peer);
+    delete link;
+    *context = nullptr;
 }
 
-int HttpServer::respond(void *handle, const char *url, const char *method, const char *upload,
-                        size_t *uploadSize, void **state) {
-    auto *connection = static_cast<MHD_Connection *>(handle);
-    auto *exchange = static_cast<Exchange *>(*state);
-    if (!exchange) {
-        exchange = new Exchange;
-        *state = exchange;
-        ++m_inFlight;
-        exchange->request.method = method;
-        exchange->request.path = url;
-        MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &collectQuery,
-                                  &exchange->request.query);
-        exchange->request.contentType =
-            MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_TYPE);
+bool HttpServer::overCapacity(const Link &link) {
+    std::lock_guard lock(m_mutex);
+    return m_links.size() > m_limits.connections ||
+           m_perAddress.value(link.peer) > m_limits.connectionsPerAddress;
+}
+
+void HttpServer::sweepLoop() {
+    std::unique_lock lock(m_mutex);
+    while (!m_stopping) {
+        m_changed.wait_for(lock, std::chrono::milliseconds(250));
+        const qint64 now = steadyMs();
+        for (Link *link : m_links) {
+            const qint64 allowedMs =
+                1000 * qint64(link->phase == Link::Phase::Idle ? m_limits.idleSeconds
+                                                               : m_limits.requestSeconds);
+            const bool timed =
+                link->phase == Link::Phase::Idle || link->phase == Link::Phase::Request;
+            if (timed && now - link->sinceMs > allowedMs && link->fd >= 0) {
+                // libmicrohttpd then sees the connection end and closes it itself.
+                ::shutdown(link->fd, SHUT_RDWR);
+                link->phase = Link::Phase::Closing;
+            }
+        }
+    }
+}
+
+void HttpServer::finished(MHD_Connection *connection, Exchange *exchange) {
+    delete reinterpret_cast<std::shared_ptr<Exchange> *>(exchange);
+    const MHD_ConnectionInfo *info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    std::lock_guard lock(m_mutex);
+    if (exchange)
+        --m_inFlight;
+    if (info && info->socket_context) {
+        auto *link = static_cast<Link *>(info->socket_context);
+        if (link->phase != Link::Phase::Closing) {
+            link->phase = Link::Phase::Idle;
+            link->sinceMs = steadyMs();
+        }
+    }
+    m_changed.notify_all();
+}
+
+int HttpServer::respond(MHD_Connection *connection, const char *url, const char *method,
+                        const char *upload, size_t *uploadSize, void **state) {
+    auto *holder = static_cast<std::shared_ptr<Exchange> *>(*state);
+    if (!holder) {
+        auto exchange = std::make_shared<Exchange>();
+        exchange->connection = connection;
+        *state = new std::shared_ptr<Exchange>(exchange);
+        const MHD_ConnectionInfo *info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+        Link *link = info ? static_cast<Link *>(info->socket_context) : nullptr;
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_inFlight;
+            if (link && link->phase != Link::Phase::Closing) {
+                link->phase = Link::Phase::Request;
+                link->sinceMs = steadyMs();
+            }
+        }
+        HttpRequest &request = exchange->request;
+        request.method = method;
+        request.path = url;
+        MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &collectQuery, &request.query);
+        request.contentType = header(connection, MHD_HTTP_HEADER_CONTENT_TYPE);
+        const TrustedProxies::Client client = m_proxies.clientOf(
+            link ? link->peer : peerOf(connection), header(connection, "Forwarded"),
+            header(connection, "X-Forwarded-For"), header(connection, "X-Forwarded-Proto"));
+        request.client = client.address;
+        request.secure = client.secure;
+        if (link && overCapacity(*link)) {
+            ++m_busyRefusals;
+            return send(connection, busyResponse(), true);
+        }
         // A body announced as too large is refused before it is read.
-        const char *length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
-                                                         MHD_HTTP_HEADER_CONTENT_LENGTH);
-        if (length && QByteArray(length).toLongLong() > Collector::MaxBody)
-            return send(connection, tooLarge());
+        if (header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong() > Collector::MaxBody)
+            return send(connection, tooLarge(), true);
         return MHD_YES;
     }
+    const std::shared_ptr<Exchange> &exchange = *holder;
     if (*uploadSize > 0) {
         if (exchange->request.body.size() + qsizetype(*uploadSize) > Collector::MaxBody)
             exchange->tooLarge = true;
@@ -158,7 +311,51 @@ int HttpServer::respond(void *handle, const char *url, const char *method, const
         *uploadSize = 0;
         return MHD_YES;
     }
-    return send(connection, exchange->tooLarge ? tooLarge() : m_handler(exchange->request));
+    if (!exchange->dispatched) {
+        exchange->dispatched = true;
+        if (exchange->tooLarge)
+            return send(connection, tooLarge(), true);
+        return dispatch(connection, exchange);
+    }
+    // Resumed: the answer is on the disk, or could not be stored.
+    std::unique_lock lock(exchange->mutex);
+    const HttpResponse response = exchange->response.value_or(busyResponse());
+    lock.unlock();
+    return send(connection, response);
+}
+
+int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange) {
+    m_handler(exchange->request, [this, exchange](HttpResponse response) {
+        std::unique_lock lock(exchange->mutex);
+        exchange->response = std::move(response);
+        if (!exchange->suspended)
+            return;
+        exchange->suspended = false;
+        MHD_resume_connection(exchange->connection);
+        lock.unlock();
+        std::lock_guard server(m_mutex);
+        --m_suspended;
+        m_changed.notify_all();
+    });
+    std::unique_lock lock(exchange->mutex);
+    if (exchange->response) {
+        const HttpResponse response = *exchange->response;
+        lock.unlock();
+        return send(connection, response);
+    }
+    // Waiting for the disk holds no thread: the connection sleeps until the
+    // answers file's writer wakes it.
+    exchange->suspended = true;
+    const MHD_ConnectionInfo *info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    {
+        std::lock_guard server(m_mutex);
+        ++m_suspended;
+        if (info && info->socket_context)
+            static_cast<Link *>(info->socket_context)->phase = Link::Phase::Waiting;
+    }
+    MHD_suspend_connection(connection);
+    return MHD_YES;
 }
 
 } // namespace Velmora

@@ -1,31 +1,42 @@
 #pragma once
 
 #include "collector.h"
+#include "trustedproxies.h"
 
+#include <QHash>
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
+#include <unordered_set>
 
 struct MHD_Daemon;
+struct MHD_Connection;
 
 namespace Velmora {
 
-// The HTTP side of the collector, on GNU libmicrohttpd: a thread per connection
-// (an answer waits for its sync without holding anyone else up), and limits on
-// connections in all and per address, on header size, on idle connections and
-// on the body, so that a few slow or hostile clients cannot lock respondents out.
+// The HTTP side of the collector, on GNU libmicrohttpd's epoll thread pool: a
+// connection costs memory, not a thread, and an answer waiting for the disk is
+// suspended, holding nobody up. Thousands of connections are held at once; past
+// the limits a request gets a small "busy" page (503 with Retry-After), never a
+// reset. A connection that has not sent a whole request within its time is cut
+// off, however slowly it trickles, so slow clients cannot hold the door.
 class HttpServer {
 public:
     struct Limits {
-        unsigned connections = 512;
-        unsigned connectionsPerAddress = 32;
-        unsigned idleSeconds = 15;
+        unsigned threads = 0;                  // 0: one a core, at least two
+        unsigned connections = 10000;          // held at once before "busy"
+        unsigned connectionsPerAddress = 1000; // one address, a school behind NAT included
+        unsigned idleSeconds = 15;             // between requests on a kept-alive connection
+        unsigned requestSeconds = 30;          // to send one request, headers and body
         size_t headerBytes = 32 * 1024;
     };
-    using Handler = std::function<HttpResponse(const HttpRequest &)>;
+    using Handler = std::function<void(const HttpRequest &, Collector::Reply)>;
 
-    HttpServer(Handler handler, Limits limits);
+    HttpServer(Handler handler, Limits limits, TrustedProxies proxies = {});
     ~HttpServer();
     HttpServer(const HttpServer &) = delete;
     HttpServer &operator=(const HttpServer &) = delete;
@@ -38,18 +49,38 @@ public:
     // seconds at most), then closes.
     void stop();
 
+    // Requests answered "busy" since the last call because the connections of
+    // all or of their address were over the limit.
+    qsizetype takeBusyRefusals() { return m_busyRefusals.exchange(0); }
+
     // Called by libmicrohttpd.
+    struct Link;
     struct Exchange;
-    int respond(void *connection, const char *url, const char *method, const char *upload,
+    int respond(MHD_Connection *connection, const char *url, const char *method, const char *upload,
                 size_t *uploadSize, void **state);
-    void finished(Exchange *exchange);
+    void finished(MHD_Connection *connection, Exchange *exchange);
+    void connectionChanged(MHD_Connection *connection, void **context, bool started);
 
 private:
+    int dispatch(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange);
+    bool overCapacity(const Link &link);
+    void sweepLoop();
+
     Handler m_handler;
     Limits m_limits;
+    TrustedProxies m_proxies;
     MHD_Daemon *m_daemon = nullptr;
     quint16 m_port = 0;
-    std::atomic<int> m_inFlight = 0;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::unordered_set<Link *> m_links;
+    QHash<QString, unsigned> m_perAddress;
+    int m_suspended = 0; // answers waiting for the disk
+    int m_inFlight = 0;  // requests begun and not finished
+    bool m_stopping = false;
+    std::thread m_sweeper;
+    std::atomic<qsizetype> m_busyRefusals = 0;
 };
 
 } // namespace Velmora

@@ -48,7 +48,10 @@ private:
         m_collector = std::make_unique<Collector>(
             folder, [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
         m_server = std::make_unique<HttpServer>(
-            [this](const HttpRequest &request) { return m_collector->handle(request); }, limits);
+            [this](const HttpRequest &request, Collector::Reply reply) {
+                m_collector->handle(request, std::move(reply));
+            },
+            limits);
         QVERIFY(m_server->listen(true, 0));
     }
     void writePage(const QString &folder) {
@@ -167,7 +170,9 @@ void TestCollectServer::slowClientsDoNotLockOthersOut() {
     QTest::qWait(200);
     LoopbackConnection ninth(m_server->port(), "127.0.0.2");
     ninth.send(getRequest("/"));
-    QCOMPARE(ninth.receive().status, 0); // over the limit of its address
+    const HttpReply busy = ninth.receive(); // over the limit of its address: told, not cut off
+    QCOMPARE(busy.status, 503);
+    QCOMPARE(busy.header("Retry-After"), QByteArray("5"));
 
     // Someone else is still served at once.
     QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("other"))).status, 303);
