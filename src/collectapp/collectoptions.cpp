@@ -43,6 +43,16 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                        "or X-Forwarded-For header names the real client; limits and logs then "
                        "apply to that client. Such headers from anyone else are ignored."),
         QStringLiteral("ADDRESS[/BITS]"));
+    const QCommandLineOption answerRate(
+        QStringLiteral("answers-per-second"),
+        QStringLiteral("Answers one client may send a second once its burst is used up "
+                       "(default 5: a class answering together, not a script)."),
+        QStringLiteral("N"));
+    const QCommandLineOption answerBurst(
+        QStringLiteral("answer-burst"),
+        QStringLiteral("Answers one client may send at once (default 600: a school's phones "
+                       "behind one address)."),
+        QStringLiteral("N"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Log errors only, not every answer."));
     const QCommandLineOption window(QStringLiteral("window"),
@@ -50,7 +60,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     const QCommandLineOption summary(
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
-    parser.addOptions({port, local, perAddress, connections, trustedProxy, quiet, window, summary});
+    parser.addOptions({port, local, perAddress, connections, trustedProxy, answerRate, answerBurst,
+                       quiet, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -82,6 +93,17 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         if (!ok || *value == 0) {
             *error =
                 QStringLiteral("--%1 takes a whole number above 0.").arg(option->names().first());
+            return std::nullopt;
+        }
+    }
+    for (const auto &[option, value] : {std::pair{&answerRate, &options.answersPerSecond},
+                                        std::pair{&answerBurst, &options.answerBurst}}) {
+        if (!parser.isSet(*option))
+            continue;
+        bool ok = false;
+        *value = parser.value(*option).toDouble(&ok);
+        if (!ok || *value <= 0) {
+            *error = QStringLiteral("--%1 takes a number above 0.").arg(option->names().first());
             return std::nullopt;
         }
     }

@@ -14,10 +14,12 @@ struct CollectOptions {
     bool local = false;
     unsigned connectionsPerAddress = 1000;
     unsigned connections = 10000;
-    QStringList trustedProxies; // ADDRESS[/BITS]
-    bool quiet = false;         // errors only
-    bool window = false;        // a window instead of log lines, as the desktop action starts it
-    bool summary = false;       // write the summaries of the folder and end
+    QStringList trustedProxies;  // ADDRESS[/BITS]
+    double answersPerSecond = 5; // one client's steady rate of answers
+    double answerBurst = 600;    // answers one client may send at once
+    bool quiet = false;          // errors only
+    bool window = false;         // a window instead of log lines, as the desktop action starts it
+    bool summary = false;        // write the summaries of the folder and end
 
     // Nothing, with `error` set, when the arguments make no sense.
     static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);

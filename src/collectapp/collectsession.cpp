@@ -28,7 +28,8 @@ CollectSession::CollectSession(const CollectOptions &options, QObject *parent)
               if (!m_options.quiet)
                   log(line);
           },
-          [this](const QString &line) { log(line); }) {}
+          [this](const QString &line) { log(line); },
+          ClientLimitSettings{{200, 2000}, {options.answersPerSecond, options.answerBurst}}) {}
 
 void CollectSession::log(const QString &line) {
     QMetaObject::invokeMethod(

@@ -8,6 +8,7 @@
 #include "workedexample.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +41,8 @@ private slots:
     void badRequestsGetTheirStatus();
     void concurrentPostsAreAllStoredAndAcknowledged();
     void slowClientsDoNotLockOthersOut();
+    void tricklingRequestsAreCutOffByTime_data();
+    void tricklingRequestsAreCutOffByTime();
     void fullDiskGives503AndKeepsTheFile();
     void killedDuringLoadKeepsEveryAcknowledgedAnswer();
 
@@ -176,6 +179,40 @@ void TestCollectServer::slowClientsDoNotLockOthersOut() {
 
     // Someone else is still served at once.
     QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("other"))).status, 303);
+}
+
+void TestCollectServer::tricklingRequestsAreCutOffByTime_data() {
+    QTest::addColumn<QByteArray>("start");
+
+    QTest::newRow("headers that never end") << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n");
+    QTest::newRow("a body that never ends")
+        << QByteArray("POST " + Page +
+                      " HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded"
+                      "\r\nContent-Length: 100000\r\n\r\n1=");
+}
+
+void TestCollectServer::tricklingRequestsAreCutOffByTime() {
+    QFETCH(QByteArray, start);
+    HttpServer::Limits limits;
+    limits.idleSeconds = 1;
+    limits.requestSeconds = 1;
+    serve(m_dir->path(), limits);
+    LoopbackConnection slow(m_server->port(), "127.0.0.3");
+    QVERIFY(slow.send(start));
+
+    // A byte every 100 ms keeps any idle timer from running out; the time
+    // allowed for the whole request still does.
+    QElapsedTimer timer;
+    timer.start();
+    bool open = true;
+    while (open && timer.elapsed() < 8000) {
+        QTest::qWait(100);
+        open = slow.send("x");
+    }
+    QVERIFY2(!open, "the trickling connection is still open");
+    qInfo("cut off after %lld ms", timer.elapsed());
+    QVERIFY(timer.elapsed() < 4000);
+    QCOMPARE(httpExchange(m_server->port(), getRequest(Page)).status, 200);
 }
 
 void TestCollectServer::fullDiskGives503AndKeepsTheFile() {

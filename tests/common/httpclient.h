@@ -76,11 +76,42 @@ public:
         return reply;
     }
 
+    // Reads one response and leaves the connection open for the next request.
+    HttpReply receiveOne() {
+        HttpReply reply;
+        qsizetype end = -1;
+        while ((end = m_pending.indexOf("\r\n\r\n")) < 0)
+            if (!fill())
+                return reply;
+        if (!m_pending.startsWith("HTTP/1."))
+            return reply;
+        reply.status = m_pending.mid(9, 3).toInt();
+        reply.head = m_pending.left(end);
+        const qsizetype length = reply.header("Content-Length").toLongLong();
+        while (m_pending.size() < end + 4 + length)
+            if (!fill())
+                return {};
+        reply.body = m_pending.mid(end + 4, length);
+        m_pending.remove(0, end + 4 + length);
+        return reply;
+    }
+
     bool connected() const { return m_connected; }
+    int fd() const { return m_fd; }
 
 private:
+    bool fill() {
+        char buffer[65536];
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return false;
+        m_pending.append(buffer, n);
+        return true;
+    }
+
     int m_fd = -1;
     bool m_connected = false;
+    QByteArray m_pending;
 };
 
 inline HttpReply httpExchange(quint16 port, const QByteArray &request) {
@@ -104,12 +135,13 @@ inline quint16 freePort() {
 }
 
 inline QByteArray postRequest(const QByteArray &path, const QByteArray &body,
-                              const QByteArray &type = "application/x-www-form-urlencoded") {
-    return "POST " + path +
-           " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: " + type +
-           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+                              const QByteArray &type = "application/x-www-form-urlencoded",
+                              const QByteArray &connection = "close") {
+    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: " + connection +
+           "\r\nContent-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\n\r\n" + body;
 }
 
-inline QByteArray getRequest(const QByteArray &path) {
-    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+inline QByteArray getRequest(const QByteArray &path, const QByteArray &connection = "close") {
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: " + connection + "\r\n\r\n";
 }

@@ -1,0 +1,264 @@
+#include "answersfile.h"
+
+#include "filecontent.h"
+#include "httpclient.h"
+#include "workedexample.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <poll.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+using namespace Velmora;
+
+// The collector as crowds and floods meet it: the real program over real
+// sockets on loopback addresses, every loop bounded in count and time.
+namespace {
+
+const QByteArray Page = "/My%20Product%20Survey.htm";
+
+QByteArray answer(const QString &id) {
+    return "UserName=Ann&UserEmail=a%40b.c&1=" + QUrl::toPercentEncoding(id) +
+           "&2=+a%29&3%29+a%29=on&4=ok";
+}
+
+// velmora-collect on a free port of 127.0.0.1.
+class CollectorProcess {
+public:
+    bool start(const QString &folder, const QStringList &options = {}) {
+        m_port = freePort();
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QStringLiteral(VELMORA_COLLECT_BINARY),
+                        QStringList{folder, QStringLiteral("--port"), QString::number(m_port),
+                                    QStringLiteral("--local")} +
+                            options);
+        QElapsedTimer waited;
+        waited.start();
+        while (!m_output.contains("Press Ctrl+C") && waited.elapsed() < 10000) {
+            m_process.waitForReadyRead(200);
+            m_output += m_process.readAll();
+        }
+        return m_output.contains("Press Ctrl+C");
+    }
+    ~CollectorProcess() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+    }
+    quint16 port() const { return m_port; }
+    QByteArray output() {
+        m_output += m_process.readAll();
+        return m_output;
+    }
+    int threads() const {
+        return int(QDir(QStringLiteral("/proc/%1/task").arg(m_process.processId()))
+                       .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                       .size());
+    }
+    // The most memory the process has held, in MiB.
+    double peakMiB() const {
+        QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        return -1;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    quint16 m_port = 0;
+};
+
+// Many sockets at once, more than the default limit of 1024 descriptors.
+void allowManyFiles() {
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+}
+
+QByteArray loopbackAddress(int network, int host) {
+    return QByteArray("127.0.") + QByteArray::number(network) + '.' + QByteArray::number(host);
+}
+
+} // namespace
+
+class TestCollectLoad : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void crowdBehindOneAddressAllAnswer();
+    void slowClientsDoNotLockRespondentsOut();
+    void idleConnectionsCostNoThreads();
+    void floodOfLargeAnswersStaysBounded();
+
+private:
+    QString answersPath() const {
+        return m_dir->filePath(QStringLiteral("My Product Survey answers.csv"));
+    }
+    QSet<QString> storedIds() const {
+        QSet<QString> ids;
+        const QList<QStringList> records = AnswersFile::parseRecords(fileContent(answersPath()));
+        for (qsizetype i = 1; i < records.size(); ++i)
+            ids.insert(records[i].value(4));
+        return ids;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestCollectLoad::initTestCase() {
+    allowManyFiles();
+}
+
+void TestCollectLoad::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QFile page(m_dir->filePath(QStringLiteral("My Product Survey.htm")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write(WorkedExample::page());
+}
+
+void TestCollectLoad::crowdBehindOneAddressAllAnswer() {
+    // A school: 300 phones behind one public address, each loading the page and
+    // answering on the same kept-alive connection, all at once.
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_dir->path(), {QStringLiteral("--quiet")}));
+    constexpr int Respondents = 300;
+    std::atomic<int> loaded = 0;
+    std::mutex mutex;
+    QStringList acknowledged;
+    std::vector<std::thread> phones;
+    for (int i = 0; i < Respondents; ++i)
+        phones.emplace_back([&, i] {
+            LoopbackConnection connection(collector.port(), "127.0.0.5");
+            if (!connection.send(getRequest(Page, "keep-alive")) ||
+                connection.receiveOne().status != 200)
+                return;
+            ++loaded;
+            const QString id = QStringLiteral("phone %1").arg(i);
+            connection.send(
+                postRequest(Page, answer(id), "application/x-www-form-urlencoded", "keep-alive"));
+            if (connection.receiveOne().status == 303) {
+                std::lock_guard lock(mutex);
+                acknowledged.append(id);
+            }
+        });
+    for (std::thread &phone : phones)
+        phone.join();
+
+    QCOMPARE(loaded.load(), Respondents);
+    QCOMPARE(acknowledged.size(), Respondents);
+    const QSet<QString> stored = storedIds();
+    for (const QString &id : std::as_const(acknowledged))
+        QVERIFY2(stored.contains(id), qPrintable(id));
+}
+
+void TestCollectLoad::slowClientsDoNotLockRespondentsOut() {
+    // A slowloris from 16 addresses: 1,024 connections that trickle their
+    // headers a byte at a time and never finish them.
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_dir->path(), {QStringLiteral("--quiet")}));
+    std::vector<std::unique_ptr<LoopbackConnection>> slow;
+    for (int address = 1; address <= 16; ++address)
+        for (int i = 0; i < 64; ++i) {
+            slow.push_back(std::make_unique<LoopbackConnection>(
+                collector.port(), loopbackAddress(1, address).constData()));
+            slow.back()->send("GET / HTTP/1.1\r\nHost: x\r\n");
+        }
+    std::atomic<bool> trickling = true;
+    std::thread trickle([&] {
+        for (int round = 0; round < 40 && trickling; ++round) {
+            for (auto &connection : slow)
+                connection->send("X");
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    });
+
+    // A respondent asks every second and is served within it, every time.
+    int served = 0;
+    qint64 slowest = 0;
+    for (int second = 0; second < 6; ++second) {
+        QElapsedTimer timer;
+        timer.start();
+        const HttpReply reply = httpExchange(collector.port(), getRequest(Page));
+        slowest = std::max(slowest, timer.elapsed());
+        served += reply.status == 200 && timer.elapsed() < 1000 ? 1 : 0;
+        QTest::qWait(int(std::max<qint64>(0, 1000 - timer.elapsed())));
+    }
+    trickling = false;
+    trickle.join();
+    qInfo("served %d of 6 while 1,024 slow connections trickled; slowest %lld ms", served, slowest);
+    QCOMPARE(served, 6);
+}
+
+void TestCollectLoad::idleConnectionsCostNoThreads() {
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_dir->path(), {QStringLiteral("--quiet")}));
+    QCOMPARE(httpExchange(collector.port(), getRequest(Page)).status, 200);
+    const int threadsBefore = collector.threads();
+
+    std::vector<std::unique_ptr<LoopbackConnection>> idle;
+    for (int i = 0; i < 2000; ++i) {
+        idle.push_back(std::make_unique<LoopbackConnection>(
+            collector.port(), loopbackAddress(2, 1 + i / 500).constData()));
+        QVERIFY(idle.back()->connected());
+    }
+    QTest::qWait(300);
+
+    QCOMPARE(httpExchange(collector.port(), getRequest(Page)).status, 200);
+    qInfo("threads with 2,000 idle connections: %d (before: %d); peak memory %.1f MiB",
+          collector.threads(), threadsBefore, collector.peakMiB());
+    QCOMPARE(collector.threads(), threadsBefore);
+}
+
+void TestCollectLoad::floodOfLargeAnswersStaysBounded() {
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_dir->path(), {QStringLiteral("--quiet")}));
+    QCOMPARE(httpExchange(collector.port(), postRequest(Page, answer("real"))).status, 303);
+    const QByteArray before = fileContent(answersPath());
+
+    // Eight clients post answers of 1 MB for three seconds, as fast as they can.
+    const QByteArray huge = "UserName=x&1=" + QByteArray((1 << 20) - 64, 'x');
+    std::atomic<bool> flooding = true;
+    std::atomic<int> posted = 0, refused = 0;
+    std::vector<std::thread> flood;
+    for (int c = 0; c < 8; ++c)
+        flood.emplace_back([&, c] {
+            for (int i = 0; i < 2000 && flooding; ++i) {
+                LoopbackConnection connection(collector.port(),
+                                              loopbackAddress(3, 1 + c).constData());
+                connection.send(postRequest(Page, huge));
+                const int status = connection.receive().status;
+                ++posted;
+                refused += status == 413 || status == 503 ? 1 : 0;
+            }
+        });
+    QTest::qWait(3000);
+    flooding = false;
+    for (std::thread &client : flood)
+        client.join();
+
+    qInfo("%d answers of 1 MB posted, %d refused; the collector peaked at %.1f MiB", posted.load(),
+          refused.load(), collector.peakMiB());
+    QCOMPARE(refused.load(), posted.load());
+    QCOMPARE(fileContent(answersPath()), before); // nothing beyond the caps was stored
+    QVERIFY(collector.peakMiB() < 150);
+    QCOMPARE(httpExchange(collector.port(), postRequest(Page, answer("after"))).status, 303);
+}
+
+QTEST_GUILESS_MAIN(TestCollectLoad)
+#include "tst_collectload.moc"
