@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file
     chromium chromium-driver python3 python3-selenium
+    nginx-light wrk
     weston qt6-wayland
     xvfb dbus-x11 at-spi2-core python3-pyatspi
 )

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -105,6 +106,7 @@ private slots:
     void slowClientsDoNotLockRespondentsOut();
     void idleConnectionsCostNoThreads();
     void floodOfLargeAnswersStaysBounded();
+    void behindNginxLimitsApplyToTheRealClient();
 
 private:
     QString answersPath() const {
@@ -258,6 +260,100 @@ void TestCollectLoad::floodOfLargeAnswersStaysBounded() {
     QCOMPARE(fileContent(answersPath()), before); // nothing beyond the caps was stored
     QVERIFY(collector.peakMiB() < 150);
     QCOMPARE(httpExchange(collector.port(), postRequest(Page, answer("after"))).status, 303);
+}
+
+void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
+    if (!QFile::exists(QStringLiteral("/usr/sbin/nginx")))
+        QSKIP("skipped: nginx is not installed (scripts/deps.sh installs it)");
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_dir->path(),
+                            {QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1"),
+                             QStringLiteral("--answer-burst"), QStringLiteral("2"),
+                             QStringLiteral("--answers-per-second"), QStringLiteral("0.001")}));
+    // nginx serves the surveys under a path prefix, as the README shows.
+    QTemporaryDir nginxDir;
+    const quint16 proxyPort = freePort();
+    QFile config(nginxDir.filePath(QStringLiteral("nginx.conf")));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    const QByteArray dir = nginxDir.path().toUtf8();
+    config.write("daemon off; master_process off; worker_processes 1;\n"
+                 "error_log " +
+                 dir + "/error.log; pid " + dir +
+                 "/nginx.pid;\n"
+                 "events { worker_connections 256; }\n"
+                 "http { access_log off; client_body_temp_path " +
+                 dir +
+                 "/body;\n"
+                 " proxy_temp_path " +
+                 dir + "/proxy; fastcgi_temp_path " + dir +
+                 "/fastcgi;\n"
+                 " uwsgi_temp_path " +
+                 dir + "/uwsgi; scgi_temp_path " + dir +
+                 "/scgi;\n"
+                 " server { listen 127.0.0.1:" +
+                 QByteArray::number(proxyPort) +
+                 ";\n"
+                 "  location /surveys/ { proxy_pass http://127.0.0.1:" +
+                 QByteArray::number(collector.port()) +
+                 "/;\n"
+                 "   proxy_set_header X-Forwarded-For $proxy_add_x_forwarded_for;\n"
+                 "   proxy_set_header X-Forwarded-Proto $scheme; } } }\n");
+    config.close();
+    QProcess nginx;
+    nginx.setProcessChannelMode(QProcess::ForwardedChannels);
+    nginx.start(QStringLiteral("/usr/sbin/nginx"),
+                {QStringLiteral("-p"), nginxDir.path(), QStringLiteral("-c"), config.fileName()});
+    QVERIFY(nginx.waitForStarted());
+    const auto stopNginx = qScopeGuard([&] {
+        nginx.terminate();
+        if (!nginx.waitForFinished(5000))
+            nginx.kill();
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (httpExchange(proxyPort, getRequest("/surveys/")).status != 200 &&
+           waited.elapsed() < 5000)
+        QTest::qWait(50);
+
+    const auto post = [](quint16 port, const char *from, const QByteArray &path,
+                         const QByteArray &extraHeader = {}) {
+        LoopbackConnection connection(port, from);
+        QByteArray request = postRequest(path, answer(QString::fromLatin1(from)));
+        if (!extraHeader.isEmpty())
+            request.replace("\r\nContent-Type:", "\r\n" + extraHeader + "\r\nContent-Type:");
+        connection.send(request);
+        return connection.receive();
+    };
+    const QByteArray prefixed = "/surveys" + Page;
+
+    // The list and the page under the prefix, with links that stay under it.
+    const HttpReply list = httpExchange(proxyPort, getRequest("/surveys/"));
+    QVERIFY(list.body.contains("href=\"My%20Product%20Survey.htm\""));
+    QCOMPARE(httpExchange(proxyPort, getRequest(prefixed)).body, WorkedExample::page());
+
+    // One real client: its burst of two, then "busy"; the thank-you page under the prefix.
+    const HttpReply first = post(proxyPort, "127.0.4.1", prefixed);
+    QCOMPARE(first.status, 303);
+    const QByteArray thanks =
+        QUrl(QStringLiteral("http://x/surveys/My%20Product%20Survey.htm"))
+            .resolved(QUrl(QString::fromLatin1(first.header("Location"))))
+            .toString(QUrl::FullyEncoded | QUrl::RemoveScheme | QUrl::RemoveAuthority)
+            .toLatin1();
+    QCOMPARE(thanks, prefixed + "?answered");
+    QVERIFY(httpExchange(proxyPort, getRequest(thanks)).body.contains("were saved"));
+    QCOMPARE(post(proxyPort, "127.0.4.1", prefixed).status, 303);
+    QCOMPARE(post(proxyPort, "127.0.4.1", prefixed).status, 503);
+    // Another client behind the same proxy has its own limit.
+    QCOMPARE(post(proxyPort, "127.0.4.2", prefixed).status, 303);
+    // Passing for the first client does not work, through the proxy or around it.
+    QCOMPARE(post(proxyPort, "127.0.4.3", prefixed, "X-Forwarded-For: 127.0.4.1").status, 303);
+    QCOMPARE(post(collector.port(), "127.0.4.4", Page, "X-Forwarded-For: 127.0.4.1").status, 303);
+
+    QTRY_VERIFY(collector.output().contains("127.0.4.4: "));
+    const QByteArray log = collector.output();
+    for (const char *client : {"127.0.4.1: 1 answers", "127.0.4.2: ", "127.0.4.3: ", "127.0.4.4: "})
+        QVERIFY2(log.contains(client), client);
+    QVERIFY(!log.contains("127.0.0.1: "));
 }
 
 QTEST_GUILESS_MAIN(TestCollectLoad)
