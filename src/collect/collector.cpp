@@ -72,6 +72,12 @@ HttpResponse notSaved(const QString &title) {
     return response;
 }
 
+// The acknowledgement of an answer: a redirect whose small body no browser shows.
+HttpResponse seeOther() {
+    static const HttpResponse response = htmlResponse(303, QStringLiteral("Thank you"), QString());
+    return response;
+}
+
 HttpResponse thanks(const QString &title) {
     return htmlResponse(200, QStringLiteral("Thank you"),
                         QStringLiteral("<p>Your answers to <strong>%1</strong> were saved.</p>")
@@ -183,6 +189,9 @@ std::shared_ptr<const Collector::Folder> Collector::folderNow() {
 
 Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyPage &page) {
     Answers &answers = m_answers[fileName];
+    // The same page as last time: nothing to work out again.
+    if (answers.file && answers.stamp == page.stamp && answers.inputs == page.inputs)
+        return answers;
     auto sheet = std::make_unique<AnswerSheet>(page);
     const QStringList header = sheet->header();
     const bool newFile = !answers.file || answers.header != header;
@@ -205,6 +214,7 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
         answers.tally = std::move(tally);
         answers.sheet = std::move(sheet);
         answers.stamp = page.stamp;
+        answers.inputs = page.inputs;
     }
     return answers;
 }
@@ -332,11 +342,14 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
             if (answers != m_answers.end() && answers->second.tally == tally)
                 answers->second.summaryDue = true;
         }
-        QString line = QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title);
-        if (ignored > 0)
-            line += QStringLiteral(" (%1 fields the page does not have were ignored)").arg(ignored);
-        logFor(request, line);
-        HttpResponse response = htmlResponse(303, QStringLiteral("Thank you"), QString());
+        if (m_log) {
+            QString line = QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title);
+            if (ignored > 0)
+                line +=
+                    QStringLiteral(" (%1 fields the page does not have were ignored)").arg(ignored);
+            logFor(request, line);
+        }
+        HttpResponse response = seeOther();
         // Relative, so that a survey served under a path prefix comes back to
         // it; a reload of the thank-you page must not post the answers again.
         response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered");

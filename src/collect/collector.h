@@ -58,7 +58,7 @@ public:
 
     using Clock = std::function<QDateTime()>;
     using Log = std::function<void(const QString &)>;
-    // Info lines (answers taken) go to `log`, failures to `errors`.
+    // Info lines (answers taken) go to `log`, which may be empty; failures to `errors`.
     Collector(QString folder, Clock clock, Log log, Log errors, ClientLimits::Settings limits = {});
     Collector(QString folder, Clock clock, Log log)
         : Collector(std::move(folder), std::move(clock), log, log) {}
@@ -108,6 +108,7 @@ private:
     };
     struct Answers {
         QString stamp;
+        QList<SurveyInput> inputs;
         std::unique_ptr<AnswerSheet> sheet;
         std::shared_ptr<AnswersFile> file;
         std::shared_ptr<SummaryTally> tally;

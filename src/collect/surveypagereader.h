@@ -16,6 +16,7 @@ struct SurveyInput {
     QString value;    // what a radio button posts
     QString label;    // the text after an option
     QString question; // "2) Would you use this product again?", or empty before any question
+    bool operator==(const SurveyInput &) const = default;
 };
 
 // What a Velmora survey page asks and posts.

@@ -43,6 +43,16 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                        "or X-Forwarded-For header names the real client; limits and logs then "
                        "apply to that client. Such headers from anyone else are ignored."),
         QStringLiteral("ADDRESS[/BITS]"));
+    const QCommandLineOption requestRate(
+        QStringLiteral("requests-per-second"),
+        QStringLiteral("Requests one client may send a second once its burst is used up "
+                       "(default 200)."),
+        QStringLiteral("N"));
+    const QCommandLineOption requestBurst(
+        QStringLiteral("request-burst"),
+        QStringLiteral("Requests one client may send at once (default 2000: 300 phones "
+                       "loading a page, its picture and its icon)."),
+        QStringLiteral("N"));
     const QCommandLineOption answerRate(
         QStringLiteral("answers-per-second"),
         QStringLiteral("Answers one client may send a second once its burst is used up "
@@ -60,8 +70,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     const QCommandLineOption summary(
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
-    parser.addOptions({port, local, perAddress, connections, trustedProxy, answerRate, answerBurst,
-                       quiet, window, summary});
+    parser.addOptions({port, local, perAddress, connections, trustedProxy, requestRate,
+                       requestBurst, answerRate, answerBurst, quiet, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -96,7 +106,9 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
             return std::nullopt;
         }
     }
-    for (const auto &[option, value] : {std::pair{&answerRate, &options.answersPerSecond},
+    for (const auto &[option, value] : {std::pair{&requestRate, &options.requestsPerSecond},
+                                        std::pair{&requestBurst, &options.requestBurst},
+                                        std::pair{&answerRate, &options.answersPerSecond},
                                         std::pair{&answerBurst, &options.answerBurst}}) {
         if (!parser.isSet(*option))
             continue;

@@ -15,7 +15,9 @@ struct CollectOptions {
     unsigned connectionsPerAddress = 1000;
     unsigned connections = 10000;
     QStringList trustedProxies;  // ADDRESS[/BITS]
-    double answersPerSecond = 5; // one client's steady rate of answers
+    double requestsPerSecond = 200; // one client's steady rate of requests
+    double requestBurst = 2000;     // requests one client may send at once
+    double answersPerSecond = 5;    // one client's steady rate of answers
     double answerBurst = 600;    // answers one client may send at once
     bool quiet = false;          // errors only
     bool window = false;         // a window instead of log lines, as the desktop action starts it

@@ -24,12 +24,10 @@ CollectSession::CollectSession(const CollectOptions &options, QObject *parent)
           options.folder, [] { return QDateTime::currentDateTime(); },
           // Lines travel to this object's thread: a terminal that stops reading
           // must not hold up the threads that answer respondents.
-          [this](const QString &line) {
-              if (!m_options.quiet)
-                  log(line);
-          },
+          options.quiet ? Collector::Log() : [this](const QString &line) { log(line); },
           [this](const QString &line) { log(line); },
-          ClientLimitSettings{{200, 2000}, {options.answersPerSecond, options.answerBurst}}) {}
+          ClientLimitSettings{{options.requestsPerSecond, options.requestBurst},
+                              {options.answersPerSecond, options.answerBurst}}) {}
 
 void CollectSession::log(const QString &line) {
     QMetaObject::invokeMethod(
