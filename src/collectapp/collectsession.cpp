@@ -63,6 +63,9 @@ bool CollectSession::start(QString *error) {
         m_server.reset();
         return false;
     }
+    m_watcher.addPath(m_collector.folder());
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            [this] { m_folderChanged = true; });
     m_summaries = std::thread([this] { summaryLoop(); });
     return true;
 }
@@ -82,16 +85,27 @@ void CollectSession::stop() {
 
 void CollectSession::summaryLoop() {
     using namespace std::chrono;
-    auto nextRefusalLine = steady_clock::now() + RefusalPeriod;
+    const auto now = steady_clock::now;
+    auto nextRescan = now() + seconds(1);
+    auto nextSummaries = now() + seconds(1);
+    auto nextRefusalLine = now() + RefusalPeriod;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait_for(lock, seconds(1), [this] { return m_stopping; });
+        m_wake.wait_for(lock, milliseconds(200), [this] { return m_stopping; });
         const bool last = m_stopping; // the server has stopped: every answer is in
         lock.unlock();
-        m_collector.rescan(); // pages added or changed are served within a second
-        m_collector.writeSummaries();
-        if (steady_clock::now() >= nextRefusalLine || last) {
-            nextRefusalLine = steady_clock::now() + RefusalPeriod;
+        // The folder is looked at when the system says it changed, and once a
+        // second in any case (some file systems tell nothing).
+        if (m_folderChanged.exchange(false) || now() >= nextRescan) {
+            nextRescan = now() + seconds(1);
+            m_collector.rescan();
+        }
+        if (now() >= nextSummaries || last) {
+            nextSummaries = now() + seconds(1);
+            m_collector.writeSummaries();
+        }
+        if (now() >= nextRefusalLine || last) {
+            nextRefusalLine = now() + RefusalPeriod;
             logRefusals();
         }
         lock.lock();

@@ -4,9 +4,11 @@
 #include "collector.h"
 #include "httpserver.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -15,9 +17,10 @@
 
 namespace Velmora {
 
-// One run of collecting: the collector on its folder, the HTTP server, and the
-// summaries brought up to date about once a second while answers arrive and
-// once more at the end. The command line and the window are two faces of it.
+// One run of collecting: the collector on its folder, the HTTP server, the
+// folder looked at again as soon as it changes, and the summaries brought up to
+// date about once a second while answers arrive and once more at the end. The command line and the
+// window are two faces of it.
 class CollectSession : public QObject {
     Q_OBJECT
 
@@ -51,6 +54,8 @@ private:
     CollectOptions m_options;
     Collector m_collector;
     std::unique_ptr<HttpServer> m_server;
+    QFileSystemWatcher m_watcher;
+    std::atomic<bool> m_folderChanged = false;
     std::thread m_summaries;
     std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -107,6 +107,7 @@ private slots:
     void idleConnectionsCostNoThreads();
     void floodOfLargeAnswersStaysBounded();
     void behindNginxLimitsApplyToTheRealClient();
+    void newPageIsServedWithinASecondAmongTenThousandFiles();
 
 private:
     QString answersPath() const {
@@ -354,6 +355,34 @@ void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
     for (const char *client : {"127.0.4.1: 1 answers", "127.0.4.2: ", "127.0.4.3: ", "127.0.4.4: "})
         QVERIFY2(log.contains(client), client);
     QVERIFY(!log.contains("127.0.0.1: "));
+}
+
+void TestCollectLoad::newPageIsServedWithinASecondAmongTenThousandFiles() {
+    // The Desktop as a survey folder: thousands of other files.
+    for (int i = 0; i < 10000; ++i) {
+        QFile other(m_dir->filePath(QStringLiteral("note %1.txt").arg(i)));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+    }
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_dir->path(), {QStringLiteral("--quiet")}));
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 200; ++i)
+        QCOMPARE(httpExchange(collector.port(), getRequest(Page)).status, 200);
+    qInfo("200 pages in %lld ms with 10,000 other files in the folder", timer.elapsed());
+
+    QByteArray other = WorkedExample::page();
+    other.replace("My Product Survey", "Second Survey");
+    QFile page(m_dir->filePath(QStringLiteral("Second Survey.htm")));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write(other);
+    page.close();
+    timer.start();
+    while (httpExchange(collector.port(), getRequest("/Second%20Survey.htm")).status != 200 &&
+           timer.elapsed() < 5000)
+        QTest::qWait(20);
+    qInfo("the new page was served after %lld ms", timer.elapsed());
+    QVERIFY(timer.elapsed() < 1000);
 }
 
 QTEST_GUILESS_MAIN(TestCollectLoad)
