@@ -1,5 +1,6 @@
 #include "collectoptions.h"
 
+#include "buildconfig.h"
 #include "settingsfile.h"
 #include "trustedproxies.h"
 
@@ -16,6 +17,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("Serves the Velmora surveys of FOLDER to respondents and saves their "
                        "answers beside each page, one CSV file per survey."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("FOLDER"),
         QStringLiteral("Where the survey pages are (default: Velmora's output folder, else the "
@@ -76,8 +78,15 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         *error = parser.errorText();
         return std::nullopt;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        *error = parser.helpText();
+    // Asked before any application object exists, which is where Qt would take
+    // the program's name and version from.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        *error = parser.helpText().replace(QLatin1String("<executable_name>"),
+                                           QLatin1String("velmora-collect"));
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        *error = QStringLiteral("velmora-collect %1").arg(QLatin1String(BuildConfig::Version));
         return std::nullopt;
     }
 

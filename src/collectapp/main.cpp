@@ -1,9 +1,13 @@
 #include "collectoptions.h"
 #include "collectsession.h"
-#include "collectwindow.h"
 #include "terminationsignals.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -51,6 +55,21 @@ int collectInTerminal(QCoreApplication &app, const CollectOptions &options) {
     return app.exec();
 }
 
+// The window is a program of its own, so that this one needs no display and no
+// graphics libraries: `--window`, as earlier desktop entries start it, hands
+// over to it.
+int showWindow(char *argv[]) {
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    const QByteArray window = QFile::encodeName(QFileInfo(self).absolutePath() +
+                                                QStringLiteral("/velmora-collect-window"));
+    argv[0] = const_cast<char *>(window.constData());
+    ::execv(window.constData(), argv);
+    std::fprintf(stderr,
+                 "Cannot show the collector window (%s): it comes with the velmora package.\n",
+                 std::strerror(errno));
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -60,24 +79,15 @@ int main(int argc, char *argv[]) {
     QString error;
     const std::optional<CollectOptions> options = CollectOptions::parse(arguments, &error);
     if (!options) {
-        const bool help = error.startsWith(QLatin1String("Usage:"));
+        const bool help = error.startsWith(QLatin1String("Usage:")) ||
+                          error.startsWith(QLatin1String("velmora-collect "));
         std::fprintf(help ? stdout : stderr, "%s\n", qPrintable(error));
         return help ? 0 : 2;
     }
-    if (options->summary) {
-        QCoreApplication app(argc, argv);
+    if (options->window)
+        return showWindow(argv);
+    QCoreApplication app(argc, argv);
+    if (options->summary)
         return writeSummaries(*options);
-    }
-    if (!options->window) {
-        QCoreApplication app(argc, argv);
-        return collectInTerminal(app, *options);
-    }
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("velmora-collect"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("example.kestrand.Velmora"));
-    CollectWindow window(*options);
-    onTerminationSignals(&window, [&window] { window.close(); });
-    window.show();
-    return app.exec();
+    return collectInTerminal(app, *options);
 }

@@ -18,6 +18,7 @@ root="$work/root"
 
 expected="usr/bin/velmora
 usr/bin/velmora-collect
+usr/bin/velmora-collect-window
 usr/lib/velmora/background.gif
 usr/lib/velmora/velmora
 usr/share/applications/example.kestrand.Velmora.desktop
@@ -43,7 +44,15 @@ program_folder=$(dirname "$(readlink -f "$root/usr/bin/velmora")")
 [ "$program_folder" = "$root/usr/lib/velmora" ] || fail "bin/velmora leads to $program_folder"
 [ -f "$program_folder/background.gif" ] || fail "no background.gif in the program folder"
 
-"$root/usr/bin/velmora-collect" --help | grep -q "FOLDER" || fail "velmora-collect --help"
+"$root/usr/bin/velmora-collect" --help | head -1 | grep -q "^Usage: velmora-collect " \
+    || fail "velmora-collect --help names no program"
+"$root/usr/bin/velmora-collect" --help-all | grep -q "FOLDER" || fail "velmora-collect --help-all"
+"$root/usr/bin/velmora-collect" --version | grep -q "^velmora-collect [0-9]" || fail "--version"
+# The server runs where there is no display: no widgets, no GUI, no X11.
+needed=$(readelf -d "$root/usr/bin/velmora-collect" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+for graphical in libQt6Widgets libQt6Gui libX11 libEGL libGL; do
+    [[ "$needed" != *"$graphical"* ]] || fail "velmora-collect needs $graphical: $needed"
+done
 
 desktop-file-validate "$root/usr/share/applications/example.kestrand.Velmora.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.kestrand.Velmora.metainfo.xml" >/dev/null \
@@ -68,15 +77,18 @@ pid=""
 # The desktop entry's action "Collect Answers" starts the collector's window.
 action=$(sed -n '/^\[Desktop Action CollectAnswers\]/,/^\[/s/^Exec=//p' \
     "$root/usr/share/applications/example.kestrand.Velmora.desktop")
-[ "$action" = "velmora-collect --window" ] || fail "the action runs '$action'"
+[ "$action" = "velmora-collect-window" ] || fail "the action runs '$action'"
 read -r program arguments <<<"$action"
 mkdir -p "$work/surveys"
+# exec: the pid is the program's own, not a subshell's, so that it is the
+# program that is stopped below.
 (cd "$work/surveys" && HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" \
-    QT_QPA_PLATFORM=offscreen "$root/usr/bin/$program" $arguments >"$work/collect.log" 2>&1) &
+    QT_QPA_PLATFORM=offscreen exec "$root/usr/bin/$program" $arguments --local >"$work/collect.log" 2>&1) &
 pid=$!
 sleep 3
 kill -0 "$pid" 2>/dev/null || fail "the collector window ended on its own: $(cat "$work/collect.log")"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=""
+pgrep -f "$root/usr/bin/$program" >/dev/null && fail "the collector is still running after the test"
 echo "package: $(basename "$deb"), $(echo "$expected" | wc -l) files, validators passed, program stayed up"
