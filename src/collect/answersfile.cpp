@@ -62,7 +62,8 @@ AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
                          const QStringList &header, const Record &existing)
     : m_path(pathFor(folder, pageFileName, header)) {
     const QByteArray start = ByteOrderMark.toByteArray() + csvRecord(header);
-    m_file.open(m_path);
+    // Respondents' names and e-mail addresses: for the organiser's eyes only.
+    m_file.open(m_path, PrivateMode);
     qsizetype records = 0;
     qint64 end = 0;
     QString error;

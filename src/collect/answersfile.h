@@ -25,6 +25,9 @@ namespace Velmora {
 // of the file's own: nobody who hands over an answer waits for the disk.
 class AnswersFile {
 public:
+    // New answers files and summaries: readable by their owner only.
+    static constexpr int PrivateMode = 0600;
+
     using Record = std::function<void(const QStringList &)>;
     // Finds or starts the file for these columns; removes an unfinished last
     // record that a crash left (it was never acknowledged). Every record already

@@ -13,10 +13,16 @@
 
 #include <condition_variable>
 #include <optional>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace Velmora {
 
 namespace {
+
+// Less free space than this and an answer may not fit: the health check says so.
+constexpr qint64 MinFreeSpace = 64 * 1024;
 
 // A page is a few hundred bytes a question; anything larger is no survey of ours.
 constexpr qint64 MaxPageSize = 256 * 1024 * 1024;
@@ -259,13 +265,15 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
         return reply(status(405, QStringLiteral("Method not allowed"),
                             QStringLiteral("Surveys are opened and answered here, nothing else."),
                             "GET, HEAD, POST"));
+    if (request.path == "/healthz" && read)
+        return reply(health());
     if (!m_limits.admit(request.client, post, m_steady.elapsed())) {
         std::lock_guard lock(m_mutex);
         ++m_refused;
         m_refusedClients.insert(request.client);
         return reply(busyResponse());
     }
-    if (request.path == "/") {
+    if (request.path == "/" && m_listed) {
         if (post)
             return reply(status(405, QStringLiteral("Method not allowed"),
                                 QStringLiteral("Answers go to the survey's own address."),
@@ -397,11 +405,37 @@ void Collector::writeSummaries(bool everySurvey) {
     }
     for (const auto &[path, html] : due) {
         try {
-            writeFileDurably(path, html);
+            writeFileDurably(path, html, AnswersFile::PrivateMode);
         } catch (const RuntimeError &error) {
             m_errors(QStringLiteral("No summary written: %1").arg(error.description()));
         }
     }
+}
+
+QString Collector::whyAnswersCannotBeStored() const {
+    const QByteArray folder = QFile::encodeName(m_folder);
+    struct stat info {};
+    if (::stat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return QStringLiteral("the survey folder is gone");
+    if (::access(folder.constData(), W_OK) != 0)
+        return QStringLiteral("the survey folder is not writable");
+    struct statvfs disk {};
+    if (::statvfs(folder.constData(), &disk) == 0 &&
+        qint64(disk.f_bavail) * qint64(disk.f_frsize) < MinFreeSpace)
+        return QStringLiteral("the disk is full");
+    return {};
+}
+
+HttpResponse Collector::health() const {
+    // For a monitor or a load balancer: plain text, and no survey named.
+    const QString why = whyAnswersCannotBeStored();
+    HttpResponse response;
+    response.status = why.isEmpty() ? 200 : 503;
+    response.contentType = "text/plain; charset=utf-8";
+    response.body =
+        why.isEmpty() ? QByteArray("ok\n") : "answers cannot be stored: " + why.toUtf8() + '\n';
+    response.addHeader("Cache-Control", "no-store");
+    return response;
 }
 
 std::pair<qsizetype, qsizetype> Collector::takeRefusals() {

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -76,6 +77,13 @@ public:
     // Looks at the folder again: pages added, changed or gone.
     void rescan();
 
+    // Whether "/" lists the surveys (a server on the internet may keep its
+    // survey titles to itself: each survey's own address still works).
+    void setListed(bool listed) { m_listed = listed; }
+    // Why answers cannot be stored now (the folder gone or not writable, the
+    // disk full), in words that name no survey; empty when they can.
+    QString whyAnswersCannotBeStored() const;
+
     struct Survey {
         QString fileName;
         QString title;
@@ -125,6 +133,7 @@ private:
     void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
     HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
     HttpResponse index();
+    HttpResponse health() const;
     void logFor(const HttpRequest &request, const QString &line) const;
 
     const QString m_folder;
@@ -138,6 +147,7 @@ private:
     std::mutex m_mutex;
     std::shared_ptr<const Folder> m_pages;
     std::map<QString, Answers> m_answers;
+    std::atomic<bool> m_listed = true;
     qsizetype m_refused = 0;
     QSet<QString> m_refusedClients;
 };

@@ -65,6 +65,9 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("Answers one client may send at once (default 600: a school's phones "
                        "behind one address)."),
         QStringLiteral("N"));
+    const QCommandLineOption noList(
+        QStringLiteral("no-list"),
+        QStringLiteral("Do not list the surveys at \"/\"; each survey's address still works."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Log errors only, not every answer."));
     const QCommandLineOption window(QStringLiteral("window"),
@@ -73,7 +76,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
     parser.addOptions({port, local, perAddress, connections, trustedProxy, requestRate,
-                       requestBurst, answerRate, answerBurst, quiet, window, summary});
+                       requestBurst, answerRate, answerBurst, noList, quiet, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -132,6 +135,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     if (!TrustedProxies::parse(options.trustedProxies, error))
         return std::nullopt;
     options.quiet = parser.isSet(quiet);
+    options.list = !parser.isSet(noList);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         *error = QStringLiteral("Give one folder at most.");

@@ -39,6 +39,7 @@ CollectSession::~CollectSession() {
 }
 
 bool CollectSession::start(QString *error) {
+    m_collector.setListed(m_options.list);
     HttpServer::Limits limits;
     limits.connectionsPerAddress = m_options.connectionsPerAddress;
     limits.connections = m_options.connections;
@@ -53,7 +54,7 @@ bool CollectSession::start(QString *error) {
     if (m_options.port) {
         listening = m_server->listen(m_options.local, *m_options.port);
     } else {
-        for (quint16 port = 8080; port < 8180 && !listening; ++port)
+        for (quint16 port = DefaultPort; port < DefaultPort + 100 && !listening; ++port)
             listening = m_server->listen(m_options.local, port);
     }
     if (!listening) {

@@ -36,6 +36,8 @@ public:
 
     // The addresses to give respondents.
     QStringList addresses() const;
+    quint16 port() const { return m_server ? m_server->port() : 0; }
+    static constexpr quint16 DefaultPort = 8080;
     QList<Collector::Survey> surveys() { return m_collector.surveys(); }
     QString folder() const { return m_collector.folder(); }
 

@@ -42,6 +42,10 @@ int collectInTerminal(QCoreApplication &app, const CollectOptions &options) {
             .arg(session.folder()));
     for (const Collector::Survey &survey : surveys)
         say(QStringLiteral("  %1: %2 answers so far").arg(survey.title).arg(survey.answers));
+    if (!options.port && session.port() != CollectSession::DefaultPort)
+        say(QStringLiteral("Port %1 is taken, so this collector listens on port %2.")
+                .arg(CollectSession::DefaultPort)
+                .arg(session.port()));
     say(QStringLiteral("Give respondents this address:"));
     for (const QString &address : session.addresses())
         say(QStringLiteral("  ") + address);

@@ -63,8 +63,9 @@ QString fileErrorText(int error, const QString &path) {
     return QStringLiteral("%1 (%2)").arg(qt_error_string(error), path);
 }
 
-DurableFile::DurableFile(QString path)
-    : m_path(std::move(path)) {}
+DurableFile::DurableFile(QString path, int mode)
+    : m_path(std::move(path))
+    , m_mode(mode) {}
 
 DurableFile::~DurableFile() {
     discard();
@@ -96,7 +97,7 @@ void DurableFile::open() {
     removeStaleTemporaryFiles(folder);
     // A file without a name until it is complete: a write killed half-way
     // leaves nothing behind.
-    m_fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    m_fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, m_mode);
     if (m_fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         throwFileError(errno, m_path);
     if (m_fd < 0)
@@ -110,7 +111,7 @@ void DurableFile::open() {
 void DurableFile::openNamedTemporary(const QByteArray &folder) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
         m_temporary = temporaryFileName(folder);
-        m_fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, m_mode);
         if (m_fd < 0 && errno != EEXIST) {
             const int error = errno;
             m_temporary.clear();
@@ -203,12 +204,12 @@ DurableAppender::~DurableAppender() {
         ::close(m_fd);
 }
 
-void DurableAppender::open(const QString &path) {
+void DurableAppender::open(const QString &path, int mode) {
     if (path.isEmpty() || path.contains(QChar(0)))
         throwFileError(EINVAL, path);
     m_path = path;
     const QByteArray name = QFile::encodeName(path);
-    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode);
     if (m_fd < 0)
         throwFileError(errno, path);
     struct stat info {};
@@ -266,8 +267,8 @@ void DurableAppender::append(QByteArrayView bytes) {
     m_size = at;
 }
 
-void writeFileDurably(const QString &path, QByteArrayView bytes) {
-    DurableFile file(path);
+void writeFileDurably(const QString &path, QByteArrayView bytes, int mode) {
+    DurableFile file(path, mode);
     file.open();
     file.write(bytes);
     file.commit();

@@ -15,7 +15,8 @@ namespace Velmora {
 // Failures throw RuntimeError with the system's description and the path.
 class DurableFile {
 public:
-    explicit DurableFile(QString path);
+    // A new file gets `mode` (less the umask); a file replaced keeps its own.
+    explicit DurableFile(QString path, int mode = 0666);
     ~DurableFile(); // an uncommitted file is removed; the older one stays as it was
     DurableFile(const DurableFile &) = delete;
     DurableFile &operator=(const DurableFile &) = delete;
@@ -34,6 +35,7 @@ private:
     void discard();
 
     QString m_path;
+    int m_mode;
     QByteArray m_target;    // the file name on disk, links followed
     QByteArray m_temporary; // the file's name while it has one but not the real one
     int m_fd = -1;
@@ -51,7 +53,8 @@ public:
     DurableAppender &operator=(const DurableAppender &) = delete;
 
     // Opens or creates the file; throws RuntimeError.
-    void open(const QString &path);
+    // A new file gets `mode` (less the umask).
+    void open(const QString &path, int mode = 0666);
     qint64 size() const { return m_size; }
     // Cuts the file to `size` bytes, as when a crash left a record unfinished.
     void truncate(qint64 size);
@@ -63,7 +66,7 @@ private:
     qint64 m_size = 0;
 };
 
-void writeFileDurably(const QString &path, QByteArrayView bytes);
+void writeFileDurably(const QString &path, QByteArrayView bytes, int mode = 0666);
 // Copies a regular file; the destination is replaced only by a complete copy.
 void copyFileDurably(const QString &source, const QString &destination);
 

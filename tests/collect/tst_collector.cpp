@@ -2,6 +2,7 @@
 #include "collector.h"
 
 #include "filecontent.h"
+#include "smallfilesystem.h"
 #include "workedexample.h"
 
 #include <QDir>
@@ -27,6 +28,11 @@ private slots:
     void answerIsStoredAndAcknowledged();
     void hostileAnswersAreStoredAsText();
     void remadePageStartsANewFile();
+    void healthSaysWhetherAnswersCanBeStored_data();
+    void healthSaysWhetherAnswersCanBeStored();
+    void listCanBeTurnedOff();
+    void answersAndSummariesAreOwnerOnly_data();
+    void answersAndSummariesAreOwnerOnly();
 
 private:
     HttpResponse request(const QByteArray &method, const QByteArray &path,
@@ -195,6 +201,80 @@ void TestCollector::remadePageStartsANewFile() {
     QCOMPARE(second.size(), 2);
     QCOMPARE(second[0].value(4), QStringLiteral("1) What did you pay?"));
     QCOMPARE(second[1].value(4), QStringLiteral("$10"));
+}
+
+void TestCollector::healthSaysWhetherAnswersCanBeStored_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+
+    QTest::newRow("ready") << "ready" << 200 << QByteArray("ok\n");
+    QTest::newRow("folder gone") << "gone" << 503
+                                 << QByteArray(
+                                        "answers cannot be stored: the survey folder is gone\n");
+    QTest::newRow("disk full") << "full" << 503
+                               << QByteArray("answers cannot be stored: the disk is full\n");
+}
+
+void TestCollector::healthSaysWhetherAnswersCanBeStored() {
+    QFETCH(QString, state);
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    SmallFileSystem disk(256);
+    QTemporaryDir gone;
+    QString folder = m_dir->path();
+    if (state == QLatin1String("gone")) {
+        folder = gone.path();
+    } else if (state == QLatin1String("full")) {
+        REQUIRE_SMALL_FILE_SYSTEM(disk);
+        folder = disk.path();
+    }
+    Collector collector(
+        folder, [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
+    if (state == QLatin1String("gone"))
+        gone.remove();
+    else if (state == QLatin1String("full"))
+        disk.fill();
+
+    const HttpResponse health = collector.handle({"GET", "/healthz", {}, {}, {}, QString()});
+    QCOMPARE(health.status, status);
+    QCOMPARE(health.body, body);
+    QCOMPARE(health.contentType, QByteArray("text/plain; charset=utf-8"));
+}
+
+void TestCollector::listCanBeTurnedOff() {
+    m_collector->setListed(false);
+    QCOMPARE(request("GET", "/").status, 404);
+    QVERIFY(!request("GET", "/").body.contains("My Product Survey"));
+    QCOMPARE(request("GET", Page).status, 200);
+    QCOMPARE(request("POST", Page, Answer).status, 303);
+}
+
+void TestCollector::answersAndSummariesAreOwnerOnly_data() {
+    QTest::addColumn<bool>("olderSummary");
+
+    QTest::newRow("new files") << false;
+    QTest::newRow("a summary of an earlier version keeps its mode") << true;
+}
+
+void TestCollector::answersAndSummariesAreOwnerOnly() {
+    QFETCH(bool, olderSummary);
+    const QString summary = file(QStringLiteral("My Product Survey summary.html"));
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    const QFile::Permissions older = ownerOnly | QFile::ReadGroup | QFile::ReadOther;
+    if (olderSummary) {
+        write(QStringLiteral("My Product Survey summary.html"), "older");
+        QVERIFY(QFile::setPermissions(summary, older));
+    }
+    QCOMPARE(request("POST", Page, Answer).status, 303);
+    m_collector->writeSummaries();
+
+    const QFile::Permissions modeBits(0xF0FF);
+    QCOMPARE(QFileInfo(file(QStringLiteral("My Product Survey answers.csv"))).permissions() &
+                 modeBits,
+             ownerOnly);
+    QCOMPARE(QFileInfo(summary).permissions() & modeBits, olderSummary ? older : ownerOnly);
+    QVERIFY(fileContent(summary).contains("1 answers"));
 }
 
 QTEST_GUILESS_MAIN(TestCollector)
