@@ -126,6 +126,42 @@ HttpResponse tooLarge() {
                                        "survey takes at most 1 MiB of answers.</p>"));
 }
 
+sockaddr_storage loopbackV4(quint16 port) {
+    sockaddr_storage storage{};
+    auto *address = reinterpret_cast<sockaddr_in *>(&storage);
+    address->sin_family = AF_INET;
+    address->sin_port = htons(port);
+    address->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return storage;
+}
+
+sockaddr_storage anyV4(quint16 port) {
+    sockaddr_storage storage = loopbackV4(port);
+    reinterpret_cast<sockaddr_in *>(&storage)->sin_addr.s_addr = htonl(INADDR_ANY);
+    return storage;
+}
+
+sockaddr_storage loopbackV6(quint16 port) {
+    sockaddr_storage storage{};
+    auto *address = reinterpret_cast<sockaddr_in6 *>(&storage);
+    address->sin6_family = AF_INET6;
+    address->sin6_port = htons(port);
+    address->sin6_addr = in6addr_loopback;
+    return storage;
+}
+
+sockaddr_storage anyV6(quint16 port) {
+    sockaddr_storage storage = loopbackV6(port);
+    reinterpret_cast<sockaddr_in6 *>(&storage)->sin6_addr = in6addr_any;
+    return storage;
+}
+
+quint16 portOf(const sockaddr_storage &address) {
+    return ntohs(address.ss_family == AF_INET6
+                     ? reinterpret_cast<const sockaddr_in6 *>(&address)->sin6_port
+                     : reinterpret_cast<const sockaddr_in *>(&address)->sin_port);
+}
+
 // Connections kept beyond the limit only to be told "busy".
 constexpr unsigned BusySpare = 256;
 
@@ -150,36 +186,50 @@ bool HttpServer::listen(bool local, quint16 port) {
         if (m_limits.connections + BusySpare > usable)
             m_limits.connections = unsigned(usable > BusySpare ? usable - BusySpare : usable / 2);
     }
-    const unsigned threads =
-        m_limits.threads ? m_limits.threads : std::max(2u, std::thread::hardware_concurrency());
-
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(local ? INADDR_LOOPBACK : INADDR_ANY);
     m_stopping = false;
-    m_daemon = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, port, nullptr,
-        nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_THREAD_POOL_SIZE,
-        threads, MHD_OPTION_CONNECTION_LIMIT, m_limits.connections + BusySpare,
-        MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-        m_limits.headerBytes, MHD_OPTION_LISTEN_BACKLOG_SIZE, 4096u, MHD_OPTION_UNESCAPE_CALLBACK,
-        &keepEscaped, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &requestDone, this,
-        MHD_OPTION_NOTIFY_CONNECTION, &connectionNotice, this, MHD_OPTION_END);
-    if (!m_daemon)
+    // IPv6 and IPv4 alike: one dual-stack socket for every address, or the two
+    // loopback addresses for --local. Without IPv6 on this machine, IPv4 alone.
+    if (local) {
+        if (!startDaemon(loopbackV4(port), 0))
+            return false;
+        startDaemon(loopbackV6(m_port), MHD_USE_IPv6);
+    } else if (!startDaemon(anyV6(port), MHD_USE_DUAL_STACK) && !startDaemon(anyV4(port), 0)) {
         return false;
-    const MHD_DaemonInfo *info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
-    m_port = info ? info->port : port;
+    }
     m_sweeper = std::thread([this] { sweepLoop(); });
     return true;
 }
 
+bool HttpServer::startDaemon(const sockaddr_storage &address, unsigned flags) {
+    const unsigned threads =
+        m_limits.threads ? m_limits.threads : std::max(2u, std::thread::hardware_concurrency());
+    const quint16 port = portOf(address);
+    MHD_Daemon *daemon = MHD_start_daemon(
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME | flags, port,
+        nullptr, nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
+        MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
+        m_limits.connections + BusySpare, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes, MHD_OPTION_LISTEN_BACKLOG_SIZE,
+        4096u, MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+        &requestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &connectionNotice, this, MHD_OPTION_END);
+    if (!daemon)
+        return false;
+    if (m_daemons.empty()) {
+        const MHD_DaemonInfo *info = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_BIND_PORT);
+        m_port = info ? info->port : port;
+    }
+    m_daemons.push_back(daemon);
+    return true;
+}
+
 void HttpServer::stop() {
-    if (!m_daemon)
+    if (m_daemons.empty())
         return;
-    // The listening socket comes back to us, to close once the daemon is gone:
+    // The listening sockets come back to us, to close once the daemons are gone:
     // until then the system would still take connections nobody answers.
-    const MHD_socket listening = MHD_quiesce_daemon(m_daemon);
+    std::vector<MHD_socket> listening;
+    for (MHD_Daemon *daemon : m_daemons)
+        listening.push_back(MHD_quiesce_daemon(daemon));
     {
         // Requests in flight finish, answers waiting for the disk among them;
         // idle connections kept open by browsers do not hold the stop up.
@@ -190,10 +240,12 @@ void HttpServer::stop() {
                            [this] { return m_inFlight == 0 && m_suspended == 0; });
     }
     m_sweeper.join();
-    MHD_stop_daemon(m_daemon);
-    m_daemon = nullptr;
-    if (listening != MHD_INVALID_SOCKET)
-        ::close(listening);
+    for (MHD_Daemon *daemon : m_daemons)
+        MHD_stop_daemon(daemon);
+    m_daemons.clear();
+    for (const MHD_socket socket : listening)
+        if (socket != MHD_INVALID_SOCKET)
+            ::close(socket);
 }
 
 void HttpServer::connectionChanged(MHD_Connection *connection, void **context, bool started) {

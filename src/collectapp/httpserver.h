@@ -12,6 +12,9 @@
 #include <mutex>
 #include <thread>
 #include <unordered_set>
+#include <vector>
+
+#include <sys/socket.h>
 
 struct MHD_Daemon;
 struct MHD_Connection;
@@ -41,8 +44,8 @@ public:
     HttpServer(const HttpServer &) = delete;
     HttpServer &operator=(const HttpServer &) = delete;
 
-    // Listens on 127.0.0.1 (local) or every IPv4 address; port 0 takes any free
-    // one. False when the port is taken or cannot be used.
+    // Listens on 127.0.0.1 and ::1 (local) or on every address, IPv6 and IPv4;
+    // port 0 takes any free one. False when the port is taken or cannot be used.
     bool listen(bool local, quint16 port);
     quint16 port() const { return m_port; }
     // Stops taking connections, lets the requests in flight finish (for a few
@@ -62,6 +65,7 @@ public:
     void connectionChanged(MHD_Connection *connection, void **context, bool started);
 
 private:
+    bool startDaemon(const sockaddr_storage &address, unsigned flags);
     int dispatch(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange);
     bool overCapacity(const Link &link);
     void sweepLoop();
@@ -69,7 +73,7 @@ private:
     Handler m_handler;
     Limits m_limits;
     TrustedProxies m_proxies;
-    MHD_Daemon *m_daemon = nullptr;
+    std::vector<MHD_Daemon *> m_daemons; // one a listening address
     quint16 m_port = 0;
 
     std::mutex m_mutex;

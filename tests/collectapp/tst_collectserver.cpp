@@ -43,6 +43,7 @@ private slots:
     void slowClientsDoNotLockOthersOut();
     void tricklingRequestsAreCutOffByTime_data();
     void tricklingRequestsAreCutOffByTime();
+    void localServesBothLoopbacks();
     void fullDiskGives503AndKeepsTheFile();
     void killedDuringLoadKeepsEveryAcknowledgedAnswer();
 
@@ -213,6 +214,32 @@ void TestCollectServer::tricklingRequestsAreCutOffByTime() {
     qInfo("cut off after %lld ms", timer.elapsed());
     QVERIFY(timer.elapsed() < 4000);
     QCOMPARE(httpExchange(m_server->port(), getRequest(Page)).status, 200);
+}
+
+void TestCollectServer::localServesBothLoopbacks() {
+    serve(m_dir->path());
+    QCOMPARE(httpExchange(m_server->port(), getRequest(Page)).status, 200);
+
+    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        QSKIP("skipped: this machine has no IPv6");
+    sockaddr_in6 server{};
+    server.sin6_family = AF_INET6;
+    server.sin6_port = htons(m_server->port());
+    server.sin6_addr = in6addr_loopback;
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&server), sizeof server) == 0;
+    QByteArray reply;
+    if (connected) {
+        const QByteArray request = getRequest(Page);
+        QCOMPARE(::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL),
+                 ssize_t(request.size()));
+        char buffer[4096];
+        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            reply.append(buffer, n);
+    }
+    ::close(fd);
+    QVERIFY2(connected, "nothing listens on [::1]");
+    QVERIFY2(reply.startsWith("HTTP/1.1 200"), reply.left(40).constData());
 }
 
 void TestCollectServer::fullDiskGives503AndKeepsTheFile() {
