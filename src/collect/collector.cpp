@@ -267,6 +267,11 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
                             "GET, HEAD, POST"));
     if (request.path == "/healthz" && read)
         return reply(health());
+    if (request.path.startsWith("/results/"))
+        return reply(read ? results(request)
+                          : status(405, QStringLiteral("Method not allowed"),
+                                   QStringLiteral("Results are read here, nothing else."),
+                                   "GET, HEAD"));
     if (!m_limits.admit(request.client, post, m_steady.elapsed())) {
         std::lock_guard lock(m_mutex);
         ++m_refused;
@@ -410,6 +415,94 @@ void Collector::writeSummaries(bool everySurvey) {
             m_errors(QStringLiteral("No summary written: %1").arg(error.description()));
         }
     }
+}
+
+void Collector::setResultsToken(const QByteArray &token) {
+    std::lock_guard lock(m_mutex);
+    m_resultsToken = token;
+}
+
+QMap<QString, QString> Collector::resultFiles() {
+    const std::shared_ptr<const Folder> folder = folderNow();
+    QMap<QString, QString> files;
+    for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
+        try {
+            const QString answers =
+                AnswersFile::pathFor(m_folder, it.key(), AnswerSheet(it->page).header());
+            for (const QString &path : {answers, summaryPath(answers)})
+                if (QFileInfo(path).isFile())
+                    files.insert(QFileInfo(path).fileName(), path);
+        } catch (const RuntimeError &) {
+        }
+    }
+    return files;
+}
+
+HttpResponse Collector::results(const HttpRequest &request) {
+    // Names and e-mail addresses travel only where nobody can read them on the
+    // way: over HTTPS, or on this computer itself.
+    const bool loopback = !request.forwarded && (request.client == QLatin1String("127.0.0.1") ||
+                                                 request.client == QLatin1String("::1"));
+    if (!request.secure && !loopback)
+        return status(403, QStringLiteral("Over HTTPS only"),
+                      QStringLiteral("The results link works over HTTPS, or on the collector's "
+                                     "own computer."));
+    const QByteArray rest = request.path.mid(qsizetype(qstrlen("/results/")));
+    const qsizetype slash = rest.indexOf('/');
+    const QByteArray token = slash < 0 ? rest : rest.left(slash);
+    QByteArray secret;
+    {
+        std::lock_guard lock(m_mutex);
+        secret = m_resultsToken;
+    }
+    // Every byte compared, whatever the first difference: the time taken tells
+    // nothing about how much of a guess was right.
+    unsigned char difference = secret.isEmpty() || token.size() != secret.size() ? 1 : 0;
+    for (qsizetype i = 0; i < std::min(token.size(), secret.size()); ++i)
+        difference |= static_cast<unsigned char>(token[i] ^ secret[i]);
+    if (difference != 0) {
+        if (!m_tokenGuesses.admit(request.client, false, m_steady.elapsed()))
+            return busyResponse();
+        return notFound();
+    }
+    if (slash < 0) {
+        HttpResponse moved = htmlResponse(301, QStringLiteral("Results"), QString());
+        moved.addHeader("Location", token + '/');
+        return moved;
+    }
+
+    const QString name = requestedName('/' + rest.mid(slash + 1));
+    const QMap<QString, QString> files = resultFiles();
+    HttpResponse response;
+    if (rest.mid(slash + 1).isEmpty()) {
+        QString items;
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
+                         .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(it.key()))),
+                              escapeHtml(it.key()));
+        response = htmlResponse(200, QStringLiteral("Results"),
+                                items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
+                                                : QStringLiteral("<ul>\n%1</ul>").arg(items));
+    } else if (!name.isEmpty() && files.contains(name)) {
+        QFile file(files.value(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return notFound();
+        response.body = file.readAll();
+        if (name.endsWith(QLatin1String(".csv"))) {
+            response.contentType = "text/csv; charset=utf-8";
+            response.addHeader("Content-Disposition",
+                               "attachment; filename*=UTF-8''" + QUrl::toPercentEncoding(name));
+        } else {
+            response.contentType = "text/html; charset=utf-8";
+            response.addHeader("Content-Security-Policy",
+                               "default-src 'none'; style-src 'unsafe-inline'");
+        }
+        response.addHeader("Cache-Control", "no-store");
+    } else {
+        return notFound();
+    }
+    response.addHeader("X-Robots-Tag", "noindex");
+    return response;
 }
 
 QString Collector::whyAnswersCannotBeStored() const {

@@ -28,8 +28,9 @@ struct HttpRequest {
     QByteArray query;
     QByteArray contentType;
     QByteArray body;
-    QString client;      // the respondent's address (behind a trusted proxy, the real one)
-    bool secure = false; // HTTPS, directly or as a trusted proxy says
+    QString client;         // the respondent's address (behind a trusted proxy, the real one)
+    bool secure = false;    // HTTPS, directly or as a trusted proxy says
+    bool forwarded = false; // came through a trusted proxy
 };
 
 struct HttpResponse {
@@ -76,6 +77,9 @@ public:
 
     // Looks at the folder again: pages added, changed or gone.
     void rescan();
+
+    // The secret of the organiser's results link, /results/TOKEN/; empty: none.
+    void setResultsToken(const QByteArray &token);
 
     // Whether "/" lists the surveys (a server on the internet may keep its
     // survey titles to itself: each survey's own address still works).
@@ -134,6 +138,9 @@ private:
     HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
     HttpResponse index();
     HttpResponse health() const;
+    HttpResponse results(const HttpRequest &request);
+    // The answers files and summaries of the surveys now, by file name.
+    QMap<QString, QString> resultFiles();
     void logFor(const HttpRequest &request, const QString &line) const;
 
     const QString m_folder;
@@ -148,6 +155,8 @@ private:
     std::shared_ptr<const Folder> m_pages;
     std::map<QString, Answers> m_answers;
     std::atomic<bool> m_listed = true;
+    QByteArray m_resultsToken;
+    ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute
     qsizetype m_refused = 0;
     QSet<QString> m_refusedClients;
 };

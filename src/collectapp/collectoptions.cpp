@@ -68,6 +68,9 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     const QCommandLineOption noList(
         QStringLiteral("no-list"),
         QStringLiteral("Do not list the surveys at \"/\"; each survey's address still works."));
+    const QCommandLineOption newToken(
+        QStringLiteral("new-results-token"),
+        QStringLiteral("Replace the secret of the results link: the old link stops working."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Log errors only, not every answer."));
     const QCommandLineOption window(QStringLiteral("window"),
@@ -76,7 +79,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
     parser.addOptions({port, local, perAddress, connections, trustedProxy, requestRate,
-                       requestBurst, answerRate, answerBurst, noList, quiet, window, summary});
+                       requestBurst, answerRate, answerBurst, noList, newToken, quiet, window,
+                       summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -136,6 +140,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         return std::nullopt;
     options.quiet = parser.isSet(quiet);
     options.list = !parser.isSet(noList);
+    options.newResultsToken = parser.isSet(newToken);
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         *error = QStringLiteral("Give one folder at most.");

@@ -19,8 +19,9 @@ struct CollectOptions {
     double requestBurst = 2000;     // requests one client may send at once
     double answersPerSecond = 5;    // one client's steady rate of answers
     double answerBurst = 600;       // answers one client may send at once
-    bool quiet = false;           // errors only
-    bool list = true;             // "/" lists the surveys
+    bool quiet = false;             // errors only
+    bool list = true;               // "/" lists the surveys
+    bool newResultsToken = false;   // replace the secret of the results link
     bool window = false;  // a window instead of log lines, as the desktop action starts it
     bool summary = false; // write the summaries of the folder and end
 

@@ -1,8 +1,12 @@
 #include "collectsession.h"
 
+#include "durablefile.h"
 #include "lanaddresses.h"
+#include "runtimeerror.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QRandomGenerator>
 
 #include <chrono>
 
@@ -40,6 +44,8 @@ CollectSession::~CollectSession() {
 
 bool CollectSession::start(QString *error) {
     m_collector.setListed(m_options.list);
+    if (!loadResultsToken(error))
+        return false;
     HttpServer::Limits limits;
     limits.connectionsPerAddress = m_options.connectionsPerAddress;
     limits.connections = m_options.connections;
@@ -126,6 +132,37 @@ void CollectSession::logRefusals() {
     if (busy > 0)
         log(QStringLiteral("Told %1 requests to come back later: too many connections at once")
                 .arg(busy));
+}
+
+bool CollectSession::loadResultsToken(QString *error) {
+    const QString path = m_collector.folder() + QStringLiteral("/.velmora-results-token");
+    QFile file(path);
+    if (!m_options.newResultsToken && file.open(QIODevice::ReadOnly)) {
+        const QByteArray stored = file.readAll().trimmed();
+        if (stored.size() >= ResultsTokenBytes * 2)
+            m_resultsToken = stored;
+    }
+    if (m_resultsToken.isEmpty()) {
+        // 128 bits from the system's generator: not to be guessed, and guesses
+        // are rate-limited besides.
+        QByteArray random(ResultsTokenBytes, Qt::Uninitialized);
+        QRandomGenerator::system()->generate(random.begin(), random.end());
+        m_resultsToken = random.toHex();
+        try {
+            writeFileDurably(path, m_resultsToken + '\n', AnswersFile::PrivateMode);
+        } catch (const RuntimeError &failure) {
+            *error = QStringLiteral("Cannot keep the results link: %1").arg(failure.description());
+            return false;
+        }
+    }
+    m_collector.setResultsToken(m_resultsToken);
+    return true;
+}
+
+QString CollectSession::resultsAddress() const {
+    return QStringLiteral("http://127.0.0.1:%1/results/%2/")
+        .arg(port())
+        .arg(QString::fromLatin1(m_resultsToken));
 }
 
 QStringList CollectSession::addresses() const {

@@ -37,6 +37,9 @@ public:
     // The addresses to give respondents.
     QStringList addresses() const;
     quint16 port() const { return m_server ? m_server->port() : 0; }
+    // The organiser's results link on this computer: the summaries and answers
+    // files, behind a secret made at the first start and kept beside the answers.
+    QString resultsAddress() const;
     static constexpr quint16 DefaultPort = 8080;
     QList<Collector::Survey> surveys() { return m_collector.surveys(); }
     QString folder() const { return m_collector.folder(); }
@@ -47,9 +50,12 @@ signals:
 
 private:
     static constexpr std::chrono::seconds RefusalPeriod{10};
+    static constexpr int ResultsTokenBytes = 16;
 
     void summaryLoop();
     void logRefusals();
+    // The secret of the results link, read from its file or made anew.
+    bool loadResultsToken(QString *error);
     // Any thread; the line reaches logLine() on this object's thread, stamped.
     void log(const QString &line);
 
@@ -57,6 +63,7 @@ private:
     Collector m_collector;
     std::unique_ptr<HttpServer> m_server;
     QFileSystemWatcher m_watcher;
+    QByteArray m_resultsToken;
     std::atomic<bool> m_folderChanged = false;
     std::thread m_summaries;
     std::mutex m_mutex;

@@ -149,6 +149,16 @@ void CollectWindow::showAddresses() {
         m_addresses->addWidget(text, row, 1);
         ++row;
     }
+    // The organiser's own link: no QR code, nothing to hand out.
+    const QString results = m_session->resultsAddress();
+    auto *link = new QLabel(QStringLiteral("Your results, for you alone: <a href=\"%1\">%1</a>")
+                                .arg(results.toHtmlEscaped()),
+                            this);
+    link->setTextFormat(Qt::RichText);
+    link->setOpenExternalLinks(true);
+    link->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    link->setAccessibleName(QStringLiteral("Your results link"));
+    m_addresses->addWidget(link, row, 0, 1, 2);
     m_addresses->setColumnStretch(1, 1);
 }
 

@@ -345,6 +345,7 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
             header(connection, "X-Forwarded-For"), header(connection, "X-Forwarded-Proto"));
         request.client = client.address;
         request.secure = client.secure;
+        request.forwarded = link && client.address != link->peer;
         if (link && overCapacity(*link)) {
             ++m_busyRefusals;
             return send(connection, busyResponse(), true);

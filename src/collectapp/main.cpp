@@ -49,6 +49,9 @@ int collectInTerminal(QCoreApplication &app, const CollectOptions &options) {
     say(QStringLiteral("Give respondents this address:"));
     for (const QString &address : session.addresses())
         say(QStringLiteral("  ") + address);
+    say(QStringLiteral("Your results (keep this link to yourself; it works on this computer, "
+                       "or over HTTPS with this computer's name):"));
+    say(QStringLiteral("  ") + session.resultsAddress());
     say(QStringLiteral("Press Ctrl+C to stop."));
 
     onTerminationSignals(&app, [&] {

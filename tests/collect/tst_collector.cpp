@@ -31,6 +31,9 @@ private slots:
     void healthSaysWhetherAnswersCanBeStored_data();
     void healthSaysWhetherAnswersCanBeStored();
     void listCanBeTurnedOff();
+    void resultsLinkForTheOrganiserOnly_data();
+    void resultsLinkForTheOrganiserOnly();
+    void wrongTokensAreRateLimited();
     void answersAndSummariesAreOwnerOnly_data();
     void answersAndSummariesAreOwnerOnly();
 
@@ -240,6 +243,89 @@ void TestCollector::healthSaysWhetherAnswersCanBeStored() {
     QCOMPARE(health.status, status);
     QCOMPARE(health.body, body);
     QCOMPARE(health.contentType, QByteArray("text/plain; charset=utf-8"));
+}
+
+const QByteArray Token = "0123456789abcdef0123456789abcdef";
+
+void TestCollector::resultsLinkForTheOrganiserOnly_data() {
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("client");
+    QTest::addColumn<bool>("secure");
+    QTest::addColumn<bool>("forwarded");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("type");
+
+    const QByteArray base = "/results/" + Token + "/";
+    const QByteArray csv = base + "My%20Product%20Survey%20answers.csv";
+    const QByteArray summary = base + "My%20Product%20Survey%20summary.html";
+    QTest::newRow("the list, on this computer")
+        << base << "127.0.0.1" << false << false << 200 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("the answers file")
+        << csv << "::1" << false << false << 200 << QByteArray("text/csv; charset=utf-8");
+    QTest::newRow("the summary") << summary << "127.0.0.1" << false << false << 200
+                                 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("over HTTPS from anywhere")
+        << csv << "192.0.2.7" << true << false << 200 << QByteArray("text/csv; charset=utf-8");
+    QTest::newRow("plain HTTP from another computer")
+        << csv << "192.0.2.7" << false << false << 403 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("plain HTTP through a proxy on this computer")
+        << csv << "127.0.0.1" << false << true << 403 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("a wrong token")
+        << QByteArray("/results/0123456789abcdef0123456789abcdee/") << "127.0.0.1" << false << false
+        << 404 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("a short token") << QByteArray("/results/0123/") << "127.0.0.1" << false << false
+                                   << 404 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("the page through the link")
+        << base + "My%20Product%20Survey.htm"
+        << "127.0.0.1" << false << false << 404 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("out of the folder")
+        << base + "..%2Fsecret.txt"
+        << "127.0.0.1" << false << false << 404 << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("without the last slash") << "/results/" + Token << "127.0.0.1" << false << false
+                                            << 301 << QByteArray("text/html; charset=utf-8");
+}
+
+void TestCollector::resultsLinkForTheOrganiserOnly() {
+    QFETCH(QByteArray, path);
+    QFETCH(QString, client);
+    QFETCH(bool, secure);
+    QFETCH(bool, forwarded);
+    QFETCH(int, status);
+    QFETCH(QByteArray, type);
+    m_collector->setResultsToken(Token);
+    QCOMPARE(request("POST", Page, Answer).status, 303);
+    m_collector->writeSummaries();
+
+    HttpRequest get{"GET", path, {}, {}, {}, client};
+    get.secure = secure;
+    get.forwarded = forwarded;
+    const HttpResponse response = m_collector->handle(get);
+    QCOMPARE(response.status, status);
+    QCOMPARE(response.contentType, type);
+    if (status == 404)
+        QCOMPARE(response.body, request("GET", "/no-such-page.htm").body);
+    if (type.startsWith("text/csv")) {
+        QVERIFY(response.body.contains("Ann"));
+        QVERIFY(response.headers.contains(
+            {"Content-Disposition",
+             "attachment; filename*=UTF-8''My%20Product%20Survey%20answers.csv"}));
+    }
+    if (status == 200 && path.endsWith('/'))
+        QVERIFY(response.body.contains("href=\"My%20Product%20Survey%20summary.html\""));
+}
+
+void TestCollector::wrongTokensAreRateLimited() {
+    m_collector->setResultsToken(Token);
+    const HttpRequest guess{"GET", "/results/ffffffffffffffffffffffffffffffff/",
+                            {},    {},
+                            {},    QStringLiteral("127.0.0.1")};
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(m_collector->handle(guess).status, 404);
+    QCOMPARE(m_collector->handle(guess).status, 503);
+    // Another client, and the organiser's own link, are not held up by it.
+    HttpRequest organiser = guess;
+    organiser.path = "/results/" + Token + "/";
+    QCOMPARE(m_collector->handle(organiser).status, 200);
 }
 
 void TestCollector::listCanBeTurnedOff() {

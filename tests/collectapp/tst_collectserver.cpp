@@ -1,5 +1,6 @@
 #include "answersfile.h"
 #include "collector.h"
+#include "collectsession.h"
 #include "httpserver.h"
 
 #include "filecontent.h"
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <atomic>
 #include <csignal>
@@ -44,6 +46,7 @@ private slots:
     void tricklingRequestsAreCutOffByTime_data();
     void tricklingRequestsAreCutOffByTime();
     void localServesBothLoopbacks();
+    void resultsTokenIsKeptOwnerOnly();
     void fullDiskGives503AndKeepsTheFile();
     void killedDuringLoadKeepsEveryAcknowledgedAnswer();
 
@@ -240,6 +243,34 @@ void TestCollectServer::localServesBothLoopbacks() {
     ::close(fd);
     QVERIFY2(connected, "nothing listens on [::1]");
     QVERIFY2(reply.startsWith("HTTP/1.1 200"), reply.left(40).constData());
+}
+
+void TestCollectServer::resultsTokenIsKeptOwnerOnly() {
+    CollectOptions options;
+    options.folder = m_dir->path();
+    options.local = true;
+    const auto startOnce = [&] {
+        options.port = freePort();
+        CollectSession session(options);
+        QString error;
+        if (!session.start(&error))
+            return QString();
+        const QString address = session.resultsAddress();
+        const QByteArray path = QUrl(address).path(QUrl::FullyEncoded).toLatin1();
+        return httpExchange(*options.port, getRequest(path)).status == 200
+                   ? address.section(u'/', 4, 4)
+                   : QStringLiteral("<not served>");
+    };
+    const QString first = startOnce();
+    QCOMPARE(first.size(), 32); // 128 bits
+    QCOMPARE(startOnce(), first);
+    const QString tokenFile = m_dir->filePath(QStringLiteral(".velmora-results-token"));
+    QCOMPARE(QFileInfo(tokenFile).permissions() & QFile::Permissions(0xF0FF),
+             QFile::ReadOwner | QFile::WriteOwner);
+    options.newResultsToken = true;
+    const QString replaced = startOnce();
+    QCOMPARE(replaced.size(), 32);
+    QVERIFY(replaced != first);
 }
 
 void TestCollectServer::fullDiskGives503AndKeepsTheFile() {
