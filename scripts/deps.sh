@@ -7,11 +7,11 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     fonts-liberation
-    libmicrohttpd-dev libqrencode-dev
+    libmicrohttpd-dev libqrencode-dev libgnutls28-dev
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file
     chromium chromium-driver python3 python3-selenium
-    nginx-light wrk
+    nginx-light wrk openssl curl
     weston qt6-wayland
     xvfb dbus-x11 at-spi2-core python3-pyatspi
 )

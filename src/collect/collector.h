@@ -31,6 +31,7 @@ struct HttpRequest {
     QString client;         // the respondent's address (behind a trusted proxy, the real one)
     bool secure = false;    // HTTPS, directly or as a trusted proxy says
     bool forwarded = false; // came through a trusted proxy
+    QByteArray host = {};   // the Host header
 };
 
 struct HttpResponse {

@@ -71,6 +71,19 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     const QCommandLineOption newToken(
         QStringLiteral("new-results-token"),
         QStringLiteral("Replace the secret of the results link: the old link stops working."));
+    const QCommandLineOption tlsCertificate(
+        QStringLiteral("tls-cert"),
+        QStringLiteral("Serve HTTPS with this certificate chain (PEM), with --tls-key. Read "
+                       "again on SIGHUP, as after a renewal."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
+                                    QStringLiteral("The certificate's private key (PEM)."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption redirect(
+        QStringLiteral("http-redirect-port"),
+        QStringLiteral("With HTTPS: also listen for plain HTTP on this port, only to send "
+                       "browsers to HTTPS (for example 80)."),
+        QStringLiteral("N"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Log errors only, not every answer."));
     const QCommandLineOption window(QStringLiteral("window"),
@@ -79,8 +92,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
     parser.addOptions({port, local, perAddress, connections, trustedProxy, requestRate,
-                       requestBurst, answerRate, answerBurst, noList, newToken, quiet, window,
-                       summary});
+                       requestBurst, answerRate, answerBurst, noList, newToken, tlsCertificate,
+                       tlsKey, redirect, quiet, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -141,6 +154,22 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.quiet = parser.isSet(quiet);
     options.list = !parser.isSet(noList);
     options.newResultsToken = parser.isSet(newToken);
+    options.tlsCertificate = parser.value(tlsCertificate);
+    options.tlsKey = parser.value(tlsKey);
+    if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty()) {
+        *error = QStringLiteral("--tls-cert and --tls-key go together.");
+        return std::nullopt;
+    }
+    if (parser.isSet(redirect)) {
+        bool ok = false;
+        const uint value = parser.value(redirect).toUInt(&ok);
+        if (!ok || value == 0 || value > 65535 || options.tlsCertificate.isEmpty()) {
+            *error = QStringLiteral("--http-redirect-port takes a port from 1 to 65535, and "
+                                    "needs --tls-cert and --tls-key.");
+            return std::nullopt;
+        }
+        options.redirectPort = quint16(value);
+    }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         *error = QStringLiteral("Give one folder at most.");

@@ -14,14 +14,16 @@ struct CollectOptions {
     bool local = false;
     unsigned connectionsPerAddress = 1000;
     unsigned connections = 10000;
-    QStringList trustedProxies;     // ADDRESS[/BITS]
-    double requestsPerSecond = 200; // one client's steady rate of requests
-    double requestBurst = 2000;     // requests one client may send at once
-    double answersPerSecond = 5;    // one client's steady rate of answers
-    double answerBurst = 600;       // answers one client may send at once
-    bool quiet = false;             // errors only
-    bool list = true;               // "/" lists the surveys
-    bool newResultsToken = false;   // replace the secret of the results link
+    QStringList trustedProxies;          // ADDRESS[/BITS]
+    double requestsPerSecond = 200;      // one client's steady rate of requests
+    double requestBurst = 2000;          // requests one client may send at once
+    double answersPerSecond = 5;         // one client's steady rate of answers
+    double answerBurst = 600;            // answers one client may send at once
+    bool quiet = false;                  // errors only
+    bool list = true;                    // "/" lists the surveys
+    bool newResultsToken = false;        // replace the secret of the results link
+    QString tlsCertificate, tlsKey;      // HTTPS: PEM files
+    std::optional<quint16> redirectPort; // plain HTTP that only redirects to HTTPS
     bool window = false;  // a window instead of log lines, as the desktop action starts it
     bool summary = false; // write the summaries of the folder and end
 

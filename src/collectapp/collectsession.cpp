@@ -3,16 +3,40 @@
 #include "durablefile.h"
 #include "lanaddresses.h"
 #include "runtimeerror.h"
+#include "tlscredentials.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <chrono>
 
 namespace Velmora {
 
 namespace {
+
+// Plain HTTP sends browsers to the same address over HTTPS. The host is the one
+// the browser asked for, so that it never leads anywhere else.
+HttpResponse httpsRedirect(const HttpRequest &request, quint16 httpsPort) {
+    static const QRegularExpression hostName(
+        QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9.-]+)(:[0-9]+)?$"));
+    const QRegularExpressionMatch host = hostName.match(QString::fromLatin1(request.host));
+    if (!host.hasMatch())
+        return htmlResponse(400, QStringLiteral("Bad request"),
+                            QStringLiteral("<p>This address is served over HTTPS.</p>"));
+    QByteArray location = "https://" + host.captured(1).toLatin1();
+    if (httpsPort != 443)
+        location += ':' + QByteArray::number(httpsPort);
+    location += request.path;
+    if (!request.query.isEmpty())
+        location += '?' + request.query;
+    HttpResponse response =
+        htmlResponse(301, QStringLiteral("Moved to HTTPS"),
+                     QStringLiteral("<p>This address is served over HTTPS.</p>"));
+    response.addHeader("Location", location);
+    return response;
+}
 
 // Lines carry when they happened: a server's log is read long after.
 QString stamped(const QString &line) {
@@ -50,12 +74,23 @@ bool CollectSession::start(QString *error) {
     limits.connectionsPerAddress = m_options.connectionsPerAddress;
     limits.connections = m_options.connections;
     QString proxyError;
+    if (tls()) {
+        QString why;
+        const std::shared_ptr<TlsCredentials> credentials =
+            TlsCredentials::load(m_options.tlsCertificate, m_options.tlsKey, &why);
+        if (!credentials) {
+            *error = QStringLiteral("Cannot serve HTTPS: %1").arg(why);
+            return false;
+        }
+        TlsCredentials::use(credentials);
+    }
     m_server = std::make_unique<HttpServer>(
         [this](const HttpRequest &request, Collector::Reply reply) {
             m_collector.handle(request, std::move(reply));
         },
         limits,
         TrustedProxies::parse(m_options.trustedProxies, &proxyError).value_or(TrustedProxies()));
+    m_server->setTls(tls());
     bool listening = false;
     if (m_options.port) {
         listening = m_server->listen(m_options.local, *m_options.port);
@@ -70,6 +105,11 @@ bool CollectSession::start(QString *error) {
         m_server.reset();
         return false;
     }
+    if (!startRedirect(error)) {
+        m_server->stop();
+        m_server.reset();
+        return false;
+    }
     m_watcher.addPath(m_collector.folder());
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
             [this] { m_folderChanged = true; });
@@ -80,6 +120,8 @@ bool CollectSession::start(QString *error) {
 void CollectSession::stop() {
     if (!m_server)
         return;
+    if (m_redirect)
+        m_redirect->stop();
     m_server->stop();
     {
         std::lock_guard lock(m_mutex);
@@ -134,6 +176,37 @@ void CollectSession::logRefusals() {
                 .arg(busy));
 }
 
+bool CollectSession::startRedirect(QString *error) {
+    if (!m_options.redirectPort)
+        return true;
+    const quint16 httpsPort = m_server->port();
+    m_redirect = std::make_unique<HttpServer>(
+        [httpsPort](const HttpRequest &request, Collector::Reply reply) {
+            reply(httpsRedirect(request, httpsPort));
+        },
+        HttpServer::Limits());
+    if (m_redirect->listen(m_options.local, *m_options.redirectPort))
+        return true;
+    *error = QStringLiteral("Port %1 is taken or not allowed.").arg(*m_options.redirectPort);
+    m_redirect.reset();
+    return false;
+}
+
+void CollectSession::reloadCertificates() {
+    if (!tls())
+        return;
+    QString why;
+    const std::shared_ptr<TlsCredentials> credentials =
+        TlsCredentials::load(m_options.tlsCertificate, m_options.tlsKey, &why);
+    if (!credentials) {
+        log(QStringLiteral("The certificate was NOT read again; the one in use stays: %1")
+                .arg(why));
+        return;
+    }
+    TlsCredentials::use(credentials);
+    log(QStringLiteral("Certificate read again from %1").arg(m_options.tlsCertificate));
+}
+
 bool CollectSession::loadResultsToken(QString *error) {
     const QString path = m_collector.folder() + QStringLiteral("/.velmora-results-token");
     QFile file(path);
@@ -160,7 +233,8 @@ bool CollectSession::loadResultsToken(QString *error) {
 }
 
 QString CollectSession::resultsAddress() const {
-    return QStringLiteral("http://127.0.0.1:%1/results/%2/")
+    return QStringLiteral("%1://127.0.0.1:%2/results/%3/")
+        .arg(tls() ? QStringLiteral("https") : QStringLiteral("http"))
         .arg(port())
         .arg(QString::fromLatin1(m_resultsToken));
 }
@@ -173,7 +247,9 @@ QStringList CollectSession::addresses() const {
         hosts.append(QStringLiteral("127.0.0.1"));
     QStringList addresses;
     for (const QString &host : hosts)
-        addresses.append(QStringLiteral("http://%1:%2/").arg(host).arg(m_server->port()));
+        addresses.append(QStringLiteral("%1://%2:%3/")
+                             .arg(tls() ? QStringLiteral("https") : QStringLiteral("http"), host)
+                             .arg(m_server->port()));
     return addresses;
 }
 

@@ -33,6 +33,9 @@ public:
     bool start(QString *error);
     // Finishes the requests in flight, then writes the summaries once more.
     void stop();
+    // Reads the HTTPS certificate and key again (after a renewal); the old ones
+    // stay in use when the new ones cannot be read.
+    void reloadCertificates();
 
     // The addresses to give respondents.
     QStringList addresses() const;
@@ -56,12 +59,15 @@ private:
     void logRefusals();
     // The secret of the results link, read from its file or made anew.
     bool loadResultsToken(QString *error);
+    bool startRedirect(QString *error);
+    bool tls() const { return !m_options.tlsCertificate.isEmpty(); }
     // Any thread; the line reaches logLine() on this object's thread, stamped.
     void log(const QString &line);
 
     CollectOptions m_options;
     Collector m_collector;
     std::unique_ptr<HttpServer> m_server;
+    std::unique_ptr<HttpServer> m_redirect; // plain HTTP to HTTPS
     QFileSystemWatcher m_watcher;
     QByteArray m_resultsToken;
     std::atomic<bool> m_folderChanged = false;

@@ -1,5 +1,7 @@
 #include "httpserver.h"
 
+#include "tlscredentials.h"
+
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
@@ -102,7 +104,8 @@ void freeBody(void *body) {
     delete static_cast<QByteArray *>(body);
 }
 
-MHD_Result send(MHD_Connection *connection, const HttpResponse &reply, bool close = false) {
+MHD_Result send(MHD_Connection *connection, const HttpResponse &reply, bool close = false,
+                bool secure = false) {
     auto *body = new QByteArray(reply.body);
     MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
         size_t(body->size()), body->data(), freeBody, body);
@@ -115,6 +118,9 @@ MHD_Result send(MHD_Connection *connection, const HttpResponse &reply, bool clos
         MHD_add_response_header(response, name.constData(), value.constData());
     if (close)
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+    // Once a browser has been here over HTTPS it never comes back over plain HTTP.
+    if (secure)
+        MHD_add_response_header(response, "Strict-Transport-Security", "max-age=31536000");
     const MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
     MHD_destroy_response(response);
     return queued;
@@ -204,14 +210,21 @@ bool HttpServer::startDaemon(const sockaddr_storage &address, unsigned flags) {
     const unsigned threads =
         m_limits.threads ? m_limits.threads : std::max(2u, std::thread::hardware_concurrency());
     const quint16 port = portOf(address);
+    // Only HTTPS has its option; the certificate is asked for at each handshake,
+    // so that a renewed one is used without a restart.
+    const MHD_OptionItem tls[] = {{m_tls ? MHD_OPTION_HTTPS_CERT_CALLBACK : MHD_OPTION_END, 0,
+                                   TlsCredentials::retrieveFunction()},
+                                  {MHD_OPTION_END, 0, nullptr}};
     MHD_Daemon *daemon = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME | flags, port,
-        nullptr, nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME |
+            (m_tls ? MHD_USE_TLS : 0) | flags,
+        port, nullptr, nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
         MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
         m_limits.connections + BusySpare, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes, MHD_OPTION_LISTEN_BACKLOG_SIZE,
         4096u, MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
-        &requestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &connectionNotice, this, MHD_OPTION_END);
+        &requestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &connectionNotice, this, MHD_OPTION_ARRAY,
+        tls, MHD_OPTION_END);
     if (!daemon)
         return false;
     if (m_daemons.empty()) {
@@ -344,15 +357,16 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
             link ? link->peer : peerOf(connection), header(connection, "Forwarded"),
             header(connection, "X-Forwarded-For"), header(connection, "X-Forwarded-Proto"));
         request.client = client.address;
-        request.secure = client.secure;
+        request.secure = m_tls || client.secure;
+        request.host = header(connection, MHD_HTTP_HEADER_HOST);
         request.forwarded = link && client.address != link->peer;
         if (link && overCapacity(*link)) {
             ++m_busyRefusals;
-            return send(connection, busyResponse(), true);
+            return send(connection, busyResponse(), true, m_tls);
         }
         // A body announced as too large is refused before it is read.
         if (header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong() > Collector::MaxBody)
-            return send(connection, tooLarge(), true);
+            return send(connection, tooLarge(), true, m_tls);
         return MHD_YES;
     }
     const std::shared_ptr<Exchange> &exchange = *holder;
@@ -367,14 +381,14 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
     if (!exchange->dispatched) {
         exchange->dispatched = true;
         if (exchange->tooLarge)
-            return send(connection, tooLarge(), true);
+            return send(connection, tooLarge(), true, m_tls);
         return dispatch(connection, exchange);
     }
     // Resumed: the answer is on the disk, or could not be stored.
     std::unique_lock lock(exchange->mutex);
     const HttpResponse response = exchange->response.value_or(busyResponse());
     lock.unlock();
-    return send(connection, response);
+    return send(connection, response, false, m_tls);
 }
 
 int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange) {
@@ -394,7 +408,7 @@ int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Excha
     if (exchange->response) {
         const HttpResponse response = *exchange->response;
         lock.unlock();
-        return send(connection, response);
+        return send(connection, response, false, m_tls);
     }
     // Waiting for the disk holds no thread: the connection sleeps until the
     // answers file's writer wakes it.

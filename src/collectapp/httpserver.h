@@ -44,6 +44,9 @@ public:
     HttpServer(const HttpServer &) = delete;
     HttpServer &operator=(const HttpServer &) = delete;
 
+    // HTTPS with the credentials TlsCredentials::use() names, from before listen().
+    void setTls(bool tls) { m_tls = tls; }
+
     // Listens on 127.0.0.1 and ::1 (local) or on every address, IPv6 and IPv4;
     // port 0 takes any free one. False when the port is taken or cannot be used.
     bool listen(bool local, quint16 port);
@@ -75,6 +78,7 @@ private:
     TrustedProxies m_proxies;
     std::vector<MHD_Daemon *> m_daemons; // one a listening address
     quint16 m_port = 0;
+    bool m_tls = false;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

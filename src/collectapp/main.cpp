@@ -59,6 +59,8 @@ int collectInTerminal(QCoreApplication &app, const CollectOptions &options) {
         say(QStringLiteral("Stopped."));
         QCoreApplication::quit();
     });
+    // As servers do: SIGHUP after a certificate renewal, not an end.
+    onSignals(&app, {SIGHUP}, [&] { session.reloadCertificates(); });
     return app.exec();
 }
 

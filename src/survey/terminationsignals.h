@@ -2,14 +2,22 @@
 
 #include <QObject>
 
+#include <csignal>
 #include <functional>
+#include <initializer_list>
 
 namespace Velmora {
 
-// Turns SIGTERM, SIGINT and SIGHUP (kill, Ctrl+C, logout) into a call of
-// `handler` from the event loop of `context`'s thread, where it may do anything
-// an ordinary event handler does: a signal handler itself may do almost nothing.
-// Call once per process.
-void onTerminationSignals(QObject *context, std::function<void()> handler);
+// Turns the given signals into a call of `handler` from the event loop of
+// `context`'s thread, where it may do anything an ordinary event handler does:
+// a signal handler itself may do almost nothing. A later call for a signal
+// takes it over from an earlier one.
+void onSignals(QObject *context, std::initializer_list<int> signalNumbers,
+               std::function<void()> handler);
+
+// SIGTERM, SIGINT and SIGHUP: kill, Ctrl+C, logout.
+inline void onTerminationSignals(QObject *context, std::function<void()> handler) {
+    onSignals(context, {SIGTERM, SIGINT, SIGHUP}, std::move(handler));
+}
 
 } // namespace Velmora

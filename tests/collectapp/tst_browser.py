@@ -3,6 +3,9 @@
 through velmora-collect, fills it in with text beyond Latin-1 and presses
 FINISHED; the answers file must then hold exactly what was typed.
 
+With VELMORA_BROWSER_HTTPS=1 in the environment the collector serves HTTPS
+with a self-signed certificate made by openssl.
+
 usage: tst_browser.py VELMORA_COLLECT WRITE_SAMPLE_SURVEY PICTURE
 """
 import csv
@@ -20,6 +23,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
 collect, write_sample, picture = sys.argv[1:4]
+HTTPS = os.environ.get('VELMORA_BROWSER_HTTPS') == '1'
 TYPED = '€ 中文 😀 "q" & <x>'
 NAME = 'Jürgen Müller'
 
@@ -38,6 +42,8 @@ def browser():
                  '--disable-component-update', '--disable-sync', '--window-size=900,1200'):
         options.add_argument(flag)
     options.add_argument('--user-data-dir=' + tempfile.mkdtemp())
+    if HTTPS:
+        options.add_argument('--ignore-certificate-errors')  # self-signed for the test
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
@@ -45,14 +51,23 @@ def main():
     folder = tempfile.mkdtemp()
     subprocess.run([write_sample, folder, picture], check=True)
     port = free_port()
-    server = subprocess.Popen([collect, folder, '--port', str(port), '--local'],
-                              stdout=subprocess.PIPE, text=True)
+    arguments = [collect, folder, '--port', str(port), '--local']
+    scheme = 'http'
+    if HTTPS:
+        keys = tempfile.mkdtemp()
+        cert, key = os.path.join(keys, 'cert.pem'), os.path.join(keys, 'key.pem')
+        subprocess.run(['openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-keyout', key,
+                        '-out', cert, '-days', '2', '-subj', '/CN=127.0.0.1',
+                        '-addext', 'subjectAltName=IP:127.0.0.1'], check=True, capture_output=True)
+        arguments += ['--tls-cert', cert, '--tls-key', key]
+        scheme = 'https'
+    server = subprocess.Popen(arguments, stdout=subprocess.PIPE, text=True)
     driver = None
     try:
         server.stdout.readline()  # listening
         driver = browser()
         driver.set_page_load_timeout(20)
-        driver.get(f'http://127.0.0.1:{port}/')
+        driver.get(f'{scheme}://127.0.0.1:{port}/')
         driver.find_element(By.LINK_TEXT, 'My Product Survey').click()
 
         driver.find_element(By.NAME, 'UserName').send_keys(NAME)
@@ -81,7 +96,8 @@ def main():
         if row[2:] != expected:
             print('FAIL: the answers file holds', row[2:], 'not', expected)
             return 1
-        print('browser: Chromium posted the sample survey; the answers file holds it exactly')
+        print(f'browser: Chromium posted the sample survey over {scheme}; the answers file holds '
+              'it exactly')
         return 0
     finally:
         if driver:

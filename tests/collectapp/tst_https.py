@@ -1,0 +1,136 @@
+#!/usr/bin/python3
+"""HTTPS end to end: velmora-collect with a self-signed certificate made by
+openssl, through curl and Python's TLS client; SIGHUP with a new certificate
+while answers are posted loses none, and new connections get the new one; the
+plain-HTTP port only redirects; HSTS is sent.
+
+usage: tst_https.py VELMORA_COLLECT WRITE_SAMPLE_SURVEY PICTURE
+"""
+import csv
+import http.client
+import io
+import os
+import signal
+import socket
+import ssl
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+collect, write_sample, picture = sys.argv[1:4]
+PAGE = '/My%20Product%20Survey.htm'
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+def certificate(folder, name):
+    key, cert = os.path.join(folder, name + '.key'), os.path.join(folder, name + '.pem')
+    subprocess.run(['openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-keyout', key,
+                    '-out', cert, '-days', '2', '-subj', '/CN=localhost/O=' + name,
+                    '-addext', 'subjectAltName=DNS:localhost,IP:127.0.0.1'],
+                   check=True, capture_output=True)
+    return cert, key
+
+
+def served_certificate(port, context):
+    with socket.create_connection(('127.0.0.1', port), timeout=10) as raw:
+        with context.wrap_socket(raw, server_hostname='localhost') as tls:
+            return tls.getpeercert(binary_form=True)
+
+
+def der(pem_file):
+    with open(pem_file) as f:
+        return ssl.PEM_cert_to_DER_cert(f.read())
+
+
+def main():
+    folder = tempfile.mkdtemp()
+    keys = tempfile.mkdtemp()
+    subprocess.run([write_sample, folder, picture], check=True)
+    old_cert, old_key = certificate(keys, 'first')
+    new_cert, new_key = certificate(keys, 'second')
+    cert, key = os.path.join(keys, 'live.pem'), os.path.join(keys, 'live.key')
+    os.link(old_cert, cert)
+    os.link(old_key, key)
+    context = ssl.create_default_context()
+    context.load_verify_locations(old_cert)
+    context.load_verify_locations(new_cert)
+
+    port, plain = free_port(), free_port()
+    server = subprocess.Popen([collect, folder, '--port', str(port), '--local', '--tls-cert', cert,
+                               '--tls-key', key, '--http-redirect-port', str(plain),
+                               '--answer-burst', '1e9', '--answers-per-second', '1e9', '--quiet'],
+                              stdout=subprocess.PIPE, text=True)
+    try:
+        for line in server.stdout:
+            if 'Press Ctrl+C' in line:
+                break
+        # curl, as an organiser checks a new server.
+        shown = subprocess.run(['curl', '-s', '-i', '--cacert', old_cert,
+                                f'https://localhost:{port}{PAGE}'],
+                               capture_output=True, check=True).stdout
+        assert shown.startswith(b'HTTP/1.1 200'), shown[:100]
+        assert b'Strict-Transport-Security: max-age=' in shown, shown[:400]
+        moved = subprocess.run(['curl', '-s', '-i', f'http://localhost:{plain}{PAGE}?x'],
+                               capture_output=True, check=True).stdout
+        assert moved.startswith(b'HTTP/1.1 301'), moved[:100]
+        assert f'Location: https://localhost:{port}{PAGE}?x'.encode() in moved, moved[:400]
+        assert served_certificate(port, context) == der(old_cert)
+
+        # Eight respondents answer while the certificate is renewed.
+        acknowledged, failed = [], []
+        running = True
+
+        def respondent(number):
+            sent = 0
+            while running and sent < 5000:
+                answer_id = f'{number}-{sent}'
+                sent += 1
+                try:
+                    connection = http.client.HTTPSConnection('localhost', port, context=context,
+                                                             timeout=10)
+                    connection.request('POST', PAGE, f'UserName=x&1={answer_id}',
+                                       {'Content-Type': 'application/x-www-form-urlencoded'})
+                    status = connection.getresponse().status
+                    connection.close()
+                except OSError as error:
+                    failed.append(f'{answer_id}: {error}')
+                    continue
+                (acknowledged if status == 303 else failed).append(answer_id)
+
+        threads = [threading.Thread(target=respondent, args=(n,)) for n in range(8)]
+        for thread in threads:
+            thread.start()
+        time.sleep(1)
+        for name, source in ((cert, new_cert), (key, new_key)):
+            with open(source, 'rb') as f, open(name + '.new', 'wb') as out:
+                out.write(f.read())
+            os.replace(name + '.new', name)
+        server.send_signal(signal.SIGHUP)
+        time.sleep(1.5)
+        running = False
+        for thread in threads:
+            thread.join()
+
+        assert not failed, failed[:5]
+        assert served_certificate(port, context) == der(new_cert), 'the old certificate is served'
+        with open(os.path.join(folder, 'My Product Survey answers.csv'), 'rb') as f:
+            rows = list(csv.reader(io.StringIO(f.read()[3:].decode('utf-8'), newline='')))
+        stored = {row[4] for row in rows[1:]}
+        missing = [a for a in acknowledged if a not in stored]
+        assert not missing, missing[:5]
+        print(f'https: {len(acknowledged)} answers over HTTPS, none lost while the certificate '
+              'was renewed; curl, HSTS and the redirect port checked')
+        return 0
+    finally:
+        server.terminate()
+        server.wait(10)
+
+
+sys.exit(main())
