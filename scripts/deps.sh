@@ -9,7 +9,7 @@ packages=(
     fonts-liberation
     libmicrohttpd-dev libqrencode-dev libgnutls28-dev
     clang libclang-rt-14-dev
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian mandoc systemd
     chromium chromium-driver python3 python3-selenium
     nginx-light wrk openssl curl
     weston qt6-wayland

@@ -12,16 +12,20 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)
-deb=$(ls "$work"/package/*.deb)
-dpkg-deb -x "$deb" "$work/root"
+desktop_deb=$(ls "$work"/package/velmora_*.deb)
+server_deb=$(ls "$work"/package/velmora-collect_*.deb)
+dpkg-deb -x "$desktop_deb" "$work/root"
+dpkg-deb -x "$server_deb" "$work/server"
 root="$work/root"
+server="$work/server"
 
 expected="usr/bin/velmora
-usr/bin/velmora-collect
 usr/bin/velmora-collect-window
 usr/lib/velmora/background.gif
 usr/lib/velmora/velmora
 usr/share/applications/example.kestrand.Velmora.desktop
+usr/share/doc/velmora/changelog.Debian.gz
+usr/share/doc/velmora/copyright
 usr/share/icons/hicolor/128x128/apps/example.kestrand.Velmora.png
 usr/share/icons/hicolor/16x16/apps/example.kestrand.Velmora.png
 usr/share/icons/hicolor/256x256/apps/example.kestrand.Velmora.png
@@ -29,30 +33,73 @@ usr/share/icons/hicolor/32x32/apps/example.kestrand.Velmora.png
 usr/share/icons/hicolor/48x48/apps/example.kestrand.Velmora.png
 usr/share/icons/hicolor/64x64/apps/example.kestrand.Velmora.png
 usr/share/icons/hicolor/scalable/apps/example.kestrand.Velmora.svg
+usr/share/lintian/overrides/velmora
+usr/share/man/man1/velmora-collect-window.1.gz
+usr/share/man/man1/velmora.1.gz
 usr/share/metainfo/example.kestrand.Velmora.metainfo.xml"
 actual=$(cd "$root" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
-[ "$actual" = "$expected" ] || fail "file list differs:
+[ "$actual" = "$expected" ] || fail "file list of velmora differs:
 $(diff <(echo "$expected") <(echo "$actual") || true)"
 
-[ "$(dpkg-deb -f "$deb" Recommends)" = "qt6-wayland" ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
-depends=$(dpkg-deb -f "$deb" Depends)
-for needed in fonts-liberation libqt6widgets6 qt6-qpa-plugins libmicrohttpd12; do
+expected_server="etc/velmora-collect.conf
+usr/bin/velmora-collect
+usr/lib/systemd/system/velmora-collect.service
+usr/share/doc/velmora-collect/changelog.Debian.gz
+usr/share/doc/velmora-collect/copyright
+usr/share/lintian/overrides/velmora-collect
+usr/share/man/man1/velmora-collect.1.gz"
+actual=$(cd "$server" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
+[ "$actual" = "$expected_server" ] || fail "file list of velmora-collect differs:
+$(diff <(echo "$expected_server") <(echo "$actual") || true)"
+
+[ "$(dpkg-deb -f "$desktop_deb" Recommends)" = "qt6-wayland" ] || fail "Recommends: $(dpkg-deb -f "$desktop_deb" Recommends)"
+depends=$(dpkg-deb -f "$desktop_deb" Depends)
+for needed in fonts-liberation libqt6widgets6 qt6-qpa-plugins; do
     [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
+# The server runs where there is no display: no widgets, no GUI, no X11, no fonts.
+server_depends=$(dpkg-deb -f "$server_deb" Depends)
+for graphical in libqt6widgets libqt6gui libx11 libegl libgl fonts qt6-qpa; do
+    [[ "$server_depends" != *"$graphical"* ]] || fail "velmora-collect depends on $graphical: $server_depends"
+done
+[[ "$server_depends" == *libmicrohttpd12* ]] || fail "velmora-collect Depends: $server_depends"
+needed=$(readelf -d "$server/usr/bin/velmora-collect" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+for graphical in libQt6Widgets libQt6Gui libX11 libEGL libGL; do
+    [[ "$needed" != *"$graphical"* ]] || fail "velmora-collect needs $graphical: $needed"
+done
+dpkg-deb -e "$server_deb" "$work/control"
+grep -qx "/etc/velmora-collect.conf" "$work/control/conffiles" || fail "the settings are no conffile"
+
+# Debian's own checker: no error, no warning, on either package.
+if command -v lintian >/dev/null; then
+    findings=$(lintian --tag-display-limit 0 "$desktop_deb" "$server_deb" 2>&1 | grep -v "running with root privileges" || true)
+    [ -z "$findings" ] || fail "lintian:
+$findings"
+else
+    echo "lintian skipped: not installed (scripts/deps.sh installs it)"
+fi
+for page in "$root"/usr/share/man/man1/*.gz "$server"/usr/share/man/man1/*.gz; do
+    mandoc -T lint -W warning "$page" || fail "mandoc -T lint: $page"
+done
+
+# The unit, checked with the unpacked program in place of the installed one.
+mkdir -p "$work/unit"
+sed "s|/usr/bin/velmora-collect|$server/usr/bin/velmora-collect|; s|/etc/velmora-collect.conf|$server/etc/velmora-collect.conf|" \
+    "$server/usr/lib/systemd/system/velmora-collect.service" > "$work/unit/velmora-collect.service"
+systemd-analyze verify --man=no "$work/unit/velmora-collect.service" || fail "systemd-analyze verify"
+exposure=$(systemd-analyze security --offline=true "$work/unit/velmora-collect.service" 2>/dev/null \
+    | sed -n 's/.*Overall exposure level for .*: \([0-9.]*\).*/\1/p')
+echo "systemd-analyze security: exposure $exposure (goal 2.0 or lower)"
+awk -v e="$exposure" 'BEGIN { exit !(e != "" && e <= 2.0) }' || fail "exposure $exposure"
 
 program_folder=$(dirname "$(readlink -f "$root/usr/bin/velmora")")
 [ "$program_folder" = "$root/usr/lib/velmora" ] || fail "bin/velmora leads to $program_folder"
 [ -f "$program_folder/background.gif" ] || fail "no background.gif in the program folder"
 
-"$root/usr/bin/velmora-collect" --help | head -1 | grep -q "^Usage: velmora-collect " \
+"$server/usr/bin/velmora-collect" --help | head -1 | grep -q "^Usage: velmora-collect " \
     || fail "velmora-collect --help names no program"
-"$root/usr/bin/velmora-collect" --help-all | grep -q "FOLDER" || fail "velmora-collect --help-all"
-"$root/usr/bin/velmora-collect" --version | grep -q "^velmora-collect [0-9]" || fail "--version"
-# The server runs where there is no display: no widgets, no GUI, no X11.
-needed=$(readelf -d "$root/usr/bin/velmora-collect" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
-for graphical in libQt6Widgets libQt6Gui libX11 libEGL libGL; do
-    [[ "$needed" != *"$graphical"* ]] || fail "velmora-collect needs $graphical: $needed"
-done
+"$server/usr/bin/velmora-collect" --help-all | grep -q "FOLDER" || fail "velmora-collect --help-all"
+"$server/usr/bin/velmora-collect" --version | grep -q "^velmora-collect [0-9]" || fail "--version"
 
 desktop-file-validate "$root/usr/share/applications/example.kestrand.Velmora.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.kestrand.Velmora.metainfo.xml" >/dev/null \
@@ -91,4 +138,4 @@ kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=""
 pgrep -f "$root/usr/bin/$program" >/dev/null && fail "the collector is still running after the test"
-echo "package: $(basename "$deb"), $(echo "$expected" | wc -l) files, validators passed, program stayed up"
+echo "packages: $(basename "$desktop_deb"), $(basename "$server_deb"); lintian, mandoc, systemd-analyze and validators passed; programs stayed up"
