@@ -108,6 +108,7 @@ private slots:
     void floodOfLargeAnswersStaysBounded();
     void behindNginxLimitsApplyToTheRealClient();
     void newPageIsServedWithinASecondAmongTenThousandFiles();
+    void stopsUnderLoadWithEveryAcknowledgedAnswerStored();
 
 private:
     QString answersPath() const {
@@ -383,6 +384,45 @@ void TestCollectLoad::newPageIsServedWithinASecondAmongTenThousandFiles() {
         QTest::qWait(20);
     qInfo("the new page was served after %lld ms", timer.elapsed());
     QVERIFY(timer.elapsed() < 1000);
+}
+
+void TestCollectLoad::stopsUnderLoadWithEveryAcknowledgedAnswerStored() {
+    // As systemd stops the service: SIGTERM while respondents are answering.
+    auto collector = std::make_unique<CollectorProcess>();
+    QVERIFY(collector->start(m_dir->path(),
+                             {QStringLiteral("--quiet"), QStringLiteral("--answer-burst"),
+                              QStringLiteral("1e9"), QStringLiteral("--answers-per-second"),
+                              QStringLiteral("1e9")}));
+    const quint16 port = collector->port();
+    std::atomic<bool> answering = true;
+    std::mutex mutex;
+    QStringList acknowledged;
+    std::vector<std::thread> respondents;
+    for (int c = 0; c < 16; ++c)
+        respondents.emplace_back([&, c] {
+            for (int i = 0; answering && i < 100000; ++i) {
+                const QString id = QStringLiteral("%1-%2").arg(c).arg(i);
+                if (httpExchange(port, postRequest(Page, answer(id))).status == 303) {
+                    std::lock_guard lock(mutex);
+                    acknowledged.append(id);
+                }
+            }
+        });
+    QTest::qWait(1000);
+    QElapsedTimer stopping;
+    stopping.start();
+    collector.reset(); // SIGTERM, then waits for the end
+    const qint64 stopMs = stopping.elapsed();
+    answering = false;
+    for (std::thread &respondent : respondents)
+        respondent.join();
+
+    qInfo("stopped %lld ms after SIGTERM with %lld answers acknowledged", stopMs,
+          qsizetype(acknowledged.size()));
+    QVERIFY(stopMs < 20000); // the unit's TimeoutStopSec
+    const QSet<QString> stored = storedIds();
+    for (const QString &id : std::as_const(acknowledged))
+        QVERIFY2(stored.contains(id), qPrintable(id));
 }
 
 QTEST_GUILESS_MAIN(TestCollectLoad)
