@@ -13,6 +13,7 @@
 #include "silentplatform.h"
 
 #include "../tests/common/httpclient.h"
+#include "../tests/common/processmemory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -69,16 +70,6 @@ Round wrk(quint16 port, const QString &script) {
     round.p99Ms = milliseconds(
         QRegularExpression(QStringLiteral("\\n\\s+99%\\s+(\\S+)")).match(text).captured(1));
     return round;
-}
-
-qint64 memoryKiB(qint64 pid, const char *field) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
-    return -1;
 }
 
 // Rows per second that a loop of write plus fdatasync reaches here.
@@ -190,8 +181,8 @@ int main(int argc, char *argv[]) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const bool stillServing = httpExchange(port, getRequest(Page)).status == 200;
-    const qint64 rssWithConnections = memoryKiB(collector.processId(), "VmRSS:");
-    const qint64 peak = memoryKiB(collector.processId(), "VmHWM:");
+    const qint64 rssWithConnections = processMemoryKiB(collector.processId(), "VmRSS:");
+    const qint64 peak = processMemoryKiB(collector.processId(), "VmHWM:");
     idle.clear();
     collector.terminate();
     collector.waitForFinished();

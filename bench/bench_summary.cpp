@@ -13,6 +13,8 @@
 #include "silentplatform.h"
 #include "summary.h"
 
+#include "../tests/common/processmemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,13 +32,7 @@ namespace {
 constexpr int Answers = 1000000;
 
 double peakMiB(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return -1;
+    return double(processMemoryKiB(pid, "VmHWM:")) / 1024.0;
 }
 
 SurveyPage samplePage(const QString &folder) {

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QSettings>
 
+#include <cstdio>
+
 namespace Velmora {
 
 std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments, QString *error) {
@@ -181,6 +183,22 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     if (!QDir(options.folder).exists()) {
         *error = QStringLiteral("There is no folder %1.").arg(options.folder);
         return std::nullopt;
+    }
+    return options;
+}
+
+std::optional<CollectOptions> CollectOptions::fromCommandLine(int argc, char *argv[],
+                                                              int *exitCode) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QString error;
+    std::optional<CollectOptions> options = parse(arguments, &error);
+    if (!options) {
+        const bool asked = error.startsWith(QLatin1String("Usage:")) ||
+                           error.startsWith(QLatin1String("velmora-collect "));
+        std::fprintf(asked ? stdout : stderr, "%s\n", qPrintable(error));
+        *exitCode = asked ? 0 : 2;
     }
     return options;
 }

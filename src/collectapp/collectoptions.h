@@ -29,6 +29,9 @@ struct CollectOptions {
 
     // Nothing, with `error` set, when the arguments make no sense.
     static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);
+    // The options of a program's command line; nothing when the program is to
+    // end at once (help or version printed, or an error said), with its `exitCode`.
+    static std::optional<CollectOptions> fromCommandLine(int argc, char *argv[], int *exitCode);
 };
 
 // The folder Velmora's window saves its surveys to ("Output Folder"), when it is one.

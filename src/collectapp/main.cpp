@@ -82,17 +82,11 @@ int showWindow(char *argv[]) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    QString error;
-    const std::optional<CollectOptions> options = CollectOptions::parse(arguments, &error);
-    if (!options) {
-        const bool help = error.startsWith(QLatin1String("Usage:")) ||
-                          error.startsWith(QLatin1String("velmora-collect "));
-        std::fprintf(help ? stdout : stderr, "%s\n", qPrintable(error));
-        return help ? 0 : 2;
-    }
+    int exitCode = 0;
+    const std::optional<CollectOptions> options =
+        CollectOptions::fromCommandLine(argc, argv, &exitCode);
+    if (!options)
+        return exitCode;
     if (options->window)
         return showWindow(argv);
     QCoreApplication app(argc, argv);

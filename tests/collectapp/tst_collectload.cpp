@@ -2,6 +2,8 @@
 
 #include "filecontent.h"
 #include "httpclient.h"
+#include "processmemory.h"
+#include "sampleanswer.h"
 #include "workedexample.h"
 
 #include <QDir>
@@ -24,13 +26,6 @@ using namespace Velmora;
 // The collector as crowds and floods meet it: the real program over real
 // sockets on loopback addresses, every loop bounded in count and time.
 namespace {
-
-const QByteArray Page = "/My%20Product%20Survey.htm";
-
-QByteArray answer(const QString &id) {
-    return "UserName=Ann&UserEmail=a%40b.c&1=" + QUrl::toPercentEncoding(id) +
-           "&2=+a%29&3%29+a%29=on&4=ok";
-}
 
 // velmora-collect on a free port of 127.0.0.1.
 class CollectorProcess {
@@ -67,13 +62,7 @@ public:
     }
     // The most memory the process has held, in MiB.
     double peakMiB() const {
-        QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-        return -1;
+        return double(processMemoryKiB(m_process.processId(), "VmHWM:")) / 1024.0;
     }
 
 private:
@@ -149,13 +138,13 @@ void TestCollectLoad::crowdBehindOneAddressAllAnswer() {
     for (int i = 0; i < Respondents; ++i)
         phones.emplace_back([&, i] {
             LoopbackConnection connection(collector.port(), "127.0.0.5");
-            if (!connection.send(getRequest(Page, "keep-alive")) ||
+            if (!connection.send(getRequest(SamplePage, "keep-alive")) ||
                 connection.receiveOne().status != 200)
                 return;
             ++loaded;
             const QString id = QStringLiteral("phone %1").arg(i);
-            connection.send(
-                postRequest(Page, answer(id), "application/x-www-form-urlencoded", "keep-alive"));
+            connection.send(postRequest(SamplePage, sampleAnswer(id),
+                                        "application/x-www-form-urlencoded", "keep-alive"));
             if (connection.receiveOne().status == 303) {
                 std::lock_guard lock(mutex);
                 acknowledged.append(id);
@@ -198,7 +187,7 @@ void TestCollectLoad::slowClientsDoNotLockRespondentsOut() {
     for (int second = 0; second < 6; ++second) {
         QElapsedTimer timer;
         timer.start();
-        const HttpReply reply = httpExchange(collector.port(), getRequest(Page));
+        const HttpReply reply = httpExchange(collector.port(), getRequest(SamplePage));
         slowest = std::max(slowest, timer.elapsed());
         served += reply.status == 200 && timer.elapsed() < 1000 ? 1 : 0;
         QTest::qWait(int(std::max<qint64>(0, 1000 - timer.elapsed())));
@@ -212,7 +201,7 @@ void TestCollectLoad::slowClientsDoNotLockRespondentsOut() {
 void TestCollectLoad::idleConnectionsCostNoThreads() {
     CollectorProcess collector;
     QVERIFY(collector.start(m_dir->path(), {QStringLiteral("--quiet")}));
-    QCOMPARE(httpExchange(collector.port(), getRequest(Page)).status, 200);
+    QCOMPARE(httpExchange(collector.port(), getRequest(SamplePage)).status, 200);
     const int threadsBefore = collector.threads();
 
     std::vector<std::unique_ptr<LoopbackConnection>> idle;
@@ -223,7 +212,7 @@ void TestCollectLoad::idleConnectionsCostNoThreads() {
     }
     QTest::qWait(300);
 
-    QCOMPARE(httpExchange(collector.port(), getRequest(Page)).status, 200);
+    QCOMPARE(httpExchange(collector.port(), getRequest(SamplePage)).status, 200);
     qInfo("threads with 2,000 idle connections: %d (before: %d); peak memory %.1f MiB",
           collector.threads(), threadsBefore, collector.peakMiB());
     QCOMPARE(collector.threads(), threadsBefore);
@@ -232,7 +221,8 @@ void TestCollectLoad::idleConnectionsCostNoThreads() {
 void TestCollectLoad::floodOfLargeAnswersStaysBounded() {
     CollectorProcess collector;
     QVERIFY(collector.start(m_dir->path(), {QStringLiteral("--quiet")}));
-    QCOMPARE(httpExchange(collector.port(), postRequest(Page, answer("real"))).status, 303);
+    QCOMPARE(httpExchange(collector.port(), postRequest(SamplePage, sampleAnswer("real"))).status,
+             303);
     const QByteArray before = fileContent(answersPath());
 
     // Eight clients post answers of 1 MB for three seconds, as fast as they can.
@@ -245,7 +235,7 @@ void TestCollectLoad::floodOfLargeAnswersStaysBounded() {
             for (int i = 0; i < 2000 && flooding; ++i) {
                 LoopbackConnection connection(collector.port(),
                                               loopbackAddress(3, 1 + c).constData());
-                connection.send(postRequest(Page, huge));
+                connection.send(postRequest(SamplePage, huge));
                 const int status = connection.receive().status;
                 ++posted;
                 refused += status == 413 || status == 503 ? 1 : 0;
@@ -261,7 +251,8 @@ void TestCollectLoad::floodOfLargeAnswersStaysBounded() {
     QCOMPARE(refused.load(), posted.load());
     QCOMPARE(fileContent(answersPath()), before); // nothing beyond the caps was stored
     QVERIFY(collector.peakMiB() < 150);
-    QCOMPARE(httpExchange(collector.port(), postRequest(Page, answer("after"))).status, 303);
+    QCOMPARE(httpExchange(collector.port(), postRequest(SamplePage, sampleAnswer("after"))).status,
+             303);
 }
 
 void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
@@ -320,13 +311,13 @@ void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
     const auto post = [](quint16 port, const char *from, const QByteArray &path,
                          const QByteArray &extraHeader = {}) {
         LoopbackConnection connection(port, from);
-        QByteArray request = postRequest(path, answer(QString::fromLatin1(from)));
+        QByteArray request = postRequest(path, sampleAnswer(QString::fromLatin1(from)));
         if (!extraHeader.isEmpty())
             request.replace("\r\nContent-Type:", "\r\n" + extraHeader + "\r\nContent-Type:");
         connection.send(request);
         return connection.receive();
     };
-    const QByteArray prefixed = "/surveys" + Page;
+    const QByteArray prefixed = "/surveys" + SamplePage;
 
     // The list and the page under the prefix, with links that stay under it.
     const HttpReply list = httpExchange(proxyPort, getRequest("/surveys/"));
@@ -349,7 +340,8 @@ void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
     QCOMPARE(post(proxyPort, "127.0.4.2", prefixed).status, 303);
     // Passing for the first client does not work, through the proxy or around it.
     QCOMPARE(post(proxyPort, "127.0.4.3", prefixed, "X-Forwarded-For: 127.0.4.1").status, 303);
-    QCOMPARE(post(collector.port(), "127.0.4.4", Page, "X-Forwarded-For: 127.0.4.1").status, 303);
+    QCOMPARE(post(collector.port(), "127.0.4.4", SamplePage, "X-Forwarded-For: 127.0.4.1").status,
+             303);
 
     QTRY_VERIFY(collector.output().contains("127.0.4.4: "));
     const QByteArray log = collector.output();
@@ -369,7 +361,7 @@ void TestCollectLoad::newPageIsServedWithinASecondAmongTenThousandFiles() {
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < 200; ++i)
-        QCOMPARE(httpExchange(collector.port(), getRequest(Page)).status, 200);
+        QCOMPARE(httpExchange(collector.port(), getRequest(SamplePage)).status, 200);
     qInfo("200 pages in %lld ms with 10,000 other files in the folder", timer.elapsed());
 
     QByteArray other = WorkedExample::page();
@@ -402,7 +394,7 @@ void TestCollectLoad::stopsUnderLoadWithEveryAcknowledgedAnswerStored() {
         respondents.emplace_back([&, c] {
             for (int i = 0; answering && i < 100000; ++i) {
                 const QString id = QStringLiteral("%1-%2").arg(c).arg(i);
-                if (httpExchange(port, postRequest(Page, answer(id))).status == 303) {
+                if (httpExchange(port, postRequest(SamplePage, sampleAnswer(id))).status == 303) {
                     std::lock_guard lock(mutex);
                     acknowledged.append(id);
                 }

@@ -5,6 +5,7 @@
 
 #include "filecontent.h"
 #include "httpclient.h"
+#include "sampleanswer.h"
 #include "smallfilesystem.h"
 #include "workedexample.h"
 
@@ -20,17 +21,6 @@
 #include <thread>
 
 using namespace Velmora;
-
-namespace {
-
-const QByteArray Page = "/My%20Product%20Survey.htm";
-
-QByteArray answer(const QString &text) {
-    return "UserName=Ann&UserEmail=a%40b.c&1=" + QUrl::toPercentEncoding(text) +
-           "&2=+a%29&3%29+a%29=on&4=ok";
-}
-
-} // namespace
 
 // The collector over real sockets on 127.0.0.1.
 class TestCollectServer : public QObject {
@@ -93,19 +83,19 @@ void TestCollectServer::badRequestsGetTheirStatus_data() {
     QTest::addColumn<int>("status");
 
     const QByteArray form = "application/x-www-form-urlencoded";
-    QTest::newRow("PUT") << QByteArray("PUT " + Page +
+    QTest::newRow("PUT") << QByteArray("PUT " + SamplePage +
                                        " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
                                        "Content-Length: 3\r\n\r\na=b")
                          << 405;
-    QTest::newRow("JSON") << postRequest(Page, "{}", "application/json") << 415;
-    QTest::newRow("broken encoding") << postRequest(Page, "1=%%%") << 400;
-    QTest::newRow("unknown page") << postRequest("/nothing.htm", answer("x")) << 404;
+    QTest::newRow("JSON") << postRequest(SamplePage, "{}", "application/json") << 415;
+    QTest::newRow("broken encoding") << postRequest(SamplePage, "1=%%%") << 400;
+    QTest::newRow("unknown page") << postRequest("/nothing.htm", sampleAnswer("x")) << 404;
     QTest::newRow("announced body over 1 MiB, never sent")
-        << QByteArray("POST " + Page +
+        << QByteArray("POST " + SamplePage +
                       " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: " + form +
                       "\r\nContent-Length: 1048577\r\n\r\n")
         << 413;
-    QByteArray chunked = "POST " + Page +
+    QByteArray chunked = "POST " + SamplePage +
                          " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: " + form +
                          "\r\nTransfer-Encoding: chunked\r\n\r\n";
     for (int i = 0; i < 17; ++i)
@@ -126,7 +116,8 @@ void TestCollectServer::badRequestsGetTheirStatus() {
     QFETCH(QByteArray, request);
     QFETCH(int, status);
     serve(m_dir->path());
-    httpExchange(m_server->port(), postRequest(Page, answer("first"))); // the answers file exists
+    httpExchange(m_server->port(),
+                 postRequest(SamplePage, sampleAnswer("first"))); // the answers file exists
     const QByteArray before = fileContent(answersPath(m_dir->path()));
 
     const HttpReply reply = httpExchange(m_server->port(), request);
@@ -145,8 +136,8 @@ void TestCollectServer::concurrentPostsAreAllStoredAndAcknowledged() {
     std::vector<std::thread> clients;
     for (int i = 0; i < Posts; ++i)
         clients.emplace_back([&, i] {
-            const HttpReply reply =
-                httpExchange(m_server->port(), postRequest(Page, answer(QString::number(i))));
+            const HttpReply reply = httpExchange(
+                m_server->port(), postRequest(SamplePage, sampleAnswer(QString::number(i))));
             if (reply.status == 303 &&
                 reply.header("Location") == "My%20Product%20Survey.htm?answered")
                 ++acknowledged;
@@ -172,7 +163,7 @@ void TestCollectServer::slowClientsDoNotLockOthersOut() {
     std::vector<std::unique_ptr<LoopbackConnection>> slow;
     for (int i = 0; i < 8; ++i) {
         slow.push_back(std::make_unique<LoopbackConnection>(m_server->port(), "127.0.0.2"));
-        QVERIFY(slow.back()->send("POST " + Page + " HTTP/1.1\r\nHost: x\r\n"));
+        QVERIFY(slow.back()->send("POST " + SamplePage + " HTTP/1.1\r\nHost: x\r\n"));
     }
     QTest::qWait(200);
     LoopbackConnection ninth(m_server->port(), "127.0.0.2");
@@ -182,7 +173,8 @@ void TestCollectServer::slowClientsDoNotLockOthersOut() {
     QCOMPARE(busy.header("Retry-After"), QByteArray("5"));
 
     // Someone else is still served at once.
-    QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("other"))).status, 303);
+    QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("other"))).status,
+             303);
 }
 
 void TestCollectServer::tricklingRequestsAreCutOffByTime_data() {
@@ -190,7 +182,7 @@ void TestCollectServer::tricklingRequestsAreCutOffByTime_data() {
 
     QTest::newRow("headers that never end") << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n");
     QTest::newRow("a body that never ends")
-        << QByteArray("POST " + Page +
+        << QByteArray("POST " + SamplePage +
                       " HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded"
                       "\r\nContent-Length: 100000\r\n\r\n1=");
 }
@@ -216,12 +208,12 @@ void TestCollectServer::tricklingRequestsAreCutOffByTime() {
     QVERIFY2(!open, "the trickling connection is still open");
     qInfo("cut off after %lld ms", timer.elapsed());
     QVERIFY(timer.elapsed() < 4000);
-    QCOMPARE(httpExchange(m_server->port(), getRequest(Page)).status, 200);
+    QCOMPARE(httpExchange(m_server->port(), getRequest(SamplePage)).status, 200);
 }
 
 void TestCollectServer::localServesBothLoopbacks() {
     serve(m_dir->path());
-    QCOMPARE(httpExchange(m_server->port(), getRequest(Page)).status, 200);
+    QCOMPARE(httpExchange(m_server->port(), getRequest(SamplePage)).status, 200);
 
     const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -233,7 +225,7 @@ void TestCollectServer::localServesBothLoopbacks() {
     const bool connected = ::connect(fd, reinterpret_cast<sockaddr *>(&server), sizeof server) == 0;
     QByteArray reply;
     if (connected) {
-        const QByteArray request = getRequest(Page);
+        const QByteArray request = getRequest(SamplePage);
         QCOMPARE(::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL),
                  ssize_t(request.size()));
         char buffer[4096];
@@ -278,18 +270,21 @@ void TestCollectServer::fullDiskGives503AndKeepsTheFile() {
     REQUIRE_SMALL_FILE_SYSTEM(disk);
     writePage(disk.path());
     serve(disk.path());
-    QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("before"))).status, 303);
+    QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("before"))).status,
+             303);
     const QByteArray before = fileContent(answersPath(disk.path()));
     disk.fill();
 
-    const HttpReply reply = httpExchange(
-        m_server->port(), postRequest(Page, answer("x") + "&4=" + QByteArray(19000, 'x')));
+    const HttpReply reply =
+        httpExchange(m_server->port(),
+                     postRequest(SamplePage, sampleAnswer("x") + "&4=" + QByteArray(19000, 'x')));
     QCOMPARE(reply.status, 503);
     QVERIFY(reply.body.contains("not saved"));
     QCOMPARE(fileContent(answersPath(disk.path())), before);
 
     disk.free();
-    QCOMPARE(httpExchange(m_server->port(), postRequest(Page, answer("after"))).status, 303);
+    QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("after"))).status,
+             303);
 }
 
 void TestCollectServer::killedDuringLoadKeepsEveryAcknowledgedAnswer() {
@@ -308,7 +303,7 @@ void TestCollectServer::killedDuringLoadKeepsEveryAcknowledgedAnswer() {
         clients.emplace_back([&, c] {
             for (int i = 0; loading; ++i) {
                 const QString id = QStringLiteral("%1-%2").arg(c).arg(i);
-                if (httpExchange(port, postRequest(Page, answer(id))).status == 303) {
+                if (httpExchange(port, postRequest(SamplePage, sampleAnswer(id))).status == 303) {
                     std::lock_guard lock(mutex);
                     acknowledged.append(id);
                 }
