@@ -135,6 +135,13 @@ std::optional<SurveyPage> readSurveyPage(QByteArrayView bytes) {
     PageReader reader;
     reader.page.title = pageText(lines[5].sliced(7, lines[5].size() - 15));
     reader.page.background = attributeText(background->first(background->size() - 2));
+    for (auto [line, value] :
+         {std::pair{lines[14], &reader.page.name}, std::pair{lines[16], &reader.page.email}}) {
+        const auto prefilled = attribute(line.sliced(line.indexOf("value=\"") + 7));
+        if (!prefilled || prefilled->second != "></p>")
+            return std::nullopt;
+        *value = attributeText(prefilled->first);
+    }
 
     // The submit button closes the questions: the message stands just before it.
     const QByteArrayView submit = lines[lines.size() - 5];
@@ -143,6 +150,13 @@ std::optional<SurveyPage> readSurveyPage(QByteArrayView bytes) {
     if (!stamp || !stamp->endsWith(SubmitEnd) || lines[lines.size() - 7] != "<hr>")
         return std::nullopt;
     reader.page.stamp = attributeText(stamp->first(stamp->size() - SubmitEnd.size()));
+    // "<p>", the paragraphs each closed twice ("</p></p>"), and "</p>".
+    const QByteArrayView message = lines[lines.size() - 6];
+    if (!message.startsWith("<p>") || !message.endsWith("</p>"))
+        return std::nullopt;
+    for (const QString &paragraph :
+         pageText(message.sliced(3, message.size() - 7)).split(QLatin1String("</p></p>")))
+        reader.page.message.append(paragraph);
     for (qsizetype i = 17; i < lines.size() - 7; ++i)
         if (!reader.line(lines[i]))
             return std::nullopt;

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -24,6 +25,9 @@ struct SurveyPage {
     QString title;
     QString background; // the picture's file name as the page names it
     QString stamp;      // the submit button's name: when the page was made
+    QString name;       // what the name and e-mail inputs hold when the page opens
+    QString email;
+    QStringList message; // the closing message, a paragraph an item
     QList<SurveyInput> inputs;
 };
 

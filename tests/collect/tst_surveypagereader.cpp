@@ -49,6 +49,8 @@ private slots:
     void readsTheWorkedExample();
     void inputsAreNamedAsTheFormPostsThem_data();
     void inputsAreNamedAsTheFormPostsThem();
+    void framePartsAreReadExactly_data();
+    void framePartsAreReadExactly();
     void otherFilesAreNoSurvey_data();
     void otherFilesAreNoSurvey();
 };
@@ -103,6 +105,41 @@ void TestSurveyPageReader::inputsAreNamedAsTheFormPostsThem() {
     for (const SurveyInput &input : page->inputs)
         read.append(describe(input));
     QCOMPARE(read, inputs);
+}
+
+void TestSurveyPageReader::framePartsAreReadExactly_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("email");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("paragraphs");
+
+    QTest::newRow("empty") << QString() << QString() << QString() << QStringList{QString()};
+    QTest::newRow("prefilled, with quotes and ampersands")
+        << QStringLiteral("Tom \"T\" & Co") << QStringLiteral("t@x.org")
+        << QStringLiteral("Thanks.") << QStringList{QStringLiteral("Thanks.")};
+    QTest::newRow("paragraphs and characters beyond Latin-1")
+        << QStringLiteral("J\u00fcrgen \u4e2d") << QString()
+        << QStringLiteral("One \u20ac\r\nTwo\r\n\r\nThree")
+        << QStringList{QStringLiteral("One \u20ac"), QStringLiteral("Two"), QString(),
+                       QStringLiteral("Three")};
+}
+
+void TestSurveyPageReader::framePartsAreReadExactly() {
+    QFETCH(QString, name);
+    QFETCH(QString, email);
+    QFETCH(QString, message);
+    QFETCH(QStringList, paragraphs);
+    SurveyFields fields = withQuestions(QStringLiteral("[1] Q\r\n[s]"));
+    fields.Name = name;
+    fields.Email = email;
+    fields.Message = message;
+
+    const std::optional<SurveyPage> page = readSurveyPage(pageBytes(fields));
+    QVERIFY(page);
+    QCOMPARE(page->name, name);
+    QCOMPARE(page->email, email);
+    QCOMPARE(page->message, paragraphs);
+    QCOMPARE(page->inputs.size(), 1);
 }
 
 void TestSurveyPageReader::otherFilesAreNoSurvey_data() {
