@@ -1,8 +1,12 @@
 #include "formdecoder.h"
 
+#include <QStringDecoder>
+
 namespace Velmora {
 
 namespace {
+
+constexpr QByteArrayView CharsetField = "_charset_";
 
 // WHATWG's windows-1252 index for 0x80 to 0x9F; the five holes map to the C1
 // controls of the same number, as browsers do.
@@ -49,11 +53,33 @@ std::optional<QByteArray> percentDecoded(QByteArrayView part) {
     return bytes;
 }
 
-std::optional<QString> decodePart(QByteArrayView part) {
+std::optional<QString> decodePart(QByteArrayView part, bool utf8) {
     const std::optional<QByteArray> bytes = percentDecoded(part);
     if (!bytes)
         return std::nullopt;
-    return resolveCharacterReferences(decodeWindows1252(*bytes));
+    if (!utf8)
+        return resolveCharacterReferences(decodeWindows1252(*bytes));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(*bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// The browser names the encoding it posts in when the form has a hidden
+// "_charset_" field: the collector's own pages post UTF-8.
+bool postedInUtf8(QByteArrayView body) {
+    const QByteArray prefix = CharsetField.toByteArray() + '=';
+    for (qsizetype start = 0; start <= body.size();) {
+        qsizetype end = body.indexOf('&', start);
+        if (end < 0)
+            end = body.size();
+        const QByteArrayView pair = body.sliced(start, end - start);
+        if (pair.startsWith(prefix))
+            return pair.sliced(prefix.size()).compare("UTF-8", Qt::CaseInsensitive) == 0;
+        start = end + 1;
+    }
+    return false;
 }
 
 } // namespace
@@ -105,6 +131,7 @@ QString resolveCharacterReferences(const QString &text) {
 }
 
 std::optional<QList<FormField>> decodeForm(QByteArrayView body) {
+    const bool utf8 = postedInUtf8(body);
     QList<FormField> fields;
     qsizetype start = 0;
     while (start <= body.size()) {
@@ -116,12 +143,14 @@ std::optional<QList<FormField>> decodeForm(QByteArrayView body) {
         if (pair.isEmpty())
             continue;
         const qsizetype equals = pair.indexOf('=');
-        const std::optional<QString> name = decodePart(equals < 0 ? pair : pair.first(equals));
+        const std::optional<QString> name =
+            decodePart(equals < 0 ? pair : pair.first(equals), utf8);
         const std::optional<QString> value =
-            decodePart(equals < 0 ? QByteArrayView() : pair.sliced(equals + 1));
+            decodePart(equals < 0 ? QByteArrayView() : pair.sliced(equals + 1), utf8);
         if (!name || !value)
             return std::nullopt;
-        fields.append({*name, *value});
+        if (*name != QLatin1String(CharsetField))
+            fields.append({*name, *value});
     }
     return fields;
 }

@@ -21,8 +21,13 @@ struct FormField {
 // not hold. A respondent who types "&#937;" literally cannot be told from one who
 // types the character itself: the form sends both the same way.
 //
-// Nothing when the body is no such form: broken percent-encoding, or bytes that
-// a browser would have percent-encoded (blanks, control characters, non-ASCII).
+// A form whose hidden "_charset_" field says UTF-8 (as the collector's own pages
+// post) is UTF-8 instead, references and all left as typed, and that field is
+// left out.
+//
+// Nothing when the body is no such form: broken percent-encoding, bytes that
+// a browser would have percent-encoded (blanks, control characters, non-ASCII),
+// or broken UTF-8.
 std::optional<QList<FormField>> decodeForm(QByteArrayView body);
 
 // The bytes as windows-1252, each byte one character.

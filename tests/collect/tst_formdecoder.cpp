@@ -51,6 +51,15 @@ void TestFormDecoder::decodes_data() {
         << QByteArray("&x&&y=") << Fields{{"x", ""}, {"y", ""}};
     QTest::newRow("markup and formulas are only text here")
         << QByteArray("1=%3Cscript%3E&2=%3D1%2B1") << Fields{{"1", "<script>"}, {"2", "=1+1"}};
+    // The collector's own pages post UTF-8 and say so in "_charset_".
+    QTest::newRow("UTF-8, said by _charset_, which is left out")
+        << QByteArray("_charset_=UTF-8&n=J%C3%BCrgen&4=%E2%82%AC+%F0%9F%98%80")
+        << Fields{{"n", QStringLiteral("J\u00fcrgen")},
+                  {"4", QString::fromUtf8("\xE2\x82\xAC \xF0\x9F\x98\x80")}};
+    QTest::newRow("in UTF-8 a typed reference stays as typed")
+        << QByteArray("4=%26%23937%3B&_charset_=utf-8") << Fields{{"4", "&#937;"}};
+    QTest::newRow("another _charset_ keeps windows-1252")
+        << QByteArray("_charset_=windows-1252&n=%FC") << Fields{{"n", QStringLiteral("\u00fc")}};
 }
 
 void TestFormDecoder::decodes() {
@@ -64,6 +73,7 @@ void TestFormDecoder::decodes() {
 void TestFormDecoder::refusesWhatNoBrowserSends_data() {
     QTest::addColumn<QByteArray>("body");
 
+    QTest::newRow("broken UTF-8 where UTF-8 is said") << QByteArray("_charset_=UTF-8&n=%FC");
     QTest::newRow("percent without digits") << QByteArray("a=%zz");
     QTest::newRow("percent at the end") << QByteArray("a=b%");
     QTest::newRow("one digit only") << QByteArray("a=%4");
