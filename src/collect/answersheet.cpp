@@ -1,10 +1,13 @@
 #include "answersheet.h"
 
+#include "respondentpage.h"
+
 #include <algorithm>
 
 namespace Velmora {
 
 const QString AnswerSheet::Joiner = QStringLiteral(" | ");
+const QString AnswerSheet::AnswerIdHeader = QStringLiteral("Answer ID");
 
 namespace {
 
@@ -38,14 +41,25 @@ qsizetype capOf(SurveyInput::Kind kind) {
     return AnswerSheet::OptionCap;
 }
 
+// What the collector's page sends: 128 random bits as 32 hexadecimal digits.
+bool isAnswerId(const QString &text) {
+    if (text.size() != 32)
+        return false;
+    for (const QChar c : text)
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    return true;
+}
+
 QString characters(qsizetype count) {
     return QStringLiteral("%L1 characters").arg(count);
 }
 
 } // namespace
 
-AnswerSheet::AnswerSheet(const SurveyPage &page)
-    : m_stamp(page.stamp) {
+AnswerSheet::AnswerSheet(const SurveyPage &page, Form form)
+    : m_stamp(page.stamp)
+    , m_answerIds(form == Form::RespondentPage) {
     for (const SurveyInput &input : page.inputs) {
         // The name and e-mail have columns of their own.
         if (input.name == UserName || input.name == UserEmail || input.name == page.stamp)
@@ -58,9 +72,13 @@ AnswerSheet::AnswerSheet(const SurveyPage &page)
             column->inputs.append(input);
     }
     for (Column &column : m_columns) {
+        column.words = form == Form::RespondentPage && postsItsWords(page, column.name);
         column.header = describe(column.inputs);
+        if (column.words)
+            column.header += QStringLiteral(" (the options' words)");
         for (const SurveyInput &input : column.inputs)
-            column.cap += capOf(input.kind) + Joiner.size();
+            column.cap +=
+                capOf(input.kind) + (column.words ? input.label.size() : 0) + Joiner.size();
     }
 }
 
@@ -69,19 +87,23 @@ QStringList AnswerSheet::header() const {
                        QStringLiteral("Name"), QStringLiteral("E-mail")};
     for (const Column &column : m_columns)
         header.append(column.header);
+    if (m_answerIds)
+        header.append(AnswerIdHeader);
     return header;
 }
 
 AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTime &received) const {
     Row row;
-    row.cells.resize(FirstAnswer + m_columns.size());
+    row.cells.resize(width());
     row.cells[0] = isoTimeWithOffset(received);
     row.cells[1] = m_stamp;
     QList<QStringList> values(m_columns.size());
     for (const FormField &field : fields) {
         const auto column = std::find_if(m_columns.cbegin(), m_columns.cend(),
                                          [&](const Column &c) { return c.name == field.name; });
-        if (field.name == UserName)
+        if (m_answerIds && field.name == AnswerIdField)
+            row.cells.last() = isAnswerId(field.value) ? field.value : QString();
+        else if (field.name == UserName)
             row.cells[2] = field.value;
         else if (field.name == UserEmail)
             row.cells[3] = field.value;

@@ -12,11 +12,22 @@ namespace Velmora {
 // The columns of a survey's answers file and the row of one answer: when it came,
 // the page's creation stamp, name, e-mail, then one column per name the page's
 // answer inputs post under, in page order.
+//
+// Answers from the collector's own page (Form::RespondentPage) differ in two
+// ways, so they go to answers files of their own (their headers differ) and no
+// column ever holds two meanings: options that share a code on the page post
+// their words, and a column headed "Answer ID" holds the answer's one-time
+// identifier. Files of the page's own form keep what they hold.
 class AnswerSheet {
 public:
-    explicit AnswerSheet(const SurveyPage &page);
+    enum class Form { PageFile, RespondentPage };
+    explicit AnswerSheet(const SurveyPage &page, Form form = Form::PageFile);
 
     QStringList header() const;
+    // Cells in a row.
+    qsizetype width() const { return FirstAnswer + m_columns.size() + (m_answerIds ? 1 : 0); }
+    // Whether the options of this column post their words (RespondentPage only).
+    bool postsWords(qsizetype column) const { return m_columns[column].words; }
 
     struct Row {
         QStringList cells;
@@ -35,7 +46,8 @@ public:
         QString name;
         QString header;
         QList<SurveyInput> inputs;
-        qsizetype cap = 0; // the characters its cell may hold
+        qsizetype cap = 0;  // the characters its cell may hold
+        bool words = false; // its options post their words
     };
     const QList<Column> &columns() const { return m_columns; }
     // Where the answer columns start in a row.
@@ -51,9 +63,12 @@ public:
     static constexpr qsizetype OptionCap = 100;
     static constexpr qsizetype NameCap = 500;
 
+    static const QString AnswerIdHeader;
+
 private:
     QString m_stamp;
     QList<Column> m_columns;
+    bool m_answerIds = false;
 };
 
 // One CSV record (RFC 4180, CR LF) of UTF-8 cells, every cell quoted. A cell that

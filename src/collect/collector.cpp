@@ -3,12 +3,14 @@
 #include "csvreader.h"
 #include "formdecoder.h"
 #include "htmltext.h"
+#include "respondentpage.h"
 #include "runtimeerror.h"
 #include "summary.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QUrl>
 
 #include <condition_variable>
@@ -42,9 +44,15 @@ QByteArray pictureType(const QString &name) {
     return "application/octet-stream";
 }
 
-HttpResponse notFound() {
+// Every page of the collector's own leads on: to the list, where there is one.
+QString onward(bool listed) {
+    return listed ? QStringLiteral("<p><a href=\"./\">See the surveys here</a></p>") : QString();
+}
+
+HttpResponse notFound(bool listed) {
     return htmlResponse(404, QStringLiteral("Not found"),
-                        QStringLiteral("<p>There is no survey at this address.</p>"));
+                        QStringLiteral("<p>There is no survey at this address.</p>") +
+                            onward(listed));
 }
 
 HttpResponse status(int code, const QString &title, const QString &text,
@@ -64,30 +72,74 @@ bool isFormType(const QByteArray &contentType) {
 HttpResponse tooLarge(const QString &why) {
     return htmlResponse(413, QStringLiteral("Too large"),
                         QStringLiteral("<p>%1</p><p>Please go back, shorten it and press FINISHED "
-                                       "again.</p>")
+                                       "again: your answers are still in the form.</p>")
                             .arg(escapeHtml(why)));
 }
 
-HttpResponse notSaved(const QString &title) {
-    HttpResponse response =
-        htmlResponse(503, QStringLiteral("Your answers were not saved"),
-                     QStringLiteral("<p>Sorry: your answers to %1 could not be saved just now. "
-                                    "Please go back and press FINISHED again in a minute.</p>")
-                         .arg(escapeHtml(title)));
+// The answers come back in the page, ready to be sent again with "Try again"
+// (to the same address, with the same answer ID, so never stored twice).
+HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {}) {
+    QString again;
+    for (const FormField &field : fields)
+        again += QStringLiteral("<input type=\"hidden\" name=\"%1\" value=\"%2\">")
+                     .arg(escapeHtml(field.name), escapeHtml(field.value));
+    const QString form =
+        fields.isEmpty()
+            ? QString()
+            : QStringLiteral("<form method=\"post\" action=\"\" accept-charset=\"utf-8\">"
+                             "<input type=\"hidden\" name=\"_charset_\">%1"
+                             "<button type=\"submit\">Try again</button></form>")
+                  .arg(again);
+    HttpResponse response = htmlResponse(
+        503, QStringLiteral("Your answers were not saved"),
+        QStringLiteral("<p>Sorry: your answers to %1 could not be saved just now. Please try "
+                       "again in a minute, or go back: your answers are still in the form.</p>")
+                .arg(escapeHtml(title)) +
+            form);
     response.addHeader("Retry-After", "60");
     return response;
 }
 
-// The acknowledgement of an answer: a redirect whose small body no browser shows.
-HttpResponse seeOther() {
-    static const HttpResponse response = htmlResponse(303, QStringLiteral("Thank you"), QString());
+// An answer is stored: a redirect to the thank-you page, relative so that a
+// survey served under a path prefix comes back to it. A reload of the
+// thank-you page posts nothing again.
+HttpResponse acknowledged(const QString &fileName) {
+    HttpResponse response = htmlResponse(303, QStringLiteral("Thank you"), QString());
+    response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered");
     return response;
 }
 
-HttpResponse thanks(const QString &title) {
+HttpResponse thanks(const QString &title, bool listed) {
     return htmlResponse(200, QStringLiteral("Thank you"),
-                        QStringLiteral("<p>Your answers to <strong>%1</strong> were saved.</p>")
-                            .arg(escapeHtml(title)));
+                        QStringLiteral("<p>Your answers to <strong>%1</strong> were saved. "
+                                       "You can close this page.</p>")
+                                .arg(escapeHtml(title)) +
+                            onward(listed));
+}
+
+// The program's icon, which every browser asks for.
+HttpResponse favicon() {
+    static const QByteArray icon = [] {
+        QFile file(QStringLiteral(":/velmora-collect/velmora-32.png"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    HttpResponse response;
+    response.contentType = "image/png";
+    response.body = icon;
+    response.addHeader("Cache-Control", "max-age=86400");
+    return response;
+}
+
+// The first 64 of an answer ID's 128 random bits: enough to tell answers
+// apart, and half the memory.
+quint64 answerIdKey(const QString &id) {
+    return QStringView(id).left(16).toULongLong(nullptr, 16);
+}
+
+QByteArray newAnswerId() {
+    QByteArray random(16, Qt::Uninitialized);
+    QRandomGenerator::system()->generate(random.begin(), random.end());
+    return random.toHex();
 }
 
 } // namespace
@@ -198,17 +250,22 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
     // The same page as last time: nothing to work out again.
     if (answers.file && answers.stamp == page.stamp && answers.inputs == page.inputs)
         return answers;
-    auto sheet = std::make_unique<AnswerSheet>(page);
+    auto sheet = std::make_unique<AnswerSheet>(page, AnswerSheet::Form::RespondentPage);
     const QStringList header = sheet->header();
+    answers.sheetWidth = sheet->width();
     const bool newFile = !answers.file || answers.header != header;
     if (newFile || answers.stamp != page.stamp) {
         // The file is read once, in pieces, into the counts of its summary.
-        auto tally = std::make_shared<SummaryTally>(page);
+        auto tally = std::make_shared<SummaryTally>(page, AnswerSheet::Form::RespondentPage);
         if (newFile) {
             answers.file.reset();
+            answers.ids.clear();
             answers.file = std::make_shared<AnswersFile>(
-                m_folder, fileName, header,
-                [&tally](const QStringList &record) { tally->add(record); });
+                m_folder, fileName, header, [&tally, &answers](const QStringList &record) {
+                    tally->add(record);
+                    if (record.size() == answers.sheetWidth && !record.last().isEmpty())
+                        answers.ids.insert(answerIdKey(record.last()));
+                });
             answers.header = header;
         } else {
             QString error;
@@ -286,21 +343,23 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
         return reply(index());
     }
 
+    if (request.path == "/favicon.ico" && read)
+        return reply(favicon());
     const QString name = requestedName(request.path);
     if (name.isEmpty())
-        return reply(notFound());
+        return reply(notFound(m_listed));
     const std::shared_ptr<const Folder> folder = folderNow();
     const auto page = folder->pages.constFind(name);
     if (page != folder->pages.cend()) {
         if (post)
             return answer(name, request, reply);
         if (request.query == "answered")
-            return reply(thanks(page->page.title));
-        return reply(serveFile(name, PageType));
+            return reply(thanks(page->page.title, m_listed));
+        return reply(respondentResponse(page->page));
     }
     if (!post && folder->pictures.contains(name))
         return reply(serveFile(name, pictureType(name)));
-    reply(notFound());
+    reply(notFound(m_listed));
 }
 
 void Collector::logFor(const HttpRequest &request, const QString &line) const {
@@ -327,7 +386,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         std::lock_guard lock(m_mutex);
         const auto page = m_pages->pages.constFind(fileName);
         if (page == m_pages->pages.cend())
-            return reply(notFound());
+            return reply(notFound(m_listed));
         title = page->page.title;
         Answers &answers = answersFor(fileName, page->page);
         row = answers.sheet->row(*fields, m_clock());
@@ -336,24 +395,55 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     } catch (const RuntimeError &error) {
         m_errors(
             QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, error.description()));
-        return reply(notSaved(title));
+        return reply(notSaved(title, *fields));
     }
     if (!row.tooLong.isEmpty())
         return reply(tooLarge(row.tooLong));
 
+    // An answer posted again (a second press, a resend, Back and FINISHED) is
+    // acknowledged as the first was and stored once: the same answer ID waits
+    // for the first one's outcome, or is told at once that it is stored.
+    const QString id = row.cells.last().size() == 32 ? row.cells.last() : QString();
+    const QList<FormField> posted = *fields;
+    if (!id.isEmpty()) {
+        std::lock_guard lock(m_mutex);
+        Answers &answers = m_answers[fileName];
+        const quint64 key = answerIdKey(id);
+        if (answers.ids.contains(key))
+            return reply(acknowledged(fileName));
+        if (const auto waiting = answers.waiting.find(key); waiting != answers.waiting.end()) {
+            waiting->second.push_back(reply);
+            return;
+        }
+        answers.waiting[key].push_back(reply);
+    }
     const QByteArray record = csvRecord(row.cells);
     file->append(record, [this, reply, request, fileName, title, file, tally, cells = row.cells,
-                          ignored = row.ignoredFields](const QString &failure) {
-        if (!failure.isEmpty()) {
-            m_errors(QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, failure));
-            return reply(notSaved(title));
-        }
+                          ignored = row.ignoredFields, id, posted](const QString &failure) {
+        std::vector<Reply> replies{reply};
         {
             std::lock_guard lock(m_mutex);
-            tally->add(cells);
             const auto answers = m_answers.find(fileName);
-            if (answers != m_answers.end() && answers->second.tally == tally)
-                answers->second.summaryDue = true;
+            if (!id.isEmpty() && answers != m_answers.end()) {
+                const auto waiting = answers->second.waiting.find(answerIdKey(id));
+                if (waiting != answers->second.waiting.end()) {
+                    replies = std::move(waiting->second);
+                    answers->second.waiting.erase(waiting);
+                }
+                if (failure.isEmpty())
+                    answers->second.ids.insert(answerIdKey(id));
+            }
+            if (failure.isEmpty()) {
+                tally->add(cells);
+                if (answers != m_answers.end() && answers->second.tally == tally)
+                    answers->second.summaryDue = true;
+            }
+        }
+        if (!failure.isEmpty()) {
+            m_errors(QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, failure));
+            for (const Reply &waiting : replies)
+                waiting(notSaved(title, posted));
+            return;
         }
         if (m_log) {
             QString line = QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title);
@@ -362,11 +452,8 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                     QStringLiteral(" (%1 fields the page does not have were ignored)").arg(ignored);
             logFor(request, line);
         }
-        HttpResponse response = seeOther();
-        // Relative, so that a survey served under a path prefix comes back to
-        // it; a reload of the thank-you page must not post the answers again.
-        response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered");
-        reply(response);
+        for (const Reply &waiting : replies)
+            waiting(acknowledged(fileName));
     });
 }
 
@@ -393,11 +480,11 @@ void Collector::writeSummaries(bool everySurvey) {
     // record being appended just now is not complete yet and is left out.
     for (const auto &[fileName, page] : notCounted) {
         try {
-            const QString path =
-                AnswersFile::pathFor(m_folder, fileName, AnswerSheet(page).header());
+            const QString path = AnswersFile::pathFor(
+                m_folder, fileName, AnswerSheet(page, AnswerSheet::Form::RespondentPage).header());
             if (!QFileInfo::exists(path))
                 continue;
-            SummaryTally tally(page);
+            SummaryTally tally(page, AnswerSheet::Form::RespondentPage);
             QString error;
             if (!CsvReader::readFile(
                     path, [&tally](const QStringList &record) { tally.add(record); }, nullptr,
@@ -427,11 +514,15 @@ QMap<QString, QString> Collector::resultFiles() {
     QMap<QString, QString> files;
     for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
         try {
-            const QString answers =
-                AnswersFile::pathFor(m_folder, it.key(), AnswerSheet(it->page).header());
-            for (const QString &path : {answers, summaryPath(answers)})
-                if (QFileInfo(path).isFile())
-                    files.insert(QFileInfo(path).fileName(), path);
+            // Answers taken through the collector's page, and those of earlier versions.
+            for (const AnswerSheet::Form form :
+                 {AnswerSheet::Form::RespondentPage, AnswerSheet::Form::PageFile}) {
+                const QString answers =
+                    AnswersFile::pathFor(m_folder, it.key(), AnswerSheet(it->page, form).header());
+                for (const QString &path : {answers, summaryPath(answers)})
+                    if (QFileInfo(path).isFile())
+                        files.insert(QFileInfo(path).fileName(), path);
+            }
         } catch (const RuntimeError &) {
         }
     }
@@ -463,7 +554,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     if (difference != 0) {
         if (!m_tokenGuesses.admit(request.client, false, m_steady.elapsed()))
             return busyResponse();
-        return notFound();
+        return notFound(m_listed);
     }
     if (slash < 0) {
         HttpResponse moved = htmlResponse(301, QStringLiteral("Results"), QString());
@@ -486,7 +577,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     } else if (!name.isEmpty() && files.contains(name)) {
         QFile file(files.value(name));
         if (!file.open(QIODevice::ReadOnly))
-            return notFound();
+            return notFound(m_listed);
         response.body = file.readAll();
         if (name.endsWith(QLatin1String(".csv"))) {
             response.contentType = "text/csv; charset=utf-8";
@@ -499,7 +590,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
         }
         response.addHeader("Cache-Control", "no-store");
     } else {
-        return notFound();
+        return notFound(m_listed);
     }
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
@@ -539,10 +630,33 @@ std::pair<qsizetype, qsizetype> Collector::takeRefusals() {
     return refusals;
 }
 
+HttpResponse Collector::respondentResponse(const SurveyPage &page) {
+    QString language;
+    {
+        std::lock_guard lock(m_mutex);
+        language = m_language;
+    }
+    HttpResponse response;
+    response.contentType = "text/html; charset=utf-8";
+    response.body = respondentPage(page, language, newAnswerId());
+    response.addHeader("Content-Security-Policy",
+                       "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'; "
+                       "form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
+    // Each load carries an answer ID of its own.
+    response.addHeader("Cache-Control", "no-store");
+    response.addHeader("X-Robots-Tag", "noindex");
+    return response;
+}
+
+void Collector::setLanguage(const QString &language) {
+    std::lock_guard lock(m_mutex);
+    m_language = language;
+}
+
 HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &contentType) {
     QFile file(m_folder + QLatin1Char('/') + fileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPageSize)
-        return notFound();
+        return notFound(m_listed);
     HttpResponse response;
     response.contentType = contentType;
     response.body = file.readAll();

@@ -79,6 +79,9 @@ public:
     // Looks at the folder again: pages added, changed or gone.
     void rescan();
 
+    // The language respondent pages declare ("en", "de-CH").
+    void setLanguage(const QString &language);
+
     // The secret of the organiser's results link, /results/TOKEN/; empty: none.
     void setResultsToken(const QByteArray &token);
 
@@ -121,6 +124,9 @@ private:
     };
     struct Answers {
         QString stamp;
+        qsizetype sheetWidth = 0;
+        QSet<quint64> ids; // the answer IDs stored, by their first 64 bits
+        std::map<quint64, std::vector<Reply>> waiting; // posts of an ID being stored
         QList<SurveyInput> inputs;
         std::unique_ptr<AnswerSheet> sheet;
         std::shared_ptr<AnswersFile> file;
@@ -138,6 +144,7 @@ private:
     void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
     HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
     HttpResponse index();
+    HttpResponse respondentResponse(const SurveyPage &page);
     HttpResponse health() const;
     HttpResponse results(const HttpRequest &request);
     // The answers files and summaries of the surveys now, by file name.
@@ -156,6 +163,7 @@ private:
     std::shared_ptr<const Folder> m_pages;
     std::map<QString, Answers> m_answers;
     std::atomic<bool> m_listed = true;
+    QString m_language = QStringLiteral("en");
     QByteArray m_resultsToken;
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute
     qsizetype m_refused = 0;

@@ -51,14 +51,15 @@ QString bars(const QList<Bar> &list, qsizetype total) {
     return html;
 }
 
-// The answers a radio column posts, in page order, each with the words of the
-// options that post it.
-QList<Bar> radioOptions(const AnswerSheet::Column &column, QStringList *values) {
+// The answers the options of a column post, in page order, each with the words
+// of the options that post it: their codes, or their words.
+QList<Bar> options(const AnswerSheet::Column &column, QStringList *values) {
     QList<Bar> list;
     for (const SurveyInput &input : column.inputs) {
-        const qsizetype at = values->indexOf(input.value);
+        const QString posted = column.words ? input.label : input.value;
+        const qsizetype at = values->indexOf(posted);
         if (at < 0) {
-            values->append(input.value);
+            values->append(posted);
             list.append({input.label});
         } else {
             list[at].label += QStringLiteral(" / ") + input.label;
@@ -93,21 +94,21 @@ QString summaryPath(const QString &answersPath) {
     return path.replace(answers, QStringLiteral(" summary\\1.html"));
 }
 
-SummaryTally::SummaryTally(const SurveyPage &page)
+SummaryTally::SummaryTally(const SurveyPage &page, AnswerSheet::Form form)
     : m_page(page)
-    , m_sheet(page)
+    , m_sheet(page, form)
     , m_header(m_sheet.header()) {
     for (const AnswerSheet::Column &column : m_sheet.columns()) {
         ColumnTally tally;
-        if (column.inputs.front().kind == SurveyInput::Kind::Radio)
-            tally.bars = radioOptions(column, &tally.values);
+        if (column.inputs.front().kind == SurveyInput::Kind::Radio || column.words)
+            tally.bars = options(column, &tally.values);
         m_columns.append(tally);
     }
 }
 
 void SummaryTally::add(const QStringList &record) {
     const QList<AnswerSheet::Column> &columns = m_sheet.columns();
-    if (record.size() != AnswerSheet::FirstAnswer + columns.size() || record == m_header)
+    if (record.size() != m_sheet.width() || record == m_header)
         return; // the header row, or a row of another page
     if (m_rows++ == 0)
         m_first = record[0];
@@ -115,17 +116,19 @@ void SummaryTally::add(const QStringList &record) {
     for (qsizetype c = 0; c < columns.size(); ++c) {
         const QString &cell = record[AnswerSheet::FirstAnswer + c];
         ColumnTally &tally = m_columns[c];
-        switch (columns[c].inputs.front().kind) {
+        // Options that post their words are counted apart, check boxes too.
+        const bool counted = columns[c].words;
+        switch (counted ? SurveyInput::Kind::Radio : columns[c].inputs.front().kind) {
         case SurveyInput::Kind::Radio: {
             const QStringList given = cell.split(AnswerSheet::Joiner, Qt::SkipEmptyParts);
-            bool counted = false;
+            bool known = false;
             for (qsizetype i = 0; i < tally.values.size(); ++i) {
                 if (given.contains(tally.values[i])) {
                     ++tally.bars[i].count;
-                    counted = true;
+                    known = true;
                 }
             }
-            if (!counted && !cell.isEmpty())
+            if (!known && !cell.isEmpty())
                 ++tally.other;
             break;
         }
@@ -188,6 +191,10 @@ QByteArray SummaryTally::page() const {
             break;
         }
         case SurveyInput::Kind::CheckBox: {
+            if (column.words) {
+                boxes += tally.bars;
+                break;
+            }
             Bar bar{first.label, tally.given, column.inputs.size() > 1};
             for (qsizetype i = 1; i < column.inputs.size(); ++i)
                 bar.label += QStringLiteral(" / ") + column.inputs[i].label;

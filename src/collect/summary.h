@@ -24,7 +24,8 @@ inline constexpr qsizetype ListedTexts = 500;
 // with the number of answers (the texts it lists are the newest ListedTexts).
 class SummaryTally {
 public:
-    explicit SummaryTally(const SurveyPage &page);
+    explicit SummaryTally(const SurveyPage &page,
+                          AnswerSheet::Form form = AnswerSheet::Form::PageFile);
 
     // One record of the answers file; the header row and rows of another page
     // are passed over.

@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include <cstdio>
@@ -86,6 +87,11 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("With HTTPS: also listen for plain HTTP on this port, only to send "
                        "browsers to HTTPS (for example 80)."),
         QStringLiteral("N"));
+    const QCommandLineOption language(
+        QStringLiteral("lang"),
+        QStringLiteral("The language the survey pages are in, for screen readers and "
+                       "translation (default: this computer's, such as \"en\")."),
+        QStringLiteral("TAG"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Log errors only, not every answer."));
     const QCommandLineOption window(QStringLiteral("window"),
@@ -95,7 +101,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
     parser.addOptions({port, local, perAddress, connections, trustedProxy, requestRate,
                        requestBurst, answerRate, answerBurst, noList, newToken, tlsCertificate,
-                       tlsKey, redirect, quiet, window, summary});
+                       tlsKey, redirect, language, quiet, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -156,6 +162,13 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.quiet = parser.isSet(quiet);
     options.list = !parser.isSet(noList);
     options.newResultsToken = parser.isSet(newToken);
+    options.language = parser.value(language);
+    static const QRegularExpression languageTag(
+        QStringLiteral("^[A-Za-z]{2,8}(-[A-Za-z0-9]{1,8})*$"));
+    if (!options.language.isEmpty() && !languageTag.match(options.language).hasMatch()) {
+        *error = QStringLiteral("--lang takes a language tag such as en, de or pt-BR.");
+        return std::nullopt;
+    }
     options.tlsCertificate = parser.value(tlsCertificate);
     options.tlsKey = parser.value(tlsKey);
     if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty()) {

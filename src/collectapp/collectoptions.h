@@ -22,6 +22,7 @@ struct CollectOptions {
     bool quiet = false;                  // errors only
     bool list = true;                    // "/" lists the surveys
     bool newResultsToken = false;        // replace the secret of the results link
+    QString language;                    // of the respondent pages; empty: the system's
     QString tlsCertificate, tlsKey;      // HTTPS: PEM files
     std::optional<quint16> redirectPort; // plain HTTP that only redirects to HTTPS
     bool window = false;  // a window instead of log lines, as the desktop action starts it

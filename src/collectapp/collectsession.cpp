@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -68,6 +69,12 @@ CollectSession::~CollectSession() {
 
 bool CollectSession::start(QString *error) {
     m_collector.setListed(m_options.list);
+    // The organiser's language, which the surveys are written in.
+    const QString system = QLocale::system().bcp47Name();
+    m_collector.setLanguage(!m_options.language.isEmpty() ? m_options.language
+                            : system.isEmpty() || system == QLatin1String("C")
+                                ? QStringLiteral("en")
+                                : system);
     if (!loadResultsToken(error))
         return false;
     HttpServer::Limits limits;

@@ -77,12 +77,13 @@ def main():
         for name in ('1', '4'):
             field = driver.find_element(By.NAME, name)
             driver.execute_script('arguments[0].value = arguments[1];', field, TYPED)
-        driver.find_element(By.CSS_SELECTOR, 'input[type=radio][value=" a)"]').click()
+        # Options that share a code post their words, so each choice is kept.
+        driver.find_element(By.CSS_SELECTOR, 'input[type=radio][value="a) Yes"]').click()
         for box in driver.find_elements(By.CSS_SELECTOR, 'input[type=checkbox][name="3) a)"]'):
             box.click()
         if len(sys.argv) > 4:
             driver.save_screenshot(sys.argv[4])
-        driver.find_element(By.CSS_SELECTOR, 'input[type=submit]').click()
+        driver.find_element(By.CSS_SELECTOR, 'button[type=submit]').click()
         WebDriverWait(driver, 20).until(lambda d: d.current_url.endswith('?answered'))
         assert 'My Product Survey' in driver.page_source, driver.page_source
 
@@ -92,9 +93,9 @@ def main():
         rows = list(csv.reader(io.StringIO(raw[3:].decode('utf-8'), newline='')))
         assert len(rows) == 2, rows
         row = rows[1]
-        expected = [NAME, 'j@example.org', TYPED, ' a)', 'on | on', '', TYPED]
-        if row[2:] != expected:
-            print('FAIL: the answers file holds', row[2:], 'not', expected)
+        expected = [NAME, 'j@example.org', TYPED, 'a) Yes', 'a) Good | a) Poor', '', TYPED]
+        if row[2:-1] != expected or len(row[-1]) != 32:
+            print('FAIL: the answers file holds', row[2:], 'not', expected, 'and an answer ID')
             return 1
         print(f'browser: Chromium posted the sample survey over {scheme}; the answers file holds '
               'it exactly')
