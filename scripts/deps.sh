@@ -10,11 +10,14 @@ packages=(
     libmicrohttpd-dev libqrencode-dev libgnutls28-dev
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file lintian mandoc systemd
-    chromium chromium-driver python3 python3-selenium
+    chromium chromium-driver python3 python3-selenium nodejs
     nginx-light wrk openssl curl
     weston qt6-wayland
     xvfb dbus-x11 at-spi2-core python3-pyatspi
 )
+
+# npm comes with some builds of nodejs and is a package of its own in Debian's.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do

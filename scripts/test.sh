@@ -5,5 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
+# Lighthouse, axe-core and puppeteer-core, exactly as the lock file names them.
+(cd tests/collectapp/a11y && npm ci --no-audit --no-fund --loglevel=error)
 scripts/fuzz.sh 30
 ctest --preset default -j 2

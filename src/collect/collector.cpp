@@ -151,10 +151,15 @@ HttpResponse htmlResponse(int code, const QString &title, const QString &bodyHtm
     response.body =
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                        "<meta name=\"viewport\" content=\"width=device-width\">"
+                       "<meta name=\"color-scheme\" content=\"light dark\">"
                        "<title>%1</title><style>body{font-family:Arial,sans-serif;"
                        "max-width:40em;margin:2em auto;padding:0 1em;color:#111;"
-                       "background:#fff}a{color:#0645ad}</style></head>\n<body>"
-                       "<h1>%1</h1>\n%2\n</body></html>\n")
+                       "background:#fff}a{color:#0645ad}button{font:inherit;font-weight:bold;"
+                       "min-height:3rem;padding:.5rem 1.5rem;color:#fff;background:#1f5fa8;"
+                       "border:0;border-radius:.5rem}"
+                       "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}"
+                       "a{color:#8cbcf5}}</style></head>\n<body>"
+                       "<main><h1>%1</h1>\n%2\n</main></body></html>\n")
             .arg(escapeHtml(title), bodyHtml)
             .toUtf8();
     response.addHeader("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");

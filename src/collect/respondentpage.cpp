@@ -16,7 +16,7 @@ const QString Style = QStringLiteral(
     "--line:#6b6b6b;--accent:#1f5fa8;--ring:#b3470f}"
     "@media (prefers-color-scheme:dark){:root{--text:#f2f2f2;--panel:rgba(24,24,24,.94);"
     "--line:#a0a0a0;--accent:#8cbcf5;--ring:#ffb27a}}"
-    "*{box-sizing:border-box}"
+    "*{box-sizing:border-box}input,textarea,button{font-size:1rem}"
     "html{font-size:100%}"
     "body{margin:0;font-family:Arial,'Liberation Sans',sans-serif;font-size:1rem;"
     "line-height:1.5;color:var(--text);background-color:#777;background-size:cover;"

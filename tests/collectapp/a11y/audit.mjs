@@ -1,0 +1,173 @@
+// The collector's pages as respondents meet them, judged by tools nobody here
+// wrote: Lighthouse (accessibility and best practices, phone and desktop) and
+// axe-core, in Debian's Chromium; then a phone (390x844 at scale 3, touch) that
+// taps the options' words, a keyboard alone that fills and sends the survey,
+// the accessibility tree, and the sizes of text and targets.
+//
+// usage: node audit.mjs VELMORA_COLLECT WRITE_SAMPLE_SURVEY PICTURE [SCREENSHOT_FOLDER]
+// With a folder it also takes the README's screenshots: the survey, the
+// thank-you page and the list, on a phone and a desktop, light and dark.
+import { spawn, spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync } from 'node:fs';
+import { createServer } from 'node:net';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { createRequire } from 'node:module';
+import lighthouse from 'lighthouse';
+import desktopConfig from 'lighthouse/core/config/desktop-config.js';
+import puppeteer from 'puppeteer-core';
+
+const require = createRequire(import.meta.url);
+const axeSource = readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
+const [collect, writeSample, picture, screenshots] = process.argv.slice(2);
+const failures = [];
+const check = (ok, what) => { if (!ok) failures.push(what); };
+
+function freePort() {
+  return new Promise((resolve) => {
+    const server = createServer();
+    server.listen(0, '127.0.0.1', () => { const { port } = server.address(); server.close(() => resolve(port)); });
+  });
+}
+
+const folder = mkdtempSync(join(tmpdir(), 'velmora-a11y-'));
+spawnSync(writeSample, [folder, picture], { stdio: 'inherit' });
+const port = await freePort();
+const collector = spawn(collect, [folder, '--port', String(port), '--local', '--quiet', '--lang', 'en'],
+                        { stdio: ['ignore', 'pipe', 'inherit'] });
+await new Promise((resolve) => collector.stdout.on('data', (d) => { if (String(d).includes('Press Ctrl+C')) resolve(); }));
+const base = `http://127.0.0.1:${port}/`;
+const survey = `${base}My%20Product%20Survey.htm`;
+
+const browser = await puppeteer.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  userDataDir: mkdtempSync(join(tmpdir(), 'velmora-chromium-')),
+});
+const chromePort = Number(new URL(browser.wsEndpoint()).port);
+
+try {
+  // Lighthouse, phone and desktop.
+  // Lighthouse will not audit a page with an error status: axe judges the 404 below.
+  const pages = [['survey', survey], ['thank-you', `${survey}?answered`], ['list', base]];
+  for (const [name, url] of pages) {
+    for (const [form, config] of [['mobile', undefined], ['desktop', desktopConfig]]) {
+      const result = await lighthouse(url, {
+        port: chromePort, output: 'json', logLevel: 'error',
+        onlyCategories: ['accessibility', 'best-practices'],
+      }, config);
+      const a11y = result.lhr.categories.accessibility.score;
+      const practices = result.lhr.categories['best-practices'].score;
+      console.log(`lighthouse ${name} ${form}: accessibility ${a11y * 100}, best practices ${practices * 100}`);
+      check(a11y === 1, `${name} ${form}: accessibility ${a11y * 100}`);
+      if (name === 'survey')
+        check(practices >= 0.96, `${name} ${form}: best practices ${practices * 100}`);
+    }
+  }
+
+  const page = await browser.newPage();
+  await page.emulate({
+    viewport: { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true },
+    userAgent: 'Mozilla/5.0 (Linux; Android 14) AppleWebKit/537.36 (KHTML, like Gecko) Mobile Safari/537.36',
+  });
+  // axe-core on the survey page and the collector's own pages. The pages allow
+  // no script; the test's own is let in.
+  await page.setBypassCSP(true);
+  for (const url of [survey, `${survey}?answered`, base, `${base}nothing.htm`]) {
+    await page.goto(url);
+    await page.addScriptTag({ content: axeSource });
+    const axe = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
+    console.log(`axe-core on ${url}: ${axe.length} violations`);
+    check(axe.length === 0, `axe on ${url}: ${axe.join('; ')}`);
+  }
+  await page.goto(survey);
+
+  // Tapping an option's words selects it.
+  for (const words of ['b) Maybe', 'a) Poor', 'b) Average']) {
+    const [target] = await page.$$(`xpath/.//label[@class="option"]/span[normalize-space()="${words}"]`);
+    await target.tap();
+    const checked = await target.evaluate((s) => s.parentElement.querySelector('input').checked);
+    check(checked, `tapping "${words}" did not select it`);
+  }
+
+  // Every text at least 16 px, every target at least 44 px high, at 390 px wide.
+  const sizes = await page.evaluate(() => {
+    const small = [];
+    for (const element of document.querySelectorAll('h1, legend, label, span, p, input, textarea, button')) {
+      const size = parseFloat(getComputedStyle(element).fontSize);
+      if (size < 16) small.push(`${element.tagName} text ${size}px`);
+    }
+    const targets = [...document.querySelectorAll('label.option, input[type=text], input[type=email], textarea, button')];
+    for (const target of targets) {
+      const box = target.getBoundingClientRect();
+      if (box.height < 44 || box.width < 44) small.push(`${target.tagName} ${box.width}x${box.height}`);
+    }
+    const wide = document.documentElement.scrollWidth;
+    if (wide > 390) small.push(`page ${wide}px wide`);
+    return small;
+  });
+  check(sizes.length === 0, `sizes: ${sizes.join(', ')}`);
+
+  // The accessibility tree names every input and every question group.
+  const tree = await page.accessibility.snapshot({ interestingOnly: false });
+  const unnamed = [];
+  (function walk(node) {
+    if (['textbox', 'radio', 'checkbox', 'button', 'group'].includes(node.role) && !node.name)
+      unnamed.push(node.role);
+    (node.children || []).forEach(walk);
+  })(tree);
+  check(unnamed.length === 0, `unnamed in the accessibility tree: ${unnamed.join(', ')}`);
+
+  // The keyboard alone fills in the survey and sends it.
+  await page.goto(survey);
+  await page.keyboard.press('Tab');
+  await page.keyboard.type('Kim Keyboard');
+  await page.keyboard.press('Tab');
+  await page.keyboard.type('kim@example.org');
+  await page.keyboard.press('Tab');
+  await page.keyboard.type('A tablet');
+  await page.keyboard.press('Tab');          // the first option of question 2
+  await page.keyboard.press('ArrowDown');    // b) No
+  await page.keyboard.press('ArrowDown');    // b) Maybe
+  await page.keyboard.press('Tab');          // a) Good
+  await page.keyboard.press('Tab');          // b) Average
+  await page.keyboard.press('Tab');          // a) Poor
+  await page.keyboard.press('Space');
+  await page.keyboard.press('Tab');          // the comments
+  await page.keyboard.type('Keys only.');
+  await page.keyboard.press('Tab');          // FINISHED
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  check(page.url().endsWith('?answered'), `the keyboard did not send the survey: ${page.url()}`);
+  const csv = readFileSync(join(folder, 'My Product Survey answers.csv'), 'utf8');
+  check(csv.includes('"Kim Keyboard","kim@example.org","A tablet","b) Maybe","a) Poor","","Keys only."'),
+        `the answers file holds ${csv.split('\r\n').slice(-2)[0]}`);
+  if (screenshots) {
+    const shots = await browser.newPage();
+    for (const scheme of ['light', 'dark']) {
+      await shots.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      for (const [device, viewport] of [
+        ['phone', { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true }],
+        ['desktop', { width: 1280, height: 900, deviceScaleFactor: 1 }]]) {
+        await shots.setViewport(viewport);
+        // The page file as Velmora writes it, opened straight from the disk, beside.
+        const file = `file://${join(folder, 'My Product Survey.htm')}`;
+        for (const [name, url] of [['survey', survey], ['thanks', `${survey}?answered`], ['list', base],
+                                   ['file', file]]) {
+          await shots.goto(url);
+          await shots.screenshot({ path: join(screenshots, `collect-${name}-${device}-${scheme}.png`) });
+        }
+      }
+    }
+  }
+} finally {
+  await browser.close();
+  collector.kill('SIGTERM');
+}
+
+if (failures.length) {
+  console.log(`FAIL:\n  ${failures.join('\n  ')}`);
+  process.exit(1);
+}
+console.log('accessibility: Lighthouse, axe-core, touch, keyboard, names and sizes all passed');
