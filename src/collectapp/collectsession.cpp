@@ -240,10 +240,13 @@ bool CollectSession::loadResultsToken(QString *error) {
 }
 
 QString CollectSession::resultsAddress() const {
-    return QStringLiteral("%1://127.0.0.1:%2/results/%3/")
-        .arg(tls() ? QStringLiteral("https") : QStringLiteral("http"))
-        .arg(port())
-        .arg(QString::fromLatin1(m_resultsToken));
+    return localAddress() + QStringLiteral("results/") + QString::fromLatin1(m_resultsToken) +
+           QLatin1Char('/');
+}
+
+QString CollectSession::localAddress() const {
+    return QStringLiteral("%1://127.0.0.1:%2/")
+        .arg(tls() ? QStringLiteral("https") : QStringLiteral("http"), QString::number(port()));
 }
 
 QStringList CollectSession::addresses() const {

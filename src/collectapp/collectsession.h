@@ -43,6 +43,8 @@ public:
     // The organiser's results link on this computer: the summaries and answers
     // files, behind a secret made at the first start and kept beside the answers.
     QString resultsAddress() const;
+    // The collector's address on this computer, ending in "/".
+    QString localAddress() const;
     static constexpr quint16 DefaultPort = 8080;
     QList<Collector::Survey> surveys() { return m_collector.surveys(); }
     QString folder() const { return m_collector.folder(); }

@@ -188,6 +188,13 @@ void CollectWindow::refreshSurveys() {
             auto *title = new QLabel(name, this);
             title->setProperty("fileName", survey.fileName);
             auto *count = new QLabel(this);
+            // What respondents see, in the organiser's own browser.
+            auto *page = button(QStringLiteral("Open Page"),
+                                QStringLiteral("Open %1 as respondents see it").arg(name), this);
+            connect(page, &QPushButton::clicked, this, [this, file = survey.fileName] {
+                QDesktopServices::openUrl(QUrl(m_session->localAddress() +
+                                               QString::fromLatin1(QUrl::toPercentEncoding(file))));
+            });
             auto *summary = button(QStringLiteral("Open Summary"),
                                    QStringLiteral("Open the summary of %1").arg(name), this);
             auto *answers = button(QStringLiteral("Open Answers"),
@@ -200,6 +207,7 @@ void CollectWindow::refreshSurveys() {
             m_surveys->addWidget(count, row, 1);
             m_surveys->addWidget(summary, row, 2);
             m_surveys->addWidget(answers, row, 3);
+            m_surveys->addWidget(page, row, 4);
         }
         m_surveys->setColumnStretch(0, 1);
     }

@@ -79,7 +79,7 @@ void TestCollectWindow::everyControlHasAName() {
         QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(button->text()));
         ++buttons;
     }
-    QCOMPARE(buttons, 4); // choose folder, open summary, open answers, stop
+    QCOMPARE(buttons, 5); // choose folder, open summary, open answers, open page, stop
     bool code = false;
     for (QLabel *label : window->findChildren<QLabel *>())
         code = code || (!label->pixmap().isNull() &&
