@@ -1,9 +1,11 @@
 // What respondents and folders hand the collector: arbitrary bytes as a posted
-// form and as a page file. Whatever arrives, a page that is read gives a sheet,
-// and its CSV record reads back as the same cells.
+// form and as a page file. Whatever arrives, a page that is read gives a sheet
+// of either form whose CSV record reads back as the same cells, and a page for
+// respondents in which nothing the file held became markup.
 #include "answersfile.h"
 #include "answersheet.h"
 #include "formdecoder.h"
+#include "respondentpage.h"
 #include "surveypagereader.h"
 
 #include <cstddef>
@@ -16,7 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!page)
         return 0;
 
-    const Velmora::AnswerSheet sheet(*page);
+    const QByteArray html = Velmora::respondentPage(*page, QStringLiteral("en"), "0");
+    if (html.contains("<script") || QString::fromUtf8(html).toUtf8() != html)
+        __builtin_trap();
+
+    const Velmora::AnswerSheet sheet(*page, size % 2 ? Velmora::AnswerSheet::Form::PageFile
+                                                     : Velmora::AnswerSheet::Form::RespondentPage);
     QList<Velmora::FormField> answers = fields.value_or(QList<Velmora::FormField>{});
     for (const Velmora::SurveyInput &input : page->inputs)
         answers.append({input.name, input.label});
