@@ -15,6 +15,8 @@
 
 #include <condition_variable>
 #include <optional>
+#include <cstring>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -104,7 +106,8 @@ HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {})
 // survey served under a path prefix comes back to it. A reload of the
 // thank-you page posts nothing again.
 HttpResponse acknowledged(const QString &fileName) {
-    HttpResponse response = htmlResponse(303, QStringLiteral("Thank you"), QString());
+    static const HttpResponse redirect = htmlResponse(303, QStringLiteral("Thank you"), QString());
+    HttpResponse response = redirect;
     response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered");
     return response;
 }
@@ -130,16 +133,43 @@ HttpResponse favicon() {
     return response;
 }
 
+HttpResponse style() {
+    static const QByteArray css = respondentStyle();
+    HttpResponse response;
+    response.contentType = "text/css; charset=utf-8";
+    response.body = css;
+    response.addHeader("Cache-Control", "max-age=3600");
+    return response;
+}
+
 // The first 64 of an answer ID's 128 random bits: enough to tell answers
 // apart, and half the memory.
 quint64 answerIdKey(const QString &id) {
     return QStringView(id).left(16).toULongLong(nullptr, 16);
 }
 
+// 128 bits from the kernel's generator, fetched a few kilobytes at a time: one
+// system call for every 256 pages served, not one each. (Qt's system generator
+// asks the processor, which a virtual machine makes 150 times slower.)
 QByteArray newAnswerId() {
-    QByteArray random(16, Qt::Uninitialized);
-    QRandomGenerator::system()->generate(random.begin(), random.end());
-    return random.toHex();
+    constexpr qsizetype Bytes = 16;
+    thread_local QByteArray pool;
+    thread_local qsizetype used = 0;
+    if (used + Bytes > pool.size()) {
+        pool.resize(4096);
+        for (qsizetype filled = 0; filled < pool.size();) {
+            const ssize_t got = ::getrandom(pool.data() + filled, size_t(pool.size() - filled), 0);
+            if (got > 0)
+                filled += got;
+            else if (errno != EINTR)
+                qFatal("No randomness from the kernel: %s", strerror(errno));
+        }
+        used = 0;
+    }
+    const QByteArray id = pool.mid(used, Bytes).toHex();
+    std::fill(pool.begin() + used, pool.begin() + used + Bytes, '\0'); // handed out once
+    used += Bytes;
+    return id;
 }
 
 } // namespace
@@ -217,6 +247,11 @@ QString Collector::requestedName(const QByteArray &path) {
 void Collector::rescan() {
     std::lock_guard scanning(m_scanMutex);
     const std::shared_ptr<const Folder> known = folderNow();
+    QString language;
+    {
+        std::lock_guard lock(m_mutex);
+        language = m_language;
+    }
     const QDir dir(m_folder);
     const QString canonicalFolder = dir.canonicalPath();
     auto folder = std::make_shared<Folder>();
@@ -229,14 +264,20 @@ void Collector::rescan() {
             known ? known->pages.constFind(info.fileName()) : QMap<QString, Page>::const_iterator();
         if (known && same != known->pages.cend() && same->size == info.size() &&
             same->modified == info.lastModified()) {
-            folder->pages.insert(info.fileName(), *same);
+            Page page = *same;
+            if (page.language != language)
+                makeRespondentPage(page, language);
+            folder->pages.insert(info.fileName(), page);
             continue;
         }
         QFile file(info.filePath());
         if (!file.open(QIODevice::ReadOnly) || !maybeSurveyPage(file.peek(256)))
             continue;
-        if (const std::optional<SurveyPage> page = readSurveyPage(file.readAll()))
-            folder->pages.insert(info.fileName(), {*page, info.size(), info.lastModified()});
+        if (const std::optional<SurveyPage> survey = readSurveyPage(file.readAll())) {
+            Page page{*survey, info.size(), info.lastModified(), {}, {}, {}};
+            makeRespondentPage(page, language);
+            folder->pages.insert(info.fileName(), page);
+        }
     }
     for (const Page &page : std::as_const(folder->pages))
         if (!page.page.background.isEmpty())
@@ -350,6 +391,8 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
 
     if (request.path == "/favicon.ico" && read)
         return reply(favicon());
+    if (request.path == "/velmora.css" && read)
+        return reply(style());
     const QString name = requestedName(request.path);
     if (name.isEmpty())
         return reply(notFound(m_listed));
@@ -360,7 +403,7 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
             return answer(name, request, reply);
         if (request.query == "answered")
             return reply(thanks(page->page.title, m_listed));
-        return reply(respondentResponse(page->page));
+        return reply(respondentResponse(*page));
     }
     if (!post && folder->pictures.contains(name))
         return reply(serveFile(name, pictureType(name)));
@@ -635,27 +678,34 @@ std::pair<qsizetype, qsizetype> Collector::takeRefusals() {
     return refusals;
 }
 
-HttpResponse Collector::respondentResponse(const SurveyPage &page) {
-    QString language;
-    {
-        std::lock_guard lock(m_mutex);
-        language = m_language;
-    }
+void Collector::makeRespondentPage(Page &page, const QString &language) const {
+    static const QByteArray marker = "@answer-id@";
+    const QByteArray html = respondentPage(page.page, language, marker);
+    const qsizetype at = html.indexOf(marker);
+    page.before = html.left(at);
+    page.after = html.mid(at + marker.size());
+    page.language = language;
+}
+
+HttpResponse Collector::respondentResponse(const Page &page) {
     HttpResponse response;
     response.contentType = "text/html; charset=utf-8";
-    response.body = respondentPage(page, language, newAnswerId());
-    response.addHeader("Content-Security-Policy",
-                       "default-src 'none'; style-src 'unsafe-inline'; img-src 'self'; "
-                       "form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
     // Each load carries an answer ID of its own.
+    response.body = page.before + newAnswerId() + page.after;
+    response.addHeader("Content-Security-Policy",
+                       "default-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self'; "
+                       "form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
     response.addHeader("Cache-Control", "no-store");
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
 }
 
 void Collector::setLanguage(const QString &language) {
-    std::lock_guard lock(m_mutex);
-    m_language = language;
+    {
+        std::lock_guard lock(m_mutex);
+        m_language = language;
+    }
+    rescan(); // the pages in the new language
 }
 
 HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &contentType) {

@@ -117,7 +117,13 @@ private:
         SurveyPage page;
         qint64 size = -1;
         QDateTime modified;
+        // The respondent page, made once a page version and language: the
+        // parts before and after its answer ID.
+        QByteArray before, after;
+        QString language;
     };
+    // Makes the respondent page of `page` in the language now.
+    void makeRespondentPage(Page &page, const QString &language) const;
     struct Folder {
         QMap<QString, Page> pages;
         QSet<QString> pictures;
@@ -144,7 +150,7 @@ private:
     void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
     HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
     HttpResponse index();
-    HttpResponse respondentResponse(const SurveyPage &page);
+    HttpResponse respondentResponse(const Page &page);
     HttpResponse health() const;
     HttpResponse results(const HttpRequest &request);
     // The answers files and summaries of the surveys now, by file name.

@@ -11,6 +11,8 @@ namespace {
 
 // Phones first: 16 px text (no zoom on focus), 44 px targets, a visible focus
 // ring, the picture behind a panel that keeps every text readable, dark too.
+const QString StyleAddress = QStringLiteral("velmora.css");
+
 const QString Style = QStringLiteral(
     ":root{color-scheme:light dark;--text:#1a1a1a;--panel:rgba(255,255,255,.94);"
     "--line:#6b6b6b;--accent:#1f5fa8;--ring:#b3470f}"
@@ -39,6 +41,14 @@ const QString Style = QStringLiteral(
     "button{font:inherit;font-weight:bold;min-height:3rem;min-width:11rem;padding:.5rem 1.5rem;"
     "color:#fff;background:#1f5fa8;border:0;border-radius:.5rem;cursor:pointer;margin:.5rem 0 1rem}"
     "@media (prefers-color-scheme:dark){button{background:#2f6fb8}}");
+
+} // namespace
+
+QByteArray respondentStyle() {
+    return Style.toUtf8();
+}
+
+namespace {
 
 QString attribute(const QString &text) {
     return escapeHtml(text);
@@ -152,10 +162,10 @@ QByteArray respondentPage(const SurveyPage &page, const QString &language,
                           "<meta name=\"viewport\" content=\"width=device-width, "
                           "initial-scale=1\">\n<meta name=\"robots\" content=\"noindex\">\n"
                           "<title>%2</title>\n<link rel=\"icon\" href=\"favicon.ico\">\n"
-                          "<style>%3</style>\n%4</head>\n<body><main>\n"
+                          "<link rel=\"stylesheet\" href=\"%3\">\n%4</head>\n<body><main>\n"
                           "<form method=\"post\" action=\"\" accept-charset=\"utf-8\">\n%5"
                           "</form>\n</main></body></html>\n")
-        .arg(attribute(language), escapeHtml(title), Style, background, body)
+        .arg(attribute(language), escapeHtml(title), StyleAddress, background, body)
         .toUtf8();
 }
 

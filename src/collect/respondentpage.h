@@ -21,6 +21,10 @@ namespace Velmora {
 QByteArray respondentPage(const SurveyPage &page, const QString &language,
                           const QByteArray &answerId);
 
+// The style of the respondent pages, served once as "velmora.css" for the
+// browser to keep, instead of inside every page.
+QByteArray respondentStyle();
+
 // The field that carries the answer's one-time identifier.
 inline const QString AnswerIdField = QStringLiteral("velmora-answer-id");
 
