@@ -14,8 +14,8 @@
 #include <QUrl>
 
 #include <condition_variable>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -296,7 +296,7 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
     // The same page as last time: nothing to work out again.
     if (answers.file && answers.stamp == page.stamp && answers.inputs == page.inputs)
         return answers;
-    auto sheet = std::make_unique<AnswerSheet>(page, AnswerSheet::Form::RespondentPage);
+    auto sheet = std::make_shared<const AnswerSheet>(page, AnswerSheet::Form::RespondentPage);
     const QStringList header = sheet->header();
     answers.sheetWidth = sheet->width();
     const bool newFile = !answers.file || answers.header != header;
@@ -428,7 +428,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
 
     std::shared_ptr<AnswersFile> file;
     std::shared_ptr<SummaryTally> tally;
-    AnswerSheet::Row row;
+    std::shared_ptr<const AnswerSheet> sheet;
     QString title;
     try {
         std::lock_guard lock(m_mutex);
@@ -437,7 +437,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
             return reply(notFound(m_listed));
         title = page->page.title;
         Answers &answers = answersFor(fileName, page->page);
-        row = answers.sheet->row(*fields, m_clock());
+        sheet = answers.sheet;
         file = answers.file;
         tally = answers.tally;
     } catch (const RuntimeError &error) {
@@ -445,6 +445,8 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
             QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, error.description()));
         return reply(notSaved(title, *fields));
     }
+    // Outside the lock: the other threads go on meanwhile.
+    const AnswerSheet::Row row = sheet->row(*fields, m_clock());
     if (!row.tooLong.isEmpty())
         return reply(tooLarge(row.tooLong));
 

@@ -134,7 +134,7 @@ private:
         QSet<quint64> ids; // the answer IDs stored, by their first 64 bits
         std::map<quint64, std::vector<Reply>> waiting; // posts of an ID being stored
         QList<SurveyInput> inputs;
-        std::unique_ptr<AnswerSheet> sheet;
+        std::shared_ptr<const AnswerSheet> sheet;
         std::shared_ptr<AnswersFile> file;
         std::shared_ptr<SummaryTally> tally;
         QStringList header;

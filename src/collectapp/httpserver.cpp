@@ -14,12 +14,32 @@
 
 namespace Velmora {
 
+namespace {
+
+qint64 steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
 struct HttpServer::Link {
     enum class Phase { Idle, Request, Waiting, Closing };
     int fd = -1;
     QString peer;
-    Phase phase = Phase::Idle;
-    qint64 sinceMs = 0;
+    // Written by the pool's threads and read by the sweeper without a lock: a
+    // request must not wait for another thread's bookkeeping.
+    std::atomic<Phase> phase = Phase::Idle;
+    std::atomic<qint64> sinceMs = 0;
+
+    // Into `next`, unless the sweeper has already cut the connection off.
+    void enter(Phase next) {
+        Phase now = phase.load();
+        while (now != Phase::Closing && !phase.compare_exchange_weak(now, next)) {
+        }
+        sinceMs = steadyMs();
+    }
 };
 
 struct HttpServer::Exchange {
@@ -33,12 +53,6 @@ struct HttpServer::Exchange {
 };
 
 namespace {
-
-qint64 steadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 MHD_Result handleRequest(void *server, MHD_Connection *connection, const char *url,
                          const char *method, const char * /*version*/, const char *upload,
@@ -271,6 +285,7 @@ void HttpServer::connectionChanged(MHD_Connection *connection, void **context, b
         link->peer = peerOf(connection);
         link->sinceMs = steadyMs();
         m_links.insert(link);
+        ++m_connections;
         ++m_perAddress[link->peer];
         *context = link;
         return;
@@ -281,6 +296,7 @@ void HttpServer::connectionChanged(MHD_Connection *connection, void **context, b
     if (!link)
         return;
     m_links.erase(link);
+    --m_connections;
     if (--m_perAddress[link->peer] == 0)
         m_perAddress.remove(link->peer);
     delete link;
@@ -288,9 +304,14 @@ void HttpServer::connectionChanged(MHD_Connection *connection, void **context, b
 }
 
 bool HttpServer::overCapacity(const Link &link) {
+    const unsigned connections = m_connections;
+    if (connections > m_limits.connections)
+        return true;
+    // No address can hold more than there are: the common case needs no lock.
+    if (connections <= m_limits.connectionsPerAddress)
+        return false;
     std::lock_guard lock(m_mutex);
-    return m_links.size() > m_limits.connections ||
-           m_perAddress.value(link.peer) > m_limits.connectionsPerAddress;
+    return m_perAddress.value(link.peer) > m_limits.connectionsPerAddress;
 }
 
 void HttpServer::sweepLoop() {
@@ -317,17 +338,12 @@ void HttpServer::finished(MHD_Connection *connection, Exchange *exchange) {
     delete reinterpret_cast<std::shared_ptr<Exchange> *>(exchange);
     const MHD_ConnectionInfo *info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-    std::lock_guard lock(m_mutex);
-    if (exchange)
-        --m_inFlight;
-    if (info && info->socket_context) {
-        auto *link = static_cast<Link *>(info->socket_context);
-        if (link->phase != Link::Phase::Closing) {
-            link->phase = Link::Phase::Idle;
-            link->sinceMs = steadyMs();
-        }
+    if (info && info->socket_context)
+        static_cast<Link *>(info->socket_context)->enter(Link::Phase::Idle);
+    if (exchange && --m_inFlight == 0 && m_stopping) {
+        std::lock_guard lock(m_mutex);
+        m_changed.notify_all();
     }
-    m_changed.notify_all();
 }
 
 int HttpServer::respond(MHD_Connection *connection, const char *url, const char *method,
@@ -340,14 +356,9 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         const MHD_ConnectionInfo *info =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
         Link *link = info ? static_cast<Link *>(info->socket_context) : nullptr;
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_inFlight;
-            if (link && link->phase != Link::Phase::Closing) {
-                link->phase = Link::Phase::Request;
-                link->sinceMs = steadyMs();
-            }
-        }
+        ++m_inFlight;
+        if (link)
+            link->enter(Link::Phase::Request);
         HttpRequest &request = exchange->request;
         request.method = method;
         request.path = url;
@@ -400,9 +411,10 @@ int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Excha
         exchange->suspended = false;
         MHD_resume_connection(exchange->connection);
         lock.unlock();
-        std::lock_guard server(m_mutex);
-        --m_suspended;
-        m_changed.notify_all();
+        if (--m_suspended == 0 && m_stopping) {
+            std::lock_guard server(m_mutex);
+            m_changed.notify_all();
+        }
     });
     std::unique_lock lock(exchange->mutex);
     if (exchange->response) {
@@ -415,12 +427,9 @@ int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Excha
     exchange->suspended = true;
     const MHD_ConnectionInfo *info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-    {
-        std::lock_guard server(m_mutex);
-        ++m_suspended;
-        if (info && info->socket_context)
-            static_cast<Link *>(info->socket_context)->phase = Link::Phase::Waiting;
-    }
+    ++m_suspended;
+    if (info && info->socket_context)
+        static_cast<Link *>(info->socket_context)->phase = Link::Phase::Waiting;
     MHD_suspend_connection(connection);
     return MHD_YES;
 }

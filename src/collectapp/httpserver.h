@@ -84,9 +84,10 @@ private:
     std::condition_variable m_changed;
     std::unordered_set<Link *> m_links;
     QHash<QString, unsigned> m_perAddress;
-    int m_suspended = 0; // answers waiting for the disk
-    int m_inFlight = 0;  // requests begun and not finished
-    bool m_stopping = false;
+    std::atomic<int> m_suspended = 0;        // answers waiting for the disk
+    std::atomic<int> m_inFlight = 0;         // requests begun and not finished
+    std::atomic<unsigned> m_connections = 0; // open now
+    std::atomic<bool> m_stopping = false;
     std::thread m_sweeper;
     std::atomic<qsizetype> m_busyRefusals = 0;
 };
