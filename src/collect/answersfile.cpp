@@ -59,11 +59,11 @@ QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
 }
 
 AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
-                         const QStringList &header, const Record &existing)
+                         const QStringList &header, const Record &existing, int mode)
     : m_path(pathFor(folder, pageFileName, header)) {
     const QByteArray start = ByteOrderMark.toByteArray() + csvRecord(header);
     // Respondents' names and e-mail addresses: for the organiser's eyes only.
-    m_file.open(m_path, PrivateMode);
+    m_file.open(m_path, mode);
     qsizetype records = 0;
     qint64 end = 0;
     QString error;

@@ -25,8 +25,10 @@ namespace Velmora {
 // of the file's own: nobody who hands over an answer waits for the disk.
 class AnswersFile {
 public:
-    // New answers files and summaries: readable by their owner only.
+    // New answers files and summaries: readable by their owner only, or by a
+    // group too where the organiser chose one (GroupMode).
     static constexpr int PrivateMode = 0600;
+    static constexpr int GroupMode = 0640;
 
     using Record = std::function<void(const QStringList &)>;
     // Finds or starts the file for these columns; removes an unfinished last
@@ -34,7 +36,7 @@ public:
     // in the file, the header row included, is handed to `existing` as the file
     // is read, in pieces. Throws RuntimeError.
     AnswersFile(const QString &folder, const QString &pageFileName, const QStringList &header,
-                const Record &existing = {});
+                const Record &existing = {}, int mode = PrivateMode);
     ~AnswersFile(); // what was handed over is written first
     AnswersFile(const AnswersFile &) = delete;
     AnswersFile &operator=(const AnswersFile &) = delete;

@@ -307,11 +307,13 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
             answers.file.reset();
             answers.ids.clear();
             answers.file = std::make_shared<AnswersFile>(
-                m_folder, fileName, header, [&tally, &answers](const QStringList &record) {
+                m_folder, fileName, header,
+                [&tally, &answers](const QStringList &record) {
                     tally->add(record);
                     if (record.size() == answers.sheetWidth && !record.last().isEmpty())
                         answers.ids.insert(answerIdKey(record.last()));
-                });
+                },
+                m_fileMode);
             answers.header = header;
         } else {
             QString error;
@@ -547,7 +549,7 @@ void Collector::writeSummaries(bool everySurvey) {
     }
     for (const auto &[path, html] : due) {
         try {
-            writeFileDurably(path, html, AnswersFile::PrivateMode);
+            writeFileDurably(path, html, m_fileMode);
         } catch (const RuntimeError &error) {
             m_errors(QStringLiteral("No summary written: %1").arg(error.description()));
         }

@@ -79,6 +79,11 @@ public:
     // Looks at the folder again: pages added, changed or gone.
     void rescan();
 
+    // The mode of new answers files and summaries (AnswersFile::PrivateMode or
+    // GroupMode).
+    void setFileMode(int mode) { m_fileMode = mode; }
+    int fileMode() const { return m_fileMode; }
+
     // The language respondent pages declare ("en", "de-CH").
     void setLanguage(const QString &language);
 
@@ -169,6 +174,7 @@ private:
     std::shared_ptr<const Folder> m_pages;
     std::map<QString, Answers> m_answers;
     std::atomic<bool> m_listed = true;
+    std::atomic<int> m_fileMode = AnswersFile::PrivateMode;
     QString m_language = QStringLiteral("en");
     QByteArray m_resultsToken;
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute

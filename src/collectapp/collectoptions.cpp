@@ -92,6 +92,10 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("The language the survey pages are in, for screen readers and "
                        "translation (default: this computer's, such as \"en\")."),
         QStringLiteral("TAG"));
+    const QCommandLineOption groupReadable(
+        QStringLiteral("group-readable"),
+        QStringLiteral("Make new answers files, summaries and the results secret readable by "
+                       "their group too (0640), not by their owner alone (0600)."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Log errors only, not every answer."));
     const QCommandLineOption window(QStringLiteral("window"),
@@ -101,7 +105,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
     parser.addOptions({port, local, perAddress, connections, trustedProxy, requestRate,
                        requestBurst, answerRate, answerBurst, noList, newToken, tlsCertificate,
-                       tlsKey, redirect, language, quiet, window, summary});
+                       tlsKey, redirect, language, groupReadable, quiet, window, summary});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -161,6 +165,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         return std::nullopt;
     options.quiet = parser.isSet(quiet);
     options.list = !parser.isSet(noList);
+    options.groupReadable = parser.isSet(groupReadable);
     options.newResultsToken = parser.isSet(newToken);
     options.language = parser.value(language);
     static const QRegularExpression languageTag(

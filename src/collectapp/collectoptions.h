@@ -21,6 +21,7 @@ struct CollectOptions {
     double answerBurst = 600;            // answers one client may send at once
     bool quiet = false;                  // errors only
     bool list = true;                    // "/" lists the surveys
+    bool groupReadable = false;          // answers files readable by their group too
     bool newResultsToken = false;        // replace the secret of the results link
     QString language;                    // of the respondent pages; empty: the system's
     QString tlsCertificate, tlsKey;      // HTTPS: PEM files

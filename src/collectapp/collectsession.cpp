@@ -69,6 +69,8 @@ CollectSession::~CollectSession() {
 
 bool CollectSession::start(QString *error) {
     m_collector.setListed(m_options.list);
+    m_collector.setFileMode(m_options.groupReadable ? AnswersFile::GroupMode
+                                                    : AnswersFile::PrivateMode);
     // The organiser's language, which the surveys are written in.
     const QString system = QLocale::system().bcp47Name();
     m_collector.setLanguage(!m_options.language.isEmpty() ? m_options.language
@@ -229,7 +231,7 @@ bool CollectSession::loadResultsToken(QString *error) {
         QRandomGenerator::system()->generate(random.begin(), random.end());
         m_resultsToken = random.toHex();
         try {
-            writeFileDurably(path, m_resultsToken + '\n', AnswersFile::PrivateMode);
+            writeFileDurably(path, m_resultsToken + '\n', m_collector.fileMode());
         } catch (const RuntimeError &failure) {
             *error = QStringLiteral("Cannot keep the results link: %1").arg(failure.description());
             return false;

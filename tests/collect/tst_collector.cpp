@@ -452,16 +452,23 @@ void TestCollector::listCanBeTurnedOff() {
 
 void TestCollector::answersAndSummariesAreOwnerOnly_data() {
     QTest::addColumn<bool>("olderSummary");
+    QTest::addColumn<bool>("group");
 
-    QTest::newRow("new files") << false;
-    QTest::newRow("a summary of an earlier version keeps its mode") << true;
+    QTest::newRow("new files") << false << false;
+    QTest::newRow("a summary of an earlier version keeps its mode") << true << false;
+    QTest::newRow("new files, with a group chosen") << false << true;
 }
 
 void TestCollector::answersAndSummariesAreOwnerOnly() {
     QFETCH(bool, olderSummary);
+    QFETCH(bool, group);
+    if (group)
+        m_collector->setFileMode(AnswersFile::GroupMode);
     const QString summary = file(QStringLiteral("My Product Survey summary.html"));
-    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
-    const QFile::Permissions older = ownerOnly | QFile::ReadGroup | QFile::ReadOther;
+    const QFile::Permissions ownerOnly =
+        QFile::ReadOwner | QFile::WriteOwner | (group ? QFile::ReadGroup : QFile::Permissions());
+    const QFile::Permissions older =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     if (olderSummary) {
         write(QStringLiteral("My Product Survey summary.html"), "older");
         QVERIFY(QFile::setPermissions(summary, older));
