@@ -68,20 +68,20 @@ QString TrustedProxies::normalised(const QString &address) {
     return address;
 }
 
-std::optional<TrustedProxies> TrustedProxies::parse(const QStringList &specs, QString *error) {
+std::optional<TrustedProxies> TrustedProxies::parse(const QStringList &networks, QString *error) {
     TrustedProxies proxies;
-    for (const QString &spec : specs) {
-        const QString address = spec.section(u'/', 0, 0);
+    for (const QString &network : networks) {
+        const QString address = network.section(u'/', 0, 0);
         const std::optional<std::array<unsigned char, 16>> bytes = bytesOf(address);
         const bool v4 = address.contains(u'.') && !address.contains(u':');
         int bits = v4 ? 32 : 128;
         bool ok = bytes.has_value();
-        if (ok && spec.contains(u'/'))
-            bits = spec.section(u'/', 1).toInt(&ok);
+        if (ok && network.contains(u'/'))
+            bits = network.section(u'/', 1).toInt(&ok);
         if (!ok || bits < 0 || bits > (v4 ? 32 : 128)) {
             *error = QStringLiteral("--trusted-proxy takes an address or a network such as "
                                     "127.0.0.1, 10.0.0.0/8 or fd00::/8, not \"%1\".")
-                         .arg(spec);
+                         .arg(network);
             return std::nullopt;
         }
         proxies.m_networks.append({*bytes, v4 ? bits + 96 : bits});

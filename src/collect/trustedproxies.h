@@ -18,7 +18,7 @@ class TrustedProxies {
 public:
     // "127.0.0.1", "10.0.0.0/8", "::1", "fd00::/8"; nothing, with `error` set,
     // for anything else.
-    static std::optional<TrustedProxies> parse(const QStringList &specs, QString *error);
+    static std::optional<TrustedProxies> parse(const QStringList &networks, QString *error);
 
     bool isEmpty() const { return m_networks.isEmpty(); }
     bool contains(const QString &address) const;

@@ -12,8 +12,8 @@ class TestClients : public QObject {
 private slots:
     void realClientBehindTrustedProxies_data();
     void realClientBehindTrustedProxies();
-    void badProxySpecsAreRefused_data();
-    void badProxySpecsAreRefused();
+    void badProxyNetworksAreRefused_data();
+    void badProxyNetworksAreRefused();
     void crowdGetsItsBurstAndAFloodItsRate();
 };
 
@@ -72,8 +72,8 @@ void TestClients::realClientBehindTrustedProxies() {
     QCOMPARE(found.secure, secure);
 }
 
-void TestClients::badProxySpecsAreRefused_data() {
-    QTest::addColumn<QString>("spec");
+void TestClients::badProxyNetworksAreRefused_data() {
+    QTest::addColumn<QString>("network");
     QTest::addColumn<bool>("valid");
 
     QTest::newRow("address") << "192.0.2.1" << true;
@@ -85,11 +85,11 @@ void TestClients::badProxySpecsAreRefused_data() {
     QTest::newRow("empty") << "" << false;
 }
 
-void TestClients::badProxySpecsAreRefused() {
-    QFETCH(QString, spec);
+void TestClients::badProxyNetworksAreRefused() {
+    QFETCH(QString, network);
     QFETCH(bool, valid);
     QString error;
-    QCOMPARE(TrustedProxies::parse({spec}, &error).has_value(), valid);
+    QCOMPARE(TrustedProxies::parse({network}, &error).has_value(), valid);
     QCOMPARE(error.isEmpty(), valid);
 }
 
