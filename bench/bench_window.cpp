@@ -38,6 +38,26 @@ void printPercentiles(const char *what, std::vector<double> ms) {
                 ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back(), ms.size());
 }
 
+// Types `count` keystrokes into `questions`, two letters and an erase in turn, and
+// times each: with `waitForDisk` until its text is in the settings file.
+std::vector<double> timeKeystrokes(QPlainTextEdit *questions, SettingsStore &store, int count,
+                                   bool waitForDisk) {
+    std::vector<double> ms;
+    QElapsedTimer timer;
+    for (int i = 0; i < count; ++i) {
+        const bool erase = i % 3 == 2;
+        QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
+                        erase ? QString() : QStringLiteral("a"));
+        timer.start();
+        QApplication::sendEvent(questions, &press);
+        if (waitForDisk)
+            store.waitForWrites();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        QCoreApplication::processEvents(); // let the box repaint between keystrokes
+    }
+    return ms;
+}
+
 // Types 200 keystrokes into the questions box. With `waitForDisk` every keystroke
 // is timed until its text is in the settings file; without it only the time the
 // keystroke holds the UI thread is counted, while the writer keeps up behind it.
@@ -53,19 +73,7 @@ void typing(qsizetype bytes, bool waitForDisk, const char *label) {
     form.show();
     QCoreApplication::processEvents();
 
-    std::vector<double> ms;
-    QElapsedTimer timer;
-    for (int i = 0; i < 200; ++i) {
-        const bool erase = i % 3 == 2;
-        QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
-                        erase ? QString() : QStringLiteral("a"));
-        timer.start();
-        QApplication::sendEvent(questions, &press);
-        if (waitForDisk)
-            store.waitForWrites();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-        QCoreApplication::processEvents(); // let the box repaint between keystrokes
-    }
+    const std::vector<double> ms = timeKeystrokes(questions, store, 200, waitForDisk);
     store.waitForWrites();
     const QString stored = store.GetSetting(QStringLiteral("Survey Questions"));
     printPercentiles(label, ms);
@@ -167,16 +175,7 @@ void largeStoredSurvey(qsizetype bytes) {
     questions->setFocus();
     questions->moveCursor(QTextCursor::End);
     store.waitForWrites();
-    ms.clear();
-    QElapsedTimer timer;
-    for (int i = 0; i < 20; ++i) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-        timer.start();
-        QApplication::sendEvent(questions, &press);
-        store.waitForWrites();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-        QCoreApplication::processEvents();
-    }
+    ms = timeKeystrokes(questions, store, 20, true);
     const QString typed = QStringLiteral("keystroke to synced file right after start, %1 MB")
                               .arg(double(bytes) / (1024 * 1024), 0, 'f', 0);
     printPercentiles(qPrintable(typed + QStringLiteral(" (goal 100 ms)")), ms);

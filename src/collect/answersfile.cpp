@@ -1,13 +1,12 @@
 #include "answersfile.h"
 
 #include "answersheet.h"
+#include "awaitcallback.h"
 #include "csvreader.h"
 #include "runtimeerror.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <optional>
 
 namespace Velmora {
 
@@ -112,18 +111,10 @@ void AnswersFile::append(QByteArray record, Done done) {
 }
 
 void AnswersFile::append(const QByteArray &record) {
-    std::mutex mutex;
-    std::condition_variable written;
-    std::optional<QString> outcome;
-    append(record, [&](const QString &failure) {
-        std::lock_guard lock(mutex);
-        outcome = failure;
-        written.notify_all();
-    });
-    std::unique_lock lock(mutex);
-    written.wait(lock, [&] { return outcome.has_value(); });
-    if (!outcome->isEmpty())
-        throw RuntimeError(*outcome);
+    const QString failure = awaitCallback<QString>(
+        [&](std::function<void(QString)> done) { append(record, std::move(done)); });
+    if (!failure.isEmpty())
+        throw RuntimeError(failure);
 }
 
 void AnswersFile::writeLoop() {

@@ -1,5 +1,6 @@
 #include "collector.h"
 
+#include "awaitcallback.h"
 #include "csvreader.h"
 #include "formdecoder.h"
 #include "htmltext.h"
@@ -10,10 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QUrl>
 
-#include <condition_variable>
 #include <cstring>
 #include <optional>
 #include <sys/random.h>
@@ -30,8 +29,6 @@ constexpr qint64 MinFreeSpace = 64 * 1024;
 
 // A page is a few hundred bytes a question; anything larger is no survey of ours.
 constexpr qint64 MaxPageSize = 256 * 1024 * 1024;
-
-const QByteArray PageType = "text/html; charset=windows-1252";
 
 QByteArray pictureType(const QString &name) {
     const QString suffix = QFileInfo(name).suffix().toLower();
@@ -197,6 +194,11 @@ HttpResponse htmlResponse(int code, const QString &title, const QString &bodyHtm
     return response;
 }
 
+HttpResponse bodyTooLarge() {
+    return tooLarge(QStringLiteral("These answers are larger than any survey needs: a survey "
+                                   "takes at most 1 MiB of answers."));
+}
+
 HttpResponse busyResponse() {
     HttpResponse response = htmlResponse(
         503, QStringLiteral("Busy, try again in a moment"),
@@ -350,17 +352,7 @@ QList<Collector::Survey> Collector::surveys() {
 }
 
 HttpResponse Collector::handle(const HttpRequest &request) {
-    std::mutex mutex;
-    std::condition_variable replied;
-    std::optional<HttpResponse> response;
-    handle(request, [&](HttpResponse reply) {
-        std::lock_guard lock(mutex);
-        response = std::move(reply);
-        replied.notify_all();
-    });
-    std::unique_lock lock(mutex);
-    replied.wait(lock, [&] { return response.has_value(); });
-    return *response;
+    return awaitCallback<HttpResponse>([&](Reply reply) { handle(request, std::move(reply)); });
 }
 
 void Collector::handle(const HttpRequest &request, Reply reply) {
@@ -421,8 +413,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         return reply(status(415, QStringLiteral("Unsupported form"),
                             QStringLiteral("Answers are sent as an HTML form.")));
     if (request.body.size() > MaxBody)
-        return reply(tooLarge(QStringLiteral("These answers are larger than any survey needs: "
-                                             "a survey takes at most 1 MiB of answers.")));
+        return reply(bodyTooLarge());
     const std::optional<QList<FormField>> fields = decodeForm(request.body);
     if (!fields)
         return reply(status(400, QStringLiteral("Bad form"),

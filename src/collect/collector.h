@@ -184,6 +184,8 @@ private:
 
 // A small page of the collector's own, in UTF-8.
 HttpResponse htmlResponse(int status, const QString &title, const QString &bodyHtml);
+// 413 for a body over Collector::MaxBody, read or only announced.
+HttpResponse bodyTooLarge();
 // "Busy, try again in a moment": 503 with Retry-After.
 HttpResponse busyResponse();
 

@@ -11,8 +11,38 @@
 #include <QSettings>
 
 #include <cstdio>
+#include <limits>
+#include <type_traits>
 
 namespace Velmora {
+
+namespace {
+
+// Reads a numeric option into `value` when it is set; false, with `error` saying
+// what the option takes, when it is no number from `least` to `most`.
+template <typename Number, typename Target>
+bool readNumber(const QCommandLineParser &parser, const QCommandLineOption &option, Number least,
+                Number most, const QString &takes, Target *value, QString *error) {
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    Number number{};
+    if constexpr (std::is_floating_point_v<Number>)
+        number = Number(parser.value(option).toDouble(&ok));
+    else {
+        const qulonglong whole = parser.value(option).toULongLong(&ok);
+        ok = ok && whole <= qulonglong(most);
+        number = Number(whole);
+    }
+    if (!ok || number < least || number > most) {
+        *error = QStringLiteral("--%1 takes %2.").arg(option.names().first(), takes);
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+} // namespace
 
 std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments, QString *error) {
     QCommandLineParser parser;
@@ -126,40 +156,24 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.local = parser.isSet(local);
     options.window = parser.isSet(window);
     options.summary = parser.isSet(summary);
-    if (parser.isSet(port)) {
-        bool ok = false;
-        const uint value = parser.value(port).toUInt(&ok);
-        if (!ok || value == 0 || value > 65535) {
-            *error = QStringLiteral("--port takes a number from 1 to 65535.");
-            return std::nullopt;
-        }
-        options.port = quint16(value);
-    }
+    std::optional<quint16> fixedPort;
+    if (!readNumber(parser, port, quint16(1), quint16(65535),
+                    QStringLiteral("a number from 1 to 65535"), &fixedPort, error))
+        return std::nullopt;
+    options.port = fixedPort;
     for (const auto &[option, value] : {std::pair{&perAddress, &options.connectionsPerAddress},
-                                        std::pair{&connections, &options.connections}}) {
-        if (!parser.isSet(*option))
-            continue;
-        bool ok = false;
-        *value = parser.value(*option).toUInt(&ok);
-        if (!ok || *value == 0) {
-            *error =
-                QStringLiteral("--%1 takes a whole number above 0.").arg(option->names().first());
+                                        std::pair{&connections, &options.connections}})
+        if (!readNumber(parser, *option, 1u, std::numeric_limits<unsigned>::max(),
+                        QStringLiteral("a whole number above 0"), value, error))
             return std::nullopt;
-        }
-    }
     for (const auto &[option, value] : {std::pair{&requestRate, &options.requestsPerSecond},
                                         std::pair{&requestBurst, &options.requestBurst},
                                         std::pair{&answerRate, &options.answersPerSecond},
-                                        std::pair{&answerBurst, &options.answerBurst}}) {
-        if (!parser.isSet(*option))
-            continue;
-        bool ok = false;
-        *value = parser.value(*option).toDouble(&ok);
-        if (!ok || *value <= 0) {
-            *error = QStringLiteral("--%1 takes a number above 0.").arg(option->names().first());
+                                        std::pair{&answerBurst, &options.answerBurst}})
+        if (!readNumber(parser, *option, std::numeric_limits<double>::min(),
+                        std::numeric_limits<double>::max(), QStringLiteral("a number above 0"),
+                        value, error))
             return std::nullopt;
-        }
-    }
     options.trustedProxies = parser.values(trustedProxy);
     if (!TrustedProxies::parse(options.trustedProxies, error))
         return std::nullopt;
@@ -180,15 +194,14 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         *error = QStringLiteral("--tls-cert and --tls-key go together.");
         return std::nullopt;
     }
-    if (parser.isSet(redirect)) {
-        bool ok = false;
-        const uint value = parser.value(redirect).toUInt(&ok);
-        if (!ok || value == 0 || value > 65535 || options.tlsCertificate.isEmpty()) {
-            *error = QStringLiteral("--http-redirect-port takes a port from 1 to 65535, and "
-                                    "needs --tls-cert and --tls-key.");
-            return std::nullopt;
-        }
-        options.redirectPort = quint16(value);
+    const QString redirectTakes =
+        QStringLiteral("a port from 1 to 65535, and needs --tls-cert and --tls-key");
+    if (!readNumber(parser, redirect, quint16(1), quint16(65535), redirectTakes,
+                    &options.redirectPort, error))
+        return std::nullopt;
+    if (options.redirectPort && options.tlsCertificate.isEmpty()) {
+        *error = QStringLiteral("--http-redirect-port takes %1.").arg(redirectTakes);
+        return std::nullopt;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {

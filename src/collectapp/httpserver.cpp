@@ -140,12 +140,6 @@ MHD_Result send(MHD_Connection *connection, const HttpResponse &reply, bool clos
     return queued;
 }
 
-HttpResponse tooLarge() {
-    return htmlResponse(413, QStringLiteral("Too large"),
-                        QStringLiteral("<p>These answers are larger than any survey needs: a "
-                                       "survey takes at most 1 MiB of answers.</p>"));
-}
-
 sockaddr_storage loopbackV4(quint16 port) {
     sockaddr_storage storage{};
     auto *address = reinterpret_cast<sockaddr_in *>(&storage);
@@ -377,7 +371,7 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         }
         // A body announced as too large is refused before it is read.
         if (header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong() > Collector::MaxBody)
-            return send(connection, tooLarge(), true, m_tls);
+            return send(connection, bodyTooLarge(), true, m_tls);
         return MHD_YES;
     }
     const std::shared_ptr<Exchange> &exchange = *holder;
@@ -392,7 +386,7 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
     if (!exchange->dispatched) {
         exchange->dispatched = true;
         if (exchange->tooLarge)
-            return send(connection, tooLarge(), true, m_tls);
+            return send(connection, bodyTooLarge(), true, m_tls);
         return dispatch(connection, exchange);
     }
     // Resumed: the answer is on the disk, or could not be stored.
