@@ -39,11 +39,15 @@ QList<QStringList> AnswersFile::parseRecords(QByteArrayView csv, qsizetype *comp
     return records;
 }
 
+QByteArray AnswersFile::beginning(const QStringList &header) {
+    return ByteOrderMark.toByteArray() + csvRecord(header);
+}
+
 QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
                              const QStringList &header) {
     const QString base =
         pageFileName.endsWith(QLatin1String(".htm")) ? pageFileName.chopped(4) : pageFileName;
-    const QByteArray start = ByteOrderMark.toByteArray() + csvRecord(header);
+    const QByteArray start = beginning(header);
     for (int number = 1;; ++number) {
         const QString path = numberedName(folder, base, number);
         const QFileInfo info(path);
@@ -60,7 +64,7 @@ QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
 AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
                          const QStringList &header, const Record &existing, int mode)
     : m_path(pathFor(folder, pageFileName, header)) {
-    const QByteArray start = ByteOrderMark.toByteArray() + csvRecord(header);
+    const QByteArray start = beginning(header);
     // Respondents' names and e-mail addresses: for the organiser's eyes only.
     m_file.open(m_path, mode);
     qsizetype records = 0;

@@ -46,6 +46,9 @@ public:
     static QString pathFor(const QString &folder, const QString &pageFileName,
                            const QStringList &header);
     qsizetype answers();
+    // What an answers file with these columns begins with: the byte order mark
+    // and the header row.
+    static QByteArray beginning(const QStringList &header);
 
     // Hands the record to the file's writer, which appends everything handed
     // over meanwhile and syncs it once (group commit); then `done` is called on

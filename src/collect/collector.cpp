@@ -296,11 +296,23 @@ std::shared_ptr<const Collector::Folder> Collector::folderNow() {
 Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyPage &page) {
     Answers &answers = m_answers[fileName];
     // The same page as last time: nothing to work out again.
-    if (answers.file && answers.stamp == page.stamp && answers.inputs == page.inputs)
+    if ((answers.file || answers.shared) && answers.stamp == page.stamp &&
+        answers.inputs == page.inputs)
         return answers;
     auto sheet = std::make_shared<const AnswerSheet>(page, AnswerSheet::Form::RespondentPage);
     const QStringList header = sheet->header();
     answers.sheetWidth = sheet->width();
+    if (m_database) {
+        // The database knows which answer IDs it holds, and counts the summaries.
+        answers.shared = sharedSurvey(fileName, page, header);
+        if (answers.header != header)
+            answers.ids.clear();
+        answers.header = header;
+        answers.sheet = std::move(sheet);
+        answers.stamp = page.stamp;
+        answers.inputs = page.inputs;
+        return answers;
+    }
     const bool newFile = !answers.file || answers.header != header;
     if (newFile || answers.stamp != page.stamp) {
         // The file is read once, in pieces, into the counts of its summary.
@@ -338,6 +350,12 @@ QList<Collector::Survey> Collector::surveys() {
     std::lock_guard lock(m_mutex);
     for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
         Survey survey{it.key(), it->page.title, 0, {}};
+        if (m_database) {
+            const auto counted = m_counted.find(it.key());
+            survey.answers = counted == m_counted.end() ? 0 : counted->second.answers;
+            list.append(survey);
+            continue;
+        }
         try {
             Answers &answers = answersFor(it.key(), it->page);
             survey.answers = answers.file->answers();
@@ -420,6 +438,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                             QStringLiteral("The answers did not arrive as a form.")));
 
     std::shared_ptr<AnswersFile> file;
+    std::optional<AnswerDatabase::Survey> shared;
     std::shared_ptr<SummaryTally> tally;
     std::shared_ptr<const AnswerSheet> sheet;
     QString title;
@@ -432,6 +451,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         Answers &answers = answersFor(fileName, page->page);
         sheet = answers.sheet;
         file = answers.file;
+        shared = answers.shared;
         tally = answers.tally;
     } catch (const RuntimeError &error) {
         m_errors(
@@ -442,6 +462,13 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     const AnswerSheet::Row row = sheet->row(*fields, m_clock());
     if (!row.tooLong.isEmpty())
         return reply(tooLarge(row.tooLong));
+    // A database's text holds every character but NUL, which no keyboard types:
+    // refused plainly rather than stored changed or asked again and again.
+    if (shared && std::any_of(row.cells.cbegin(), row.cells.cend(),
+                              [](const QString &cell) { return cell.contains(QChar(0)); }))
+        return reply(status(400, QStringLiteral("Bad form"),
+                            QStringLiteral("The answers hold a NUL character, which cannot be "
+                                           "stored. Please go back and remove it.")));
 
     // An answer posted again (a second press, a resend, Back and FINISHED) is
     // acknowledged as the first was and stored once: the same answer ID waits
@@ -460,9 +487,9 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         }
         answers.waiting[key].push_back(reply);
     }
-    const QByteArray record = csvRecord(row.cells);
-    file->append(record, [this, reply, request, fileName, title, file, tally, cells = row.cells,
-                          ignored = row.ignoredFields, id, posted](const QString &failure) {
+    const AnswersFile::Done stored = [this, reply, request, fileName, title, file, tally,
+                                      cells = row.cells, ignored = row.ignoredFields, id,
+                                      posted](const QString &failure) {
         std::vector<Reply> replies{reply};
         {
             std::lock_guard lock(m_mutex);
@@ -476,7 +503,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                 if (failure.isEmpty())
                     answers->second.ids.insert(answerIdKey(id));
             }
-            if (failure.isEmpty()) {
+            if (failure.isEmpty() && tally) {
                 tally->add(cells);
                 if (answers != m_answers.end() && answers->second.tally == tally)
                     answers->second.summaryDue = true;
@@ -489,7 +516,8 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
             return;
         }
         if (m_log) {
-            QString line = QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title);
+            QString line = file ? QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title)
+                                : QStringLiteral("An answer to %1 is in the database").arg(title);
             if (ignored > 0)
                 line +=
                     QStringLiteral(" (%1 fields the page does not have were ignored)").arg(ignored);
@@ -497,11 +525,62 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         }
         for (const Reply &waiting : replies)
             waiting(acknowledged(fileName));
-    });
+    };
+    if (shared)
+        m_database->append(*shared, row.cells, stored);
+    else
+        file->append(csvRecord(row.cells), stored);
+}
+
+AnswerDatabase::Survey Collector::sharedSurvey(const QString &fileName, const SurveyPage &page,
+                                               const QStringList &header) const {
+    QFile file(m_folder + QLatin1Char('/') + fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(file.errorString());
+    const QByteArray bytes = file.read(MaxPageSize);
+    const std::optional<SurveyPage> read = readSurveyPage(bytes);
+    if (!read || read->stamp != page.stamp || read->inputs != page.inputs)
+        throw RuntimeError(QStringLiteral("the page changed while it was read"));
+    return {fileName, page.title, page.stamp, header, bytes};
+}
+
+void Collector::countSummaries(const Folder &folder) {
+    for (auto it = folder.pages.cbegin(); it != folder.pages.cend(); ++it) {
+        const AnswerDatabase::Survey survey{
+            it.key(),
+            it->page.title,
+            it->page.stamp,
+            AnswerSheet(it->page, AnswerSheet::Form::RespondentPage).header(),
+            {}};
+        QByteArray version;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto counted = m_counted.find(it.key());
+            if (counted != m_counted.end() && counted->second.stamp == it->page.stamp)
+                version = counted->second.version;
+        }
+        SummaryTally tally(it->page, AnswerSheet::Form::RespondentPage);
+        QString error;
+        const std::optional<SummaryTally::Counts> counts =
+            m_database->counts(survey, tally, &version, &error);
+        // Said once, not every second while the database is away.
+        if (!error.isEmpty() && error != m_summaryError)
+            m_errors(QStringLiteral("No summaries: %1").arg(error));
+        m_summaryError = error;
+        if (!error.isEmpty())
+            return;
+        if (!counts)
+            continue;
+        tally.assign(*counts);
+        std::lock_guard lock(m_mutex);
+        m_counted[it.key()] = {version, it->page.stamp, counts->answers, tally.page()};
+    }
 }
 
 void Collector::writeSummaries(bool everySurvey) {
     const std::shared_ptr<const Folder> folder = folderNow();
+    if (m_database)
+        return countSummaries(*folder);
     QList<std::pair<QString, QByteArray>> due;        // where, what
     QList<std::pair<QString, SurveyPage>> notCounted; // page file, page
     {
@@ -552,9 +631,22 @@ void Collector::setResultsToken(const QByteArray &token) {
     m_resultsToken = token;
 }
 
+QMap<QString, QByteArray> Collector::countedSummaries() {
+    QMap<QString, QByteArray> summaries;
+    std::lock_guard lock(m_mutex);
+    for (const auto &[pageFile, counted] : m_counted) {
+        const QString base =
+            pageFile.endsWith(QLatin1String(".htm")) ? pageFile.chopped(4) : pageFile;
+        summaries.insert(base + QStringLiteral(" summary.html"), counted.summary);
+    }
+    return summaries;
+}
+
 QMap<QString, QString> Collector::resultFiles() {
     const std::shared_ptr<const Folder> folder = folderNow();
     QMap<QString, QString> files;
+    if (m_database)
+        return files;
     for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
         try {
             // Answers taken through the collector's page, and those of earlier versions.
@@ -607,16 +699,27 @@ HttpResponse Collector::results(const HttpRequest &request) {
 
     const QString name = requestedName('/' + rest.mid(slash + 1));
     const QMap<QString, QString> files = resultFiles();
+    const QMap<QString, QByteArray> counted = countedSummaries();
     HttpResponse response;
     if (rest.mid(slash + 1).isEmpty()) {
         QString items;
-        for (auto it = files.cbegin(); it != files.cend(); ++it)
+        for (const QString &file : QStringList(files.keys()) + QStringList(counted.keys()))
             items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
-                         .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(it.key()))),
-                              escapeHtml(it.key()));
-        response = htmlResponse(200, QStringLiteral("Results"),
-                                items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
-                                                : QStringLiteral("<ul>\n%1</ul>").arg(items));
+                         .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(file))),
+                              escapeHtml(file));
+        QString body = items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
+                                       : QStringLiteral("<ul>\n%1</ul>").arg(items);
+        if (m_database)
+            body += QStringLiteral("<p>The answers themselves are in the database: "
+                                   "<code>velmora-collect --export FOLDER --database ...</code> "
+                                   "writes them as answers files.</p>");
+        response = htmlResponse(200, QStringLiteral("Results"), body);
+    } else if (!name.isEmpty() && counted.contains(name)) {
+        response.body = counted.value(name);
+        response.contentType = "text/html; charset=utf-8";
+        response.addHeader("Content-Security-Policy",
+                           "default-src 'none'; style-src 'unsafe-inline'");
+        response.addHeader("Cache-Control", "no-store");
     } else if (!name.isEmpty() && files.contains(name)) {
         QFile file(files.value(name));
         if (!file.open(QIODevice::ReadOnly))
@@ -644,6 +747,8 @@ QString Collector::whyAnswersCannotBeStored() const {
     struct stat info {};
     if (::stat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         return QStringLiteral("the survey folder is gone");
+    if (m_database)
+        return m_database->whyUnavailable();
     if (::access(folder.constData(), W_OK) != 0)
         return QStringLiteral("the survey folder is not writable");
     struct statvfs disk {};

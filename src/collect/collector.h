@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answerdatabase.h"
 #include "answersfile.h"
 #include "answersheet.h"
 #include "clientlimits.h"
@@ -19,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace Velmora {
 
@@ -87,6 +89,11 @@ public:
     // The language respondent pages declare ("en", "de-CH").
     void setLanguage(const QString &language);
 
+    // Keeps the answers in `database` instead of answers files beside the pages
+    // (several collectors then share them); the summaries are then counted by
+    // the database and served on the results link. Set before serving.
+    void setDatabase(std::shared_ptr<AnswerDatabase> database) { m_database = std::move(database); }
+
     // The secret of the organiser's results link, /results/TOKEN/; empty: none.
     void setResultsToken(const QByteArray &token);
 
@@ -101,14 +108,15 @@ public:
         QString fileName;
         QString title;
         qsizetype answers = 0;
-        QString answersFile; // empty until there is one
+        QString answersFile; // empty until there is one, and with a database
     };
     // The surveys in the folder as last looked at, with their answers so far.
     QList<Survey> surveys();
 
     // Brings the summary of every survey that had answers since the last call up
     // to date, from what is counted in memory; with `everySurvey`, of every
-    // survey that has an answers file, read in pieces.
+    // survey that has an answers file, read in pieces. With a database, every
+    // survey's summary is counted by it instead, when its answers changed.
     void writeSummaries(bool everySurvey = false);
 
     // Requests refused since the last call because their client was over its
@@ -140,7 +148,8 @@ private:
         std::map<quint64, std::vector<Reply>> waiting; // posts of an ID being stored
         QList<SurveyInput> inputs;
         std::shared_ptr<const AnswerSheet> sheet;
-        std::shared_ptr<AnswersFile> file;
+        std::shared_ptr<AnswersFile> file; // or, with a database:
+        std::optional<AnswerDatabase::Survey> shared;
         std::shared_ptr<SummaryTally> tally;
         QStringList header;
         bool summaryDue = false;
@@ -153,6 +162,11 @@ private:
     static QString requestedName(const QByteArray &path);
 
     void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
+    // The survey as the database knows it; reads the page file. Throws RuntimeError.
+    AnswerDatabase::Survey sharedSurvey(const QString &fileName, const SurveyPage &page,
+                                        const QStringList &header) const;
+    // The summaries of the surveys in the folder, counted by the database.
+    void countSummaries(const Folder &folder);
     HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
     HttpResponse index();
     HttpResponse respondentResponse(const Page &page);
@@ -160,6 +174,8 @@ private:
     HttpResponse results(const HttpRequest &request);
     // The answers files and summaries of the surveys now, by file name.
     QMap<QString, QString> resultFiles();
+    // The summaries counted by the database, by the file names they go by.
+    QMap<QString, QByteArray> countedSummaries();
     void logFor(const HttpRequest &request, const QString &line) const;
 
     const QString m_folder;
@@ -173,6 +189,15 @@ private:
     std::mutex m_mutex;
     std::shared_ptr<const Folder> m_pages;
     std::map<QString, Answers> m_answers;
+    std::shared_ptr<AnswerDatabase> m_database;
+    struct Counted {
+        QByteArray version; // of the database's answers to the survey
+        QString stamp;      // of the page counted for
+        qsizetype answers = 0;
+        QByteArray summary;
+    };
+    std::map<QString, Counted> m_counted; // by page file
+    QString m_summaryError;               // said last
     std::atomic<bool> m_listed = true;
     std::atomic<int> m_fileMode = AnswersFile::PrivateMode;
     QString m_language = QStringLiteral("en");

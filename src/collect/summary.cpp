@@ -106,20 +106,34 @@ SummaryTally::SummaryTally(const SurveyPage &page, AnswerSheet::Form form)
     }
 }
 
+SummaryTally::Kind SummaryTally::kindOf(qsizetype c) const {
+    const AnswerSheet::Column &column = m_sheet.columns()[c];
+    // Options that post their words are counted apart, check boxes too.
+    if (column.words)
+        return Kind::Options;
+    switch (column.inputs.front().kind) {
+    case SurveyInput::Kind::Radio:
+        return Kind::Options;
+    case SurveyInput::Kind::CheckBox:
+        return Kind::Given;
+    case SurveyInput::Kind::TextBox:
+    case SurveyInput::Kind::TextArea:
+        break;
+    }
+    return Kind::Texts;
+}
+
 void SummaryTally::add(const QStringList &record) {
-    const QList<AnswerSheet::Column> &columns = m_sheet.columns();
     if (record.size() != m_sheet.width() || record == m_header)
         return; // the header row, or a row of another page
     if (m_rows++ == 0)
         m_first = record[0];
     m_latest = record[0];
-    for (qsizetype c = 0; c < columns.size(); ++c) {
+    for (qsizetype c = 0; c < m_columns.size(); ++c) {
         const QString &cell = record[AnswerSheet::FirstAnswer + c];
         ColumnTally &tally = m_columns[c];
-        // Options that post their words are counted apart, check boxes too.
-        const bool counted = columns[c].words;
-        switch (counted ? SurveyInput::Kind::Radio : columns[c].inputs.front().kind) {
-        case SurveyInput::Kind::Radio: {
+        switch (kindOf(c)) {
+        case Kind::Options: {
             const QStringList given = cell.split(AnswerSheet::Joiner, Qt::SkipEmptyParts);
             bool known = false;
             for (qsizetype i = 0; i < tally.values.size(); ++i) {
@@ -132,11 +146,10 @@ void SummaryTally::add(const QStringList &record) {
                 ++tally.other;
             break;
         }
-        case SurveyInput::Kind::CheckBox:
+        case Kind::Given:
             tally.given += cell.isEmpty() ? 0 : 1;
             break;
-        case SurveyInput::Kind::TextBox:
-        case SurveyInput::Kind::TextArea:
+        case Kind::Texts:
             if (cell.isEmpty())
                 break;
             ++tally.given;
@@ -145,6 +158,28 @@ void SummaryTally::add(const QStringList &record) {
                 tally.newest.pop_front();
             break;
         }
+    }
+}
+
+QList<SummaryTally::Column> SummaryTally::columns() const {
+    QList<Column> list;
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        list.append({kindOf(c), kindOf(c) == Kind::Options ? m_columns[c].values : QStringList()});
+    return list;
+}
+
+void SummaryTally::assign(const Counts &counts) {
+    m_rows = counts.answers;
+    m_first = counts.first;
+    m_latest = counts.latest;
+    for (qsizetype c = 0; c < m_columns.size() && c < counts.columns.size(); ++c) {
+        ColumnTally &tally = m_columns[c];
+        const ColumnCounts &given = counts.columns[c];
+        for (qsizetype i = 0; i < tally.bars.size(); ++i)
+            tally.bars[i].count = given.options.value(i);
+        tally.other = given.other;
+        tally.given = given.given;
+        tally.newest.assign(given.newest.crbegin(), given.newest.crend());
     }
 }
 

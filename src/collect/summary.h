@@ -33,6 +33,29 @@ public:
     qsizetype answers() const { return m_rows; }
     QByteArray page() const;
 
+    // A database counts for itself what add() counts row by row. Per answer
+    // column: which of its posted values are counted apart (options), or only
+    // whether a cell holds anything (check boxes), or that and its newest texts.
+    enum class Kind { Options, Given, Texts };
+    struct Column {
+        Kind kind;
+        QStringList values; // Options: what they post, in page order
+    };
+    QList<Column> columns() const;
+    struct ColumnCounts {
+        QList<qsizetype> options; // one per value
+        qsizetype other = 0;      // option cells holding none of the values
+        qsizetype given = 0;      // cells that hold anything
+        QStringList newest;       // newest first, at most ListedTexts
+    };
+    struct Counts {
+        qsizetype answers = 0;
+        QString first, latest; // as the Received column says them
+        QList<ColumnCounts> columns;
+    };
+    // Replaces what was counted.
+    void assign(const Counts &counts);
+
     struct Bar {
         QString label;
         qsizetype count = 0;
@@ -40,6 +63,8 @@ public:
     };
 
 private:
+    // How column `c` is counted.
+    Kind kindOf(qsizetype c) const;
     struct ColumnTally {
         QStringList values; // what the radio options post, in page order
         QList<Bar> bars;    // one per value

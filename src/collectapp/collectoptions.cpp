@@ -1,6 +1,7 @@
 #include "collectoptions.h"
 
 #include "buildconfig.h"
+#include "pgconnection.h"
 #include "settingsfile.h"
 #include "trustedproxies.h"
 
@@ -48,7 +49,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Serves the Velmora surveys of FOLDER to respondents and saves their "
-                       "answers beside each page, one CSV file per survey."));
+                       "answers beside each page, one CSV file per survey, or in PostgreSQL."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
@@ -133,9 +134,24 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     const QCommandLineOption summary(
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
-    parser.addOptions({port, local, perAddress, connections, trustedProxy, requestRate,
-                       requestBurst, answerRate, answerBurst, noList, newToken, tlsCertificate,
-                       tlsKey, redirect, language, groupReadable, quiet, window, summary});
+    const QCommandLineOption database(
+        QStringLiteral("database"),
+        QStringLiteral("Keep the answers in PostgreSQL instead of CSV files beside the pages, so "
+                       "that several collectors share them. CONNINFO is what libpq takes: "
+                       "\"host=db.example dbname=surveys user=velmora\", a postgresql:// URI or "
+                       "\"service=NAME\". The password comes from ~/.pgpass, the service file "
+                       "or PGPASSWORD, never from the command line, which every user can read."),
+        QStringLiteral("CONNINFO"));
+    const QCommandLineOption exportTo(
+        QStringLiteral("export"),
+        QStringLiteral("With --database: write the answers in the database into FOLDER as the "
+                       "answers files and summaries collecting there would have made, then end."),
+        QStringLiteral("FOLDER"));
+    parser.addOptions({port,          local,          perAddress, connections, trustedProxy,
+                       requestRate,   requestBurst,   answerRate, answerBurst, noList,
+                       newToken,      tlsCertificate, tlsKey,     redirect,    language,
+                       groupReadable, quiet,          window,     summary,     database,
+                       exportTo});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -186,6 +202,24 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("^[A-Za-z]{2,8}(-[A-Za-z0-9]{1,8})*$"));
     if (!options.language.isEmpty() && !languageTag.match(options.language).hasMatch()) {
         *error = QStringLiteral("--lang takes a language tag such as en, de or pt-BR.");
+        return std::nullopt;
+    }
+    if (parser.isSet(database))
+        options.database = parser.value(database).toUtf8();
+    options.exportFolder = parser.value(exportTo);
+    QString conninfoError;
+    if (parser.isSet(database) && PgConnection::holdsPassword(*options.database, &conninfoError)) {
+        *error = QStringLiteral("--database: put the password in ~/.pgpass, a service file or "
+                                "PGPASSWORD, not on the command line, where every user of this "
+                                "computer can read it.");
+        return std::nullopt;
+    }
+    if (!conninfoError.isEmpty()) {
+        *error = QStringLiteral("--database: %1").arg(conninfoError);
+        return std::nullopt;
+    }
+    if (parser.isSet(exportTo) && !parser.isSet(database)) {
+        *error = QStringLiteral("--export needs --database.");
         return std::nullopt;
     }
     options.tlsCertificate = parser.value(tlsCertificate);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,8 @@ struct CollectOptions {
     QString language;                    // of the respondent pages; empty: the system's
     QString tlsCertificate, tlsKey;      // HTTPS: PEM files
     std::optional<quint16> redirectPort; // plain HTTP that only redirects to HTTPS
+    std::optional<QByteArray> database;  // libpq's connection string; none: answers files
+    QString exportFolder;                // write the database's answers there and end
     bool window = false;  // a window instead of log lines, as the desktop action starts it
     bool summary = false; // write the summaries of the folder and end
 

@@ -2,6 +2,7 @@
 
 #include "durablefile.h"
 #include "lanaddresses.h"
+#include "postgresanswers.h"
 #include "runtimeerror.h"
 #include "tlscredentials.h"
 
@@ -68,6 +69,12 @@ CollectSession::~CollectSession() {
 }
 
 bool CollectSession::start(QString *error) {
+    if (m_options.database) {
+        m_collector.setDatabase(std::make_shared<PostgresAnswers>(
+            *m_options.database, [this](const QString &line) { log(line); }));
+        // The counts of the surveys so far, as the first summaries say them.
+        m_collector.writeSummaries();
+    }
     m_collector.setListed(m_options.list);
     m_collector.setFileMode(m_options.groupReadable ? AnswersFile::GroupMode
                                                     : AnswersFile::PrivateMode);

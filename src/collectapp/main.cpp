@@ -1,3 +1,4 @@
+#include "answerexport.h"
 #include "collectoptions.h"
 #include "collectsession.h"
 #include "terminationsignals.h"
@@ -25,6 +26,18 @@ int writeSummaries(const CollectOptions &options) {
         options.folder, [] { return QDateTime::currentDateTime(); }, say);
     collector.writeSummaries(true);
     say(QStringLiteral("Summaries written in %1").arg(collector.folder()));
+    return 0;
+}
+
+int exportFromDatabase(const CollectOptions &options) {
+    QString error;
+    if (!exportAnswers(*options.database, options.exportFolder,
+                       options.groupReadable ? AnswersFile::GroupMode : AnswersFile::PrivateMode,
+                       say, &error)) {
+        std::fprintf(stderr, "Cannot export the answers: %s\n", qPrintable(error));
+        return 1;
+    }
+    say(QStringLiteral("Answers written in %1").arg(options.exportFolder));
     return 0;
 }
 
@@ -92,5 +105,7 @@ int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     if (options->summary)
         return writeSummaries(*options);
+    if (!options->exportFolder.isEmpty())
+        return exportFromDatabase(*options);
     return collectInTerminal(app, *options);
 }

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# A throwaway PostgreSQL cluster for the tests, on a free loopback port, in a
+# temporary folder of its own. initdb refuses to run as root, so under root
+# (as CI runs) the cluster belongs to the unprivileged user "nobody".
+#
+#   pgcluster.sh start STATE   makes and starts it; STATE/conninfo says how to reach it
+#   pgcluster.sh halt STATE    stops the server, keeping its data (an outage)
+#   pgcluster.sh resume STATE  starts it again on the same port
+#   pgcluster.sh stop STATE    stops it and removes it
+set -euo pipefail
+
+action=$1
+state=$(realpath -m "$2")
+bin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)
+
+as_owner() {
+    if [ "$(id -u)" -eq 0 ]; then
+        runuser -u nobody -- "$@"
+    else
+        "$@"
+    fi
+}
+
+server() {
+    local data port
+    data=$(cat "$state/data")
+    port=$(cat "$state/port")
+    as_owner "$bin/pg_ctl" -D "$data/db" -l "$data/server.log" -w -t 30 "$@" \
+        -o "-p $port -k $data -c listen_addresses=127.0.0.1 -c max_connections=300"
+}
+
+case $action in
+start)
+    mkdir -p "$state"
+    data=$(mktemp -d /tmp/velmora-pg.XXXXXX)
+    [ "$(id -u)" -ne 0 ] || chown nobody "$data"
+    as_owner "$bin/initdb" -D "$data/db" -U velmora --auth=trust -E UTF8 --locale=C.UTF-8 \
+        >/dev/null
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    echo "$data" >"$state/data"
+    echo "$port" >"$state/port"
+    echo "host=127.0.0.1 port=$port user=velmora dbname=postgres" >"$state/conninfo"
+    server start >/dev/null
+    echo "PostgreSQL test cluster on 127.0.0.1:$port in $data"
+    ;;
+halt)
+    server stop -m fast >/dev/null
+    ;;
+resume)
+    server start >/dev/null
+    ;;
+stop)
+    [ -f "$state/data" ] || exit 0
+    server stop -m fast >/dev/null || true
+    rm -rf "$(cat "$state/data")"
+    rm -f "$state/data" "$state/port" "$state/conninfo"
+    ;;
+*)
+    echo "usage: $0 start|halt|resume|stop STATE" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "summary.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace Velmora {
+
+// Where answers go instead of the answers files when several collectors share
+// them: a database server. Pages are still served from each collector's folder.
+class AnswerDatabase {
+public:
+    virtual ~AnswerDatabase() = default;
+
+    // One version of a survey's answer columns: all its answers share a header,
+    // as they would share an answers file.
+    struct Survey {
+        QString pageFile;
+        QString title;
+        QString stamp;
+        QStringList header;
+        QByteArray page; // the page file itself, so that its summary can be made anywhere
+    };
+
+    // Stores the answer (the cells of AnswerSheet::row(), the answer ID last) and
+    // calls `done` with an empty text once it is committed, or with why it is
+    // not stored. An answer ID stored before is taken as that answer again: it
+    // is acknowledged and stored once. May call `done` on any thread.
+    using Done = std::function<void(const QString &failure)>;
+    virtual void append(const Survey &survey, const QStringList &cells, Done done) = 0;
+
+    // What the database counts for the survey's summary, shaped as `tally`
+    // counts; nothing when nothing changed since the call that gave `version`,
+    // or when the database cannot be asked (`error` then says why).
+    virtual std::optional<SummaryTally::Counts> counts(const Survey &survey,
+                                                       const SummaryTally &tally,
+                                                       QByteArray *version, QString *error) = 0;
+
+    // Why answers cannot be stored now, or empty.
+    virtual QString whyUnavailable() const = 0;
+};
+
+} // namespace Velmora

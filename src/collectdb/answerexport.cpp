@@ -1,0 +1,119 @@
+#include "answerexport.h"
+
+#include "answersfile.h"
+#include "durablefile.h"
+#include "pgconnection.h"
+#include "runtimeerror.h"
+#include "summary.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <optional>
+
+namespace Velmora {
+
+namespace {
+
+constexpr int RowsAtOnce = 5000;
+
+QStringList jsonStrings(const QString &json) {
+    QStringList strings;
+    for (const QJsonValue &value : QJsonDocument::fromJson(json.toUtf8()).array())
+        strings.append(value.toString());
+    return strings;
+}
+
+// Writes one survey's answers file and summary; throws RuntimeError.
+qsizetype exportSurvey(PgConnection &connection, const QString &folder, int mode,
+                       const QString &surveyId, const QString &pageFile, const QStringList &header,
+                       const QByteArray &pageBytes) {
+    const QString path = AnswersFile::pathFor(folder, pageFile, header);
+    const std::optional<SurveyPage> page = readSurveyPage(pageBytes);
+    std::optional<SummaryTally> tally;
+    if (page)
+        tally.emplace(*page, AnswerSheet::Form::RespondentPage);
+
+    DurableFile file(path, mode);
+    file.open();
+    file.write(AnswersFile::beginning(header));
+    const auto failed = [&connection](const PgResult &result) {
+        return RuntimeError(QStringLiteral("the database: %1").arg(result.error()));
+    };
+    const PgResult declared = connection.exec(
+        "DECLARE answers NO SCROLL CURSOR FOR SELECT "
+        "floor(extract(epoch FROM received_at))::bigint, array_to_json(cells)::text, "
+        "coalesce(answer_id, '') FROM velmora.answers WHERE survey_id = " +
+        surveyId.toLatin1() + " ORDER BY id");
+    if (!declared.ok())
+        throw failed(declared);
+    qsizetype answers = 0;
+    for (;;) {
+        const PgResult rows =
+            connection.exec("FETCH " + QByteArray::number(RowsAtOnce) + " FROM answers");
+        if (!rows.ok())
+            throw failed(rows);
+        QByteArray csv;
+        for (int row = 0; row < rows.rows(); ++row) {
+            const QStringList cells =
+                QStringList{isoTimeWithOffset(QDateTime::fromSecsSinceEpoch(rows.number(row, 0)))} +
+                jsonStrings(rows.text(row, 1)) + QStringList{rows.text(row, 2)};
+            csv += csvRecord(cells);
+            if (tally)
+                tally->add(cells);
+        }
+        file.write(csv);
+        answers += rows.rows();
+        if (rows.rows() < RowsAtOnce)
+            break;
+    }
+    const PgResult closed = connection.exec("CLOSE answers");
+    if (!closed.ok())
+        throw failed(closed);
+    file.commit();
+    if (tally)
+        writeFileDurably(summaryPath(path), tally->page(), mode);
+    return answers;
+}
+
+} // namespace
+
+bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
+                   const ExportLog &log, QString *error) {
+    if (!QDir(folder).exists()) {
+        *error = QStringLiteral("%1 is no folder").arg(folder);
+        return false;
+    }
+    PgConnection connection(conninfo);
+    if (!connection.connect(error))
+        return false;
+    // One moment of the database: answers committed meanwhile wait for the next export.
+    if (!connection.run({"BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"}, error))
+        return false;
+    const PgResult surveys =
+        connection.exec("SELECT id, page_file, array_to_json(columns)::text, encode(page, 'hex') "
+                        "FROM velmora.surveys ORDER BY id");
+    if (!surveys.ok()) {
+        *error = surveys.error();
+        return false;
+    }
+    try {
+        for (int row = 0; row < surveys.rows(); ++row) {
+            const QString pageFile = surveys.text(row, 1);
+            const qsizetype answers =
+                exportSurvey(connection, QDir(folder).absolutePath(), mode, surveys.text(row, 0),
+                             pageFile, jsonStrings(surveys.text(row, 2)),
+                             QByteArray::fromHex(surveys.text(row, 3).toLatin1()));
+            if (log)
+                log(QStringLiteral("%1: %2 answers").arg(pageFile).arg(answers));
+        }
+    } catch (const RuntimeError &failure) {
+        *error = failure.description();
+        return false;
+    }
+    return connection.run({"COMMIT"}, error);
+}
+
+} // namespace Velmora

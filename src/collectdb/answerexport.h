@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace Velmora {
+
+// Writes the answers in the database as the answers files and summaries that
+// collecting into `folder` would have made: the same names, the same bytes.
+// Files of the same surveys already there are replaced, each whole or not at
+// all; the database is read as one moment (a repeatable-read transaction), in
+// pieces. False with `error` set when it could not.
+using ExportLog = std::function<void(const QString &)>;
+bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
+                   const ExportLog &log, QString *error);
+
+} // namespace Velmora

@@ -1,0 +1,125 @@
+#include "pgconnection.h"
+
+#include <vector>
+
+namespace Velmora {
+
+bool PgResult::ok() const {
+    if (!m_result)
+        return false;
+    const ExecStatusType status = PQresultStatus(m_result.get());
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+QString PgResult::text(int row, int column) const {
+    return QString::fromUtf8(PQgetvalue(m_result.get(), row, column),
+                             PQgetlength(m_result.get(), row, column));
+}
+
+qint64 PgResult::number(int row, int column) const {
+    return QByteArray(PQgetvalue(m_result.get(), row, column)).toLongLong();
+}
+
+QString PgResult::error() const {
+    if (!m_result)
+        return QStringLiteral("no answer from the database");
+    return QString::fromUtf8(PQresultErrorMessage(m_result.get())).trimmed();
+}
+
+bool PgConnection::connect(QString *error) {
+    // A database that does not answer within seconds is taken as away: the
+    // respondents waiting meanwhile are told to try again. The organiser's own
+    // settings come later and win; the encoding is ours.
+    const char *keys[] = {"connect_timeout", "application_name", "dbname", "client_encoding",
+                          nullptr};
+    const char *values[] = {"5", "velmora-collect", m_conninfo.constData(), "UTF8", nullptr};
+    m_connection.reset(PQconnectdbParams(keys, values, 1));
+    if (connected()) {
+        // Notices ("already exists, skipping") are no news to anyone reading the log.
+        PQsetNoticeProcessor(
+            m_connection.get(), [](void *, const char *) {}, nullptr);
+        return true;
+    }
+    *error = m_connection ? QString::fromUtf8(PQerrorMessage(m_connection.get())).trimmed()
+                          : QStringLiteral("out of memory");
+    m_connection.reset();
+    return false;
+}
+
+bool PgConnection::connected() const {
+    return m_connection && PQstatus(m_connection.get()) == CONNECTION_OK;
+}
+
+PgResult PgConnection::exec(const QByteArray &sql, const QList<Parameter> &parameters) {
+    if (!m_connection)
+        return PgResult();
+    // Without parameters, a text of several statements may be sent at once.
+    if (parameters.isEmpty())
+        return PgResult(PQexec(m_connection.get(), sql.constData()));
+    std::vector<const char *> values;
+    std::vector<int> lengths;
+    values.reserve(size_t(parameters.size()));
+    lengths.reserve(size_t(parameters.size()));
+    for (const Parameter &parameter : parameters) {
+        values.push_back(parameter ? parameter->constData() : nullptr);
+        lengths.push_back(parameter ? int(parameter->size()) : 0);
+    }
+    return PgResult(PQexecParams(m_connection.get(), sql.constData(), int(parameters.size()),
+                                 nullptr, values.data(), lengths.data(), nullptr, 0));
+}
+
+bool PgConnection::run(std::initializer_list<QByteArrayView> statements, QString *error) {
+    for (const QByteArrayView statement : statements) {
+        const PgResult result = exec(statement.toByteArray());
+        if (!result.ok()) {
+            *error = result.error();
+            return false;
+        }
+    }
+    return true;
+}
+
+QString PgConnection::connectionError() const {
+    if (!m_connection)
+        return QStringLiteral("not connected");
+    return QString::fromUtf8(PQerrorMessage(m_connection.get())).trimmed();
+}
+
+bool PgConnection::holdsPassword(const QByteArray &conninfo, QString *error) {
+    char *message = nullptr;
+    PQconninfoOption *options = PQconninfoParse(conninfo.constData(), &message);
+    if (!options) {
+        *error = message ? QString::fromUtf8(message).trimmed()
+                         : QStringLiteral("the connection string makes no sense");
+        PQfreemem(message);
+        return false;
+    }
+    bool password = false;
+    for (const PQconninfoOption *option = options; option->keyword; ++option)
+        password =
+            password || (qstrcmp(option->keyword, "password") == 0 && option->val && *option->val);
+    PQconninfoFree(options);
+    return password;
+}
+
+QByteArray pgTextArray(QList<QString>::const_iterator begin, QList<QString>::const_iterator end) {
+    QByteArray literal = "{";
+    for (auto cell = begin; cell != end; ++cell) {
+        if (cell != begin)
+            literal += ',';
+        literal += '"';
+        for (const char c : cell->toUtf8()) {
+            if (c == '"' || c == '\\')
+                literal += '\\';
+            literal += c;
+        }
+        literal += '"';
+    }
+    return literal + '}';
+}
+
+QByteArray pgTextArray(const QStringList &cells) {
+    return pgTextArray(cells.cbegin(), cells.cend());
+}
+
+} // namespace Velmora

@@ -1,0 +1,295 @@
+#include "postgresanswers.h"
+
+#include "schema.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <chrono>
+
+namespace Velmora {
+
+namespace {
+
+QString surveyKey(const QString &pageFile, const QStringList &header) {
+    return pageFile + QChar(0x1e) + header.join(QChar(0x1f));
+}
+
+QString received(const PgResult &result, int column) {
+    return result.isNull(0, column)
+               ? QString()
+               : isoTimeWithOffset(QDateTime::fromSecsSinceEpoch(result.number(0, column)));
+}
+
+} // namespace
+
+PostgresAnswers::PostgresAnswers(QByteArray conninfo, Log log, int writers)
+    : m_conninfo(std::move(conninfo))
+    , m_log(std::move(log))
+    , m_reader(m_conninfo) {
+    for (int i = 0; i < writers; ++i)
+        m_writers.emplace_back([this] { writeLoop(); });
+}
+
+PostgresAnswers::~PostgresAnswers() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    for (std::thread &writer : m_writers)
+        writer.join();
+}
+
+void PostgresAnswers::append(const Survey &survey, const QStringList &cells, Done done) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.push_back({survey, cells, std::move(done)});
+    }
+    m_wake.notify_one();
+}
+
+QString PostgresAnswers::whyUnavailable() const {
+    std::lock_guard lock(m_mutex);
+    return m_away;
+}
+
+void PostgresAnswers::wentAway(const QString &why) {
+    std::lock_guard lock(m_mutex);
+    if (m_away.isEmpty() && m_log)
+        m_log(QStringLiteral("The database cannot be reached (%1): respondents are asked to "
+                             "try again until it is back.")
+                  .arg(why));
+    else if (!m_everConnected && m_away != QStringLiteral("the database cannot be reached") &&
+             m_log)
+        m_log(QStringLiteral("Cannot connect to the database yet: %1").arg(why));
+    m_away = QStringLiteral("the database cannot be reached");
+}
+
+void PostgresAnswers::cameBack() {
+    std::lock_guard lock(m_mutex);
+    if (!m_away.isEmpty() && m_log)
+        m_log(m_everConnected ? QStringLiteral("The database is back: answers are stored again.")
+                              : QStringLiteral("Answers are stored in the database."));
+    m_away.clear();
+    m_everConnected = true;
+}
+
+bool PostgresAnswers::ensureConnected(PgConnection &connection, QElapsedTimer &lastAttempt) {
+    if (connection.connected())
+        return true;
+    if (lastAttempt.isValid() && lastAttempt.elapsed() < 1000)
+        return false;
+    lastAttempt.start();
+    QString why;
+    if (!connection.connect(&why) || !ensureSchema(connection, &why)) {
+        connection.disconnect();
+        wentAway(why);
+        return false;
+    }
+    cameBack();
+    return true;
+}
+
+void PostgresAnswers::writeLoop() {
+    PgConnection connection(m_conninfo);
+    QElapsedTimer lastAttempt;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // Idle writers look for the database every second: the health check
+        // knows it is back before the next respondent does.
+        m_wake.wait_for(lock, std::chrono::seconds(1),
+                        [this] { return m_stopping || !m_waiting.empty(); });
+        if (m_stopping && m_waiting.empty())
+            return;
+        std::vector<Waiting> batch;
+        if (qsizetype(m_waiting.size()) <= MaxBatch) {
+            batch.swap(m_waiting);
+        } else {
+            batch.assign(std::make_move_iterator(m_waiting.begin()),
+                         std::make_move_iterator(m_waiting.begin() + MaxBatch));
+            m_waiting.erase(m_waiting.begin(), m_waiting.begin() + MaxBatch);
+            m_wake.notify_one(); // the rest to another writer
+        }
+        lock.unlock();
+
+        QString failure;
+        bool stored = ensureConnected(connection, lastAttempt) && !batch.empty() &&
+                      store(connection, batch, &failure);
+        if (!stored && !batch.empty() && !failure.isEmpty() && !connection.connected()) {
+            // The connection broke (a restarted server, a cut network). Once
+            // more on a new one: an answer that did commit the first time is
+            // known by its answer ID and not stored twice.
+            lastAttempt.invalidate();
+            stored = ensureConnected(connection, lastAttempt) && store(connection, batch, &failure);
+            if (!stored && !connection.connected())
+                wentAway(failure);
+        }
+        if (failure.isEmpty() && !stored)
+            failure = whyUnavailable();
+        for (const Waiting &waiting : batch)
+            waiting.done(stored ? QString() : failure);
+        lock.lock();
+    }
+}
+
+qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey, QString *failure) {
+    const QString key = surveyKey(survey.pageFile, survey.header) + QChar(0x1d) + survey.stamp;
+    {
+        std::lock_guard lock(m_mutex);
+        if (const auto known = m_surveyIds.constFind(key); known != m_surveyIds.cend())
+            return *known;
+    }
+    // The newest version of the page seen gives the title and the page itself.
+    const PgResult result =
+        connection.exec("INSERT INTO velmora.surveys (page_file, columns, title, page_made, page) "
+                        "VALUES ($1, $2::text[], $3, $4, decode($5, 'hex')) "
+                        "ON CONFLICT (page_file, columns) DO UPDATE SET title = EXCLUDED.title, "
+                        "page_made = EXCLUDED.page_made, page = EXCLUDED.page RETURNING id",
+                        {survey.pageFile.toUtf8(), pgTextArray(survey.header),
+                         survey.title.toUtf8(), survey.stamp.toUtf8(), survey.page.toHex()});
+    if (!result.ok() || result.rows() != 1) {
+        *failure = result.error();
+        return 0;
+    }
+    const qint64 id = result.number(0, 0);
+    std::lock_guard lock(m_mutex);
+    m_surveyIds.insert(key, id);
+    return id;
+}
+
+bool PostgresAnswers::store(PgConnection &connection, const std::vector<Waiting> &batch,
+                            QString *failure) {
+    // One statement, so one transaction: it commits every row or none.
+    QByteArray sql =
+        "INSERT INTO velmora.answers (survey_id, received_at, answer_id, cells) VALUES ";
+    QList<PgConnection::Parameter> parameters;
+    parameters.reserve(qsizetype(batch.size()) * 4);
+    for (const Waiting &waiting : batch) {
+        const qint64 survey = surveyId(connection, waiting.survey, failure);
+        if (survey == 0)
+            return false;
+        const qsizetype n = parameters.size();
+        if (n > 0)
+            sql += ',';
+        sql += "($" + QByteArray::number(n + 1) + "::bigint,$" + QByteArray::number(n + 2) +
+               "::timestamptz,$" + QByteArray::number(n + 3) + ",$" + QByteArray::number(n + 4) +
+               "::text[])";
+        const QStringList &cells = waiting.cells;
+        const QString &answerId = cells.last();
+        parameters << QByteArray::number(survey) << cells.first().toUtf8()
+                   << (answerId.isEmpty() ? PgConnection::Parameter() : answerId.toUtf8())
+                   << pgTextArray(cells.cbegin() + 1, cells.cend() - 1);
+    }
+    // The constraint decides whether an answer ID is new, in whichever
+    // collector's transaction comes first; a repeat is no row and no error.
+    sql += " ON CONFLICT (answer_id) DO NOTHING";
+    const PgResult result = connection.exec(sql, parameters);
+    if (!result.ok()) {
+        *failure = result.error();
+        return false;
+    }
+    return true;
+}
+
+bool PostgresAnswers::refreshVersions(QString *error) {
+    const PgResult result = m_reader.exec(
+        "SELECT s.id, s.page_file, array_to_json(s.columns)::text, v.answers, v.newest "
+        "FROM velmora.surveys s CROSS JOIN LATERAL (SELECT count(*) AS answers, "
+        "max(a.id) AS newest FROM velmora.answers a WHERE a.survey_id = s.id) v");
+    if (!result.ok()) {
+        *error = result.error();
+        return false;
+    }
+    m_versions.clear();
+    for (int row = 0; row < result.rows(); ++row) {
+        QStringList header;
+        for (const QJsonValue &column :
+             QJsonDocument::fromJson(result.text(row, 2).toUtf8()).array())
+            header.append(column.toString());
+        m_versions.insert(surveyKey(result.text(row, 1), header),
+                          {result.number(row, 0),
+                           result.text(row, 3).toUtf8() + ':' + result.text(row, 4).toUtf8()});
+    }
+    m_versionsAge.start();
+    return true;
+}
+
+std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey,
+                                                            const SummaryTally &tally,
+                                                            QByteArray *version, QString *error) {
+    std::lock_guard lock(m_readerMutex);
+    const auto fail = [&](const QString &why) {
+        *error = why;
+        m_reader.disconnect(); // and connect anew next time
+        return std::nullopt;
+    };
+    if (!m_reader.connected() && !m_reader.connect(error))
+        return std::nullopt;
+    if ((!m_versionsAge.isValid() || m_versionsAge.elapsed() >= 500) && !refreshVersions(error))
+        return fail(*error);
+    const auto known = m_versions.constFind(surveyKey(survey.pageFile, survey.header));
+    if (known == m_versions.cend() || known->second == *version)
+        return std::nullopt; // no answers yet, or none since
+    const QByteArray surveyId = QByteArray::number(known->first);
+
+    // One pass over the survey's answers counts every option and every cell given.
+    const QList<SummaryTally::Column> columns = tally.columns();
+    QByteArray sql = "SELECT count(*), floor(extract(epoch FROM min(received_at)))::bigint, "
+                     "floor(extract(epoch FROM max(received_at)))::bigint";
+    QList<PgConnection::Parameter> parameters{surveyId, AnswerSheet::Joiner.toUtf8()};
+    const auto parameter = [&parameters](const QByteArray &value) {
+        parameters.append(value);
+        return "$" + QByteArray::number(parameters.size());
+    };
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        const QByteArray cell = "cells[" + QByteArray::number(AnswerSheet::FirstAnswer + c) + "]";
+        if (columns[c].kind != SummaryTally::Kind::Options) {
+            sql += ", count(*) FILTER (WHERE " + cell + " <> '')";
+            continue;
+        }
+        for (const QString &value : columns[c].values)
+            sql += ", count(*) FILTER (WHERE " + parameter(value.toUtf8()) +
+                   " = ANY(string_to_array(" + cell + ", $2)))";
+        sql += ", count(*) FILTER (WHERE " + cell + " <> '' AND NOT (string_to_array(" + cell +
+               ", $2) && " + parameter(pgTextArray(columns[c].values)) + "::text[]))";
+    }
+    sql += " FROM velmora.answers WHERE survey_id = $1";
+    const PgResult result = m_reader.exec(sql, parameters);
+    if (!result.ok())
+        return fail(result.error());
+
+    SummaryTally::Counts counts;
+    counts.answers = result.number(0, 0);
+    counts.first = received(result, 1);
+    counts.latest = received(result, 2);
+    int at = 3;
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        SummaryTally::ColumnCounts column;
+        if (columns[c].kind == SummaryTally::Kind::Options) {
+            for (qsizetype i = 0; i < columns[c].values.size(); ++i)
+                column.options.append(result.number(0, at++));
+            column.other = result.number(0, at++);
+        } else {
+            column.given = result.number(0, at++);
+        }
+        if (columns[c].kind == SummaryTally::Kind::Texts && column.given > 0) {
+            const QByteArray cell =
+                "cells[" + QByteArray::number(AnswerSheet::FirstAnswer + c) + "]";
+            const PgResult texts = m_reader.exec(
+                "SELECT " + cell + " FROM velmora.answers WHERE survey_id = $1 AND " + cell +
+                    " <> '' ORDER BY id DESC LIMIT " + QByteArray::number(ListedTexts),
+                {surveyId});
+            if (!texts.ok())
+                return fail(texts.error());
+            for (int row = 0; row < texts.rows(); ++row)
+                column.newest.append(texts.text(row, 0));
+        }
+        counts.columns.append(column);
+    }
+    *version = known->second;
+    return counts;
+}
+
+} // namespace Velmora

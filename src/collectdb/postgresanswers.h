@@ -1,0 +1,83 @@
+#pragma once
+
+#include "answerdatabase.h"
+#include "pgconnection.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace Velmora {
+
+// Answers in PostgreSQL, shared by any number of collectors.
+//
+// Writers of their own (each with a connection) take everything handed over
+// meanwhile and store it with one INSERT, that is one commit: nobody who hands
+// over an answer waits for the database, and answers arriving together share
+// the commit. An answer is acknowledged only once its commit succeeded; the
+// unique answer ID decides, in the database, that an answer sent twice, to
+// this collector or another, is one row.
+//
+// While the database is away, answers are refused at once (the respondent is
+// asked to try again) and the writers reconnect every second by themselves.
+class PostgresAnswers : public AnswerDatabase {
+public:
+    using Log = std::function<void(const QString &)>;
+    static constexpr int DefaultWriters = 2;
+    // Connects in the background; `log` hears of the database going away and
+    // coming back, once each time.
+    PostgresAnswers(QByteArray conninfo, Log log, int writers = DefaultWriters);
+    ~PostgresAnswers() override; // what was handed over is stored (or refused) first
+
+    void append(const Survey &survey, const QStringList &cells, Done done) override;
+    std::optional<SummaryTally::Counts> counts(const Survey &survey, const SummaryTally &tally,
+                                               QByteArray *version, QString *error) override;
+    QString whyUnavailable() const override;
+
+    // Rows one INSERT takes at most.
+    static constexpr qsizetype MaxBatch = 1000;
+
+private:
+    struct Waiting {
+        Survey survey;
+        QStringList cells;
+        Done done;
+    };
+    void writeLoop();
+    // Connects `connection` when it is not, at most once a second.
+    bool ensureConnected(PgConnection &connection, QElapsedTimer &lastAttempt);
+    bool store(PgConnection &connection, const std::vector<Waiting> &batch, QString *failure);
+    // The survey's row id, made when there is none; 0 when that failed.
+    qint64 surveyId(PgConnection &connection, const Survey &survey, QString *failure);
+    void wentAway(const QString &why);
+    void cameBack();
+
+    // The number of answers and the newest row of every survey, asked at most
+    // twice a second: how a summary knows it is out of date.
+    bool refreshVersions(QString *error);
+
+    const QByteArray m_conninfo;
+    const Log m_log;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<Waiting> m_waiting;
+    bool m_stopping = false;
+    QString m_away = QStringLiteral("the database is not connected yet");
+    bool m_everConnected = false;
+    QHash<QString, qint64> m_surveyIds; // by page file, header and stamp
+    std::vector<std::thread> m_writers;
+
+    std::mutex m_readerMutex; // the summaries' own connection
+    PgConnection m_reader;
+    QElapsedTimer m_versionsAge;
+    QHash<QString, std::pair<qint64, QByteArray>> m_versions; // by page file and header
+};
+
+} // namespace Velmora

@@ -1,0 +1,87 @@
+#include "schema.h"
+
+namespace Velmora {
+
+namespace {
+
+// Each step brings the schema from the version before it to its own; a step
+// once released never changes, later versions add steps.
+const char *const Steps[SchemaVersion] = {
+    // 1: surveys, answers, and the views analysts start with.
+    R"sql(
+CREATE TABLE velmora.surveys (
+    id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    page_file text NOT NULL,
+    columns text[] NOT NULL,
+    title text NOT NULL,
+    page_made text NOT NULL,
+    page bytea NOT NULL,
+    first_seen timestamptz NOT NULL DEFAULT now(),
+    UNIQUE (page_file, columns)
+);
+COMMENT ON TABLE velmora.surveys IS
+    'One row per survey page and header, as one answers file: the page file, the columns of its answers file in order, the title and creation stamp of the newest version of the page seen, and that page itself';
+CREATE TABLE velmora.answers (
+    id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    survey_id bigint NOT NULL REFERENCES velmora.surveys (id),
+    received_at timestamptz NOT NULL,
+    answer_id text UNIQUE,
+    cells text[] NOT NULL
+);
+COMMENT ON TABLE velmora.answers IS
+    'One row per answer: cells holds the columns of the survey after Received and before Answer ID (page made, name, e-mail, then the answers in page order); answer_id is the one-time token of the page the respondent loaded';
+CREATE INDEX answers_by_survey ON velmora.answers (survey_id, id);
+CREATE VIEW velmora.answer_rows AS
+    SELECT a.id, s.page_file, s.title, a.received_at, a.cells[1] AS page_made,
+           a.cells[2] AS name, a.cells[3] AS email, a.cells[4:] AS answers, a.answer_id,
+           a.survey_id
+    FROM velmora.answers a JOIN velmora.surveys s ON s.id = a.survey_id;
+CREATE VIEW velmora.answer_cells AS
+    SELECT a.id AS answer, s.page_file, s.title, a.received_at, c.number AS column_number,
+           s.columns[c.number + 4] AS question, c.value, a.survey_id
+    FROM velmora.answers a JOIN velmora.surveys s ON s.id = a.survey_id
+    CROSS JOIN LATERAL unnest(a.cells[4:]) WITH ORDINALITY AS c(value, number);
+)sql",
+};
+
+} // namespace
+
+bool ensureSchema(PgConnection &connection, QString *error) {
+    if (!connection.run({"BEGIN",
+                         // One collector at a time, however many start together.
+                         "SELECT pg_advisory_xact_lock(hashtext('velmora-collect schema'))",
+                         "CREATE SCHEMA IF NOT EXISTS velmora",
+                         "CREATE TABLE IF NOT EXISTS velmora.schema_version "
+                         "(version integer NOT NULL, made_at timestamptz NOT NULL DEFAULT now())"},
+                        error)) {
+        connection.exec("ROLLBACK");
+        return false;
+    }
+    const PgResult current =
+        connection.exec("SELECT coalesce(max(version), 0) FROM velmora.schema_version");
+    if (!current.ok()) {
+        *error = current.error();
+        connection.exec("ROLLBACK");
+        return false;
+    }
+    const qint64 version = current.number(0, 0);
+    if (version > SchemaVersion) {
+        *error = QStringLiteral("the database holds schema version %1 of a newer "
+                                "velmora-collect; this one knows version %2")
+                     .arg(version)
+                     .arg(SchemaVersion);
+        connection.exec("ROLLBACK");
+        return false;
+    }
+    for (qint64 step = version; step < SchemaVersion; ++step) {
+        const QByteArray record = "INSERT INTO velmora.schema_version (version) VALUES (" +
+                                  QByteArray::number(step + 1) + ")";
+        if (!connection.run({Steps[step], record}, error)) {
+            connection.exec("ROLLBACK");
+            return false;
+        }
+    }
+    return connection.run({"COMMIT"}, error);
+}
+
+} // namespace Velmora
