@@ -1,0 +1,277 @@
+#include "answerexport.h"
+#include "collector.h"
+#include "postgresanswers.h"
+#include "schema.h"
+
+#include "filecontent.h"
+#include "httpclient.h"
+#include "testdatabase.h"
+#include "workedexample.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <ctime>
+
+using namespace Velmora;
+
+// Answers in PostgreSQL, in one process: what a database-backed collector
+// stores, counts and exports must be what the answers files would have held.
+namespace {
+
+const QByteArray Page = "/My%20Product%20Survey.htm";
+const QByteArray Token = "0123456789abcdef0123456789abcdef";
+
+QByteArray answerId(int n) {
+    // The collector tells IDs apart by their first half.
+    return QByteArray::number(n, 16).rightJustified(16, '0').repeated(2);
+}
+
+// The same moments for every collector made with it: one second apart.
+Collector::Clock steppingClock() {
+    auto second = std::make_shared<int>(0);
+    return
+        [second] { return QDateTime(QDate(2026, 12, 8), QTime(14, 3, 27)).addSecs((*second)++); };
+}
+
+HttpRequest post(const QByteArray &body, const QString &client = QStringLiteral("127.0.0.1")) {
+    return {"POST", Page, {}, "application/x-www-form-urlencoded", body, client};
+}
+
+HttpRequest get(const QByteArray &path) {
+    return {"GET", path, {}, {}, {}, QStringLiteral("127.0.0.1")};
+}
+
+} // namespace
+
+class TestPostgresAnswers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void databaseHoldsWhatTheFilesHold_data();
+    void databaseHoldsWhatTheFilesHold();
+    void answerIdTwiceIsOneRowAcrossCollectors();
+    void databaseAwayRefusesAnswersWithTheFormKept();
+    void schemaIsMadeOnceByCollectorsStartingTogether();
+    void schemaOfANewerVersionIsRefused();
+    void passwordsStayOffTheCommandLine_data();
+    void passwordsStayOffTheCommandLine();
+
+private:
+    QString folderWithPage() {
+        m_folders.push_back(std::make_unique<QTemporaryDir>());
+        QFile page(m_folders.back()->filePath(QStringLiteral("My Product Survey.htm")));
+        if (!page.open(QIODevice::WriteOnly))
+            return {};
+        page.write(WorkedExample::page());
+        return m_folders.back()->path();
+    }
+    std::unique_ptr<Collector> databaseCollector(const QByteArray &conninfo,
+                                                 Collector::Clock clock) {
+        auto collector = std::make_unique<Collector>(folderWithPage(), std::move(clock),
+                                                     [this](const QString &line) {
+                                                         std::lock_guard lock(m_logMutex);
+                                                         m_log.append(line);
+                                                     });
+        collector->setDatabase(
+            std::make_shared<PostgresAnswers>(conninfo, [this](const QString &line) {
+                std::lock_guard lock(m_logMutex);
+                m_log.append(line);
+            }));
+        collector->setResultsToken(Token);
+        return collector;
+    }
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::vector<std::unique_ptr<QTemporaryDir>> m_folders;
+    std::mutex m_logMutex;
+    QStringList m_log;
+};
+
+void TestPostgresAnswers::initTestCase() {
+    // An offset from UTC, so that times must keep theirs on the way through.
+    qputenv("TZ", "Europe/Zurich");
+    ::tzset();
+}
+
+void TestPostgresAnswers::init() {
+    m_database = std::make_unique<TestDatabase>();
+    QVERIFY2(m_database->isReady(), "the test cluster is not running (scripts/pgcluster.sh)");
+    m_folders.clear();
+    m_log.clear();
+}
+
+void TestPostgresAnswers::databaseHoldsWhatTheFilesHold_data() {
+    QTest::addColumn<QByteArrayList>("bodies");
+    const QByteArray all = "_charset_=UTF-8&UserName=Ann&UserEmail=a%40b.c&1=Phone&2=a%29+Yes&"
+                           "3%29+a%29=a%29+Good&3%29+b%29=on&4=Fine";
+    QTest::newRow("plain answers")
+        << QByteArrayList{all, "_charset_=UTF-8&UserName=Bo&2=b%29+No&3%29+a%29=a%29+Poor",
+                          "_charset_=UTF-8&1=Tablet&4=Too+heavy", "_charset_=UTF-8"};
+    QTest::newRow("texts a spreadsheet would run")
+        << QByteArrayList{"_charset_=UTF-8&UserName=%3Dcmd%7C%27%2Fc+calc%27%21A1&1=%2BSUM(A1)",
+                          "_charset_=UTF-8&1=-2%2B3&4=%40here&UserEmail=%09tab",
+                          "_charset_=UTF-8&4=a%2C%22b%22%0D%0Ac%0Aline+three"};
+    QTest::newRow("every kind of character") << QByteArrayList{
+        "_charset_=UTF-8&1=%C2%A0no-break%C2%A0&4=%F0%9F%98%80+%D7%A9%D7%9C%D7%95%D7%9D",
+        "_charset_=UTF-8&1=%EF%BF%BDreplaced&4=%C2%80C1%7F%01",
+        "_charset_=UTF-8&4=" + QByteArray(19000, 'x') + "&1=%5C%7B%7D%22%5C%22"};
+    QTest::newRow("options the page does not offer")
+        << QByteArrayList{"_charset_=UTF-8&2=z%29+Never", "_charset_=UTF-8&2=a%29+Yes&2=b%29+No",
+                          "_charset_=UTF-8&3%29+a%29=a%29+Good&3%29+a%29=a%29+Poor&2=+|+"};
+    QTest::newRow("one answer sent three times") << QByteArrayList{
+        all + "&velmora-answer-id=" + answerId(7), all + "&velmora-answer-id=" + answerId(7),
+        "_charset_=UTF-8&1=later&velmora-answer-id=" + answerId(8),
+        all + "&velmora-answer-id=" + answerId(7)};
+}
+
+void TestPostgresAnswers::databaseHoldsWhatTheFilesHold() {
+    QFETCH(QByteArrayList, bodies);
+    const QString fileFolder = folderWithPage();
+    Collector files(fileFolder, steppingClock(), [](const QString &) {});
+    std::unique_ptr<Collector> database =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    for (qsizetype i = 0; i < bodies.size(); ++i) {
+        QByteArray body = bodies[i];
+        if (!body.contains("velmora-answer-id"))
+            body += "&velmora-answer-id=" + answerId(1000 + int(i));
+        const int status = files.handle(post(body)).status;
+        QCOMPARE(database->handle(post(body)).status, status);
+        QCOMPARE(status, 303);
+    }
+
+    // The summary counted in SQL is the one counted from the file.
+    files.writeSummaries(true);
+    database->writeSummaries();
+    const QByteArray fileSummary =
+        fileContent(fileFolder + QStringLiteral("/My Product Survey summary.html"));
+    const HttpResponse counted =
+        database->handle(get("/results/" + Token + "/My%20Product%20Survey%20summary.html"));
+    QCOMPARE(counted.status, 200);
+    if (counted.body != fileSummary) {
+        qsizetype at = 0;
+        while (at < fileSummary.size() && counted.body[at] == fileSummary[at])
+            ++at;
+        QCOMPARE(counted.body.mid(at - 60, 200), fileSummary.mid(at - 60, 200));
+    }
+
+    // And the export is the file store's files, byte for byte.
+    QTemporaryDir exported;
+    QString error;
+    QVERIFY2(exportAnswers(m_database->conninfo(), exported.path(), 0600, {}, &error),
+             qPrintable(error));
+    for (const QString &name : {QStringLiteral("My Product Survey answers.csv"),
+                                QStringLiteral("My Product Survey summary.html")})
+        QCOMPARE(QString::fromUtf8(fileContent(exported.filePath(name))),
+                 QString::fromUtf8(fileContent(fileFolder + QLatin1Char('/') + name)));
+    QCOMPARE(fileContent(exported.filePath(QStringLiteral("My Product Survey answers.csv"))),
+             fileContent(fileFolder + QStringLiteral("/My Product Survey answers.csv")));
+}
+
+void TestPostgresAnswers::answerIdTwiceIsOneRowAcrossCollectors() {
+    std::unique_ptr<Collector> first = databaseCollector(m_database->conninfo(), steppingClock());
+    std::unique_ptr<Collector> second = databaseCollector(m_database->conninfo(), steppingClock());
+    // The same answer reaching both at once, as a load balancer may send a
+    // resend elsewhere, many times over.
+    std::atomic<int> replies = 0;
+    std::atomic<int> acknowledged = 0;
+    constexpr int Answers = 50;
+    for (int n = 0; n < Answers; ++n)
+        for (Collector *collector : {first.get(), second.get(), first.get()})
+            collector->handle(post("_charset_=UTF-8&1=twice&velmora-answer-id=" + answerId(n)),
+                              [&](HttpResponse response) {
+                                  acknowledged += response.status == 303 ? 1 : 0;
+                                  ++replies;
+                              });
+    QTRY_COMPARE_WITH_TIMEOUT(replies.load(), 3 * Answers, 20000);
+    QCOMPARE(acknowledged.load(), 3 * Answers);
+    QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(Answers));
+    // Sent again later, to the one that did not store it either.
+    QCOMPARE(
+        second->handle(post("_charset_=UTF-8&1=again&velmora-answer-id=" + answerId(0))).status,
+        303);
+    QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(Answers));
+    QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers WHERE answer_id = '" +
+                                answerId(0) + "'"),
+             QStringList{QStringLiteral("twice")});
+}
+
+void TestPostgresAnswers::databaseAwayRefusesAnswersWithTheFormKept() {
+    const QByteArray nowhere =
+        "host=127.0.0.1 port=" + QByteArray::number(freePort()) + " user=velmora connect_timeout=2";
+    std::unique_ptr<Collector> collector = databaseCollector(nowhere, steppingClock());
+    for (int n = 0; n < 5; ++n) {
+        const HttpResponse response = collector->handle(
+            post("_charset_=UTF-8&1=kept+for+later&velmora-answer-id=" + answerId(n)));
+        QCOMPARE(response.status, 503);
+        QVERIFY(response.body.contains("value=\"kept for later\""));
+        QVERIFY(response.body.contains(answerId(n)));
+    }
+    const HttpResponse health = collector->handle(get("/healthz"));
+    QCOMPARE(health.status, 503);
+    QCOMPARE(health.body, QByteArray("answers cannot be stored: the database cannot be reached\n"));
+    collector->writeSummaries(); // no summary, and said once
+    collector->writeSummaries();
+    std::lock_guard lock(m_logMutex);
+    QCOMPARE(m_log.filter(QStringLiteral("Cannot connect to the database")).size(), 1);
+    QCOMPARE(m_log.filter(QStringLiteral("No summaries")).size(), 1);
+    QCOMPARE(m_log.filter(QStringLiteral("in the database")).size(), 0);
+}
+
+void TestPostgresAnswers::schemaIsMadeOnceByCollectorsStartingTogether() {
+    std::vector<std::thread> collectors;
+    std::atomic<int> made = 0;
+    for (int i = 0; i < 8; ++i)
+        collectors.emplace_back([&] {
+            PgConnection connection(m_database->conninfo());
+            QString error;
+            if (connection.connect(&error) && ensureSchema(connection, &error))
+                ++made;
+            else
+                qWarning("%s", qPrintable(error));
+        });
+    for (std::thread &collector : collectors)
+        collector.join();
+    QCOMPARE(made.load(), 8);
+    QCOMPARE(m_database->column("SELECT version FROM velmora.schema_version"),
+             QStringList{QString::number(SchemaVersion)});
+}
+
+void TestPostgresAnswers::schemaOfANewerVersionIsRefused() {
+    PgConnection connection(m_database->conninfo());
+    QString error;
+    QVERIFY(connection.connect(&error) && ensureSchema(connection, &error));
+    QVERIFY(connection.run({"INSERT INTO velmora.schema_version (version) VALUES (99)"}, &error));
+    QVERIFY(!ensureSchema(connection, &error));
+    QVERIFY2(error.contains(QStringLiteral("schema version 99 of a newer")), qPrintable(error));
+}
+
+void TestPostgresAnswers::passwordsStayOffTheCommandLine_data() {
+    QTest::addColumn<QByteArray>("conninfo");
+    QTest::addColumn<bool>("password");
+    QTest::addColumn<bool>("sense");
+    QTest::newRow("keywords") << QByteArray("host=db dbname=surveys user=velmora") << false << true;
+    QTest::newRow("service") << QByteArray("service=surveys") << false << true;
+    QTest::newRow("nothing: the environment's") << QByteArray() << false << true;
+    QTest::newRow("password keyword") << QByteArray("host=db password=secret") << true << true;
+    QTest::newRow("password in a URI")
+        << QByteArray("postgresql://velmora:secret@db/surveys") << true << true;
+    QTest::newRow("URI without one")
+        << QByteArray("postgresql://velmora@db/surveys") << false << true;
+    QTest::newRow("unclosed quote") << QByteArray("host='db") << false << false;
+}
+
+void TestPostgresAnswers::passwordsStayOffTheCommandLine() {
+    QFETCH(QByteArray, conninfo);
+    QFETCH(bool, password);
+    QFETCH(bool, sense);
+    QString error;
+    QCOMPARE(PgConnection::holdsPassword(conninfo, &error), password);
+    QCOMPARE(error.isEmpty(), sense);
+}
+
+QTEST_GUILESS_MAIN(TestPostgresAnswers)
+#include "tst_postgresanswers.moc"
