@@ -1,5 +1,6 @@
 #include "answersfile.h"
 
+#include "collectorprocess.h"
 #include "filecontent.h"
 #include "httpclient.h"
 #include "processmemory.h"
@@ -26,50 +27,6 @@ using namespace Velmora;
 // The collector as crowds and floods meet it: the real program over real
 // sockets on loopback addresses, every loop bounded in count and time.
 namespace {
-
-// velmora-collect on a free port of 127.0.0.1.
-class CollectorProcess {
-public:
-    bool start(const QString &folder, const QStringList &options = {}) {
-        m_port = freePort();
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QStringLiteral(VELMORA_COLLECT_BINARY),
-                        QStringList{folder, QStringLiteral("--port"), QString::number(m_port),
-                                    QStringLiteral("--local")} +
-                            options);
-        QElapsedTimer waited;
-        waited.start();
-        while (!m_output.contains("Press Ctrl+C") && waited.elapsed() < 10000) {
-            m_process.waitForReadyRead(200);
-            m_output += m_process.readAll();
-        }
-        return m_output.contains("Press Ctrl+C");
-    }
-    ~CollectorProcess() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000))
-            m_process.kill();
-    }
-    quint16 port() const { return m_port; }
-    QByteArray output() {
-        m_output += m_process.readAll();
-        return m_output;
-    }
-    int threads() const {
-        return int(QDir(QStringLiteral("/proc/%1/task").arg(m_process.processId()))
-                       .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                       .size());
-    }
-    // The most memory the process has held, in MiB.
-    double peakMiB() const {
-        return double(processMemoryKiB(m_process.processId(), "VmHWM:")) / 1024.0;
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-    quint16 m_port = 0;
-};
 
 // Many sockets at once, more than the default limit of 1024 descriptors.
 void allowManyFiles() {

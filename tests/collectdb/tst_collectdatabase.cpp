@@ -1,0 +1,213 @@
+#include "collectorprocess.h"
+#include "httpclient.h"
+#include "sampleanswer.h"
+#include "testdatabase.h"
+#include "workedexample.h"
+
+#include <QScopeGuard>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+// Collectors sharing one PostgreSQL database, as their users meet them: real
+// programs over real sockets on loopback, one of them killed, the database
+// restarted under load. Every loop is bounded in count and time.
+namespace {
+
+// Respondents come from one address here; the limits meant for one client
+// would stop the load itself.
+const QStringList Unlimited{QStringLiteral("--quiet"), QStringLiteral("--answer-burst"),
+                            QStringLiteral("1000000"), QStringLiteral("--answers-per-second"),
+                            QStringLiteral("1000000"), QStringLiteral("--request-burst"),
+                            QStringLiteral("1000000"), QStringLiteral("--requests-per-second"),
+                            QStringLiteral("1000000")};
+
+QByteArray answerId(int client, int n) {
+    return QByteArray::number(client * 100000 + n, 16).rightJustified(16, '0').repeated(2);
+}
+
+int postAnswer(quint16 port, const QByteArray &id) {
+    return httpExchange(port, postRequest(SamplePage, sampleAnswer(QString::fromLatin1(id)) +
+                                                          "&velmora-answer-id=" + id))
+        .status;
+}
+
+bool pgCluster(const QString &action) {
+    return QProcess::execute(QStringLiteral(VELMORA_PGCLUSTER_SCRIPT),
+                             {action, QStringLiteral(VELMORA_PGCLUSTER_STATE)}) == 0;
+}
+
+// Answers posted one after another until `stop`: each new answer ID is
+// acknowledged (303) before the next; a refused one is sent again, as the
+// respondent's "Try again" does, to the port `target()` names then.
+class Respondent {
+public:
+    Respondent(int number, std::function<quint16()> target)
+        : m_number(number)
+        , m_target(std::move(target)) {}
+
+    void run(const std::atomic<bool> &stop) {
+        for (int n = 0; !stop; ++n) {
+            const QByteArray id = answerId(m_number, n);
+            int status = 0;
+            while (!stop && (status = postAnswer(m_target(), id)) != 303) {
+                ++refusals[status];
+                QThread::msleep(20);
+            }
+            if (status == 303)
+                acknowledged.insert(QString::fromLatin1(id));
+        }
+    }
+
+    QSet<QString> acknowledged;
+    std::map<int, int> refusals; // by status; 0 for no answer at all
+
+private:
+    int m_number;
+    std::function<quint16()> m_target;
+};
+
+} // namespace
+
+class TestCollectDatabase : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void twoCollectorsOneKilledLoseNothing();
+    void databaseRestartedUnderLoadLosesNothing();
+
+private:
+    QString folderWithPage() {
+        m_folders.push_back(std::make_unique<QTemporaryDir>());
+        QFile page(m_folders.back()->filePath(QStringLiteral("My Product Survey.htm")));
+        if (!page.open(QIODevice::WriteOnly))
+            return {};
+        page.write(WorkedExample::page());
+        return m_folders.back()->path();
+    }
+    QStringList databaseOptions() const {
+        return Unlimited +
+               QStringList{QStringLiteral("--database"), QString::fromUtf8(m_database->conninfo())};
+    }
+    // Every acknowledged answer is in the database, once.
+    void verifyStoredOnce(const QSet<QString> &acknowledged) {
+        const QStringList stored = m_database->column("SELECT answer_id FROM velmora.answers");
+        const QSet<QString> distinct(stored.cbegin(), stored.cend());
+        QCOMPARE(distinct.size(), stored.size());
+        QVERIFY(!distinct.contains(QString()));
+        const QSet<QString> missing = QSet<QString>(acknowledged).subtract(distinct);
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable(QStringLiteral("%1 acknowledged answers are not stored, such as %2")
+                                .arg(missing.size())
+                                .arg(missing.isEmpty() ? QString() : *missing.cbegin())));
+        qInfo("%lld answers acknowledged, %lld rows stored", qlonglong(acknowledged.size()),
+              qlonglong(stored.size()));
+    }
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::vector<std::unique_ptr<QTemporaryDir>> m_folders;
+};
+
+void TestCollectDatabase::init() {
+    m_database = std::make_unique<TestDatabase>();
+    QVERIFY2(m_database->isReady(), "the test cluster is not running (scripts/pgcluster.sh)");
+}
+
+void TestCollectDatabase::twoCollectorsOneKilledLoseNothing() {
+    // Two machines behind a load balancer: respondents spread over both, and
+    // those of the one that dies go to the other, as the balancer sends them.
+    CollectorProcess first, second;
+    QVERIFY(first.start(folderWithPage(), databaseOptions()));
+    QVERIFY(second.start(folderWithPage(), databaseOptions()));
+    std::atomic<bool> secondAlive = true;
+    std::atomic<bool> stop = false;
+    constexpr int Clients = 64;
+    std::vector<std::unique_ptr<Respondent>> respondents;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < Clients; ++i) {
+        const bool toSecond = i % 2 == 1;
+        respondents.push_back(std::make_unique<Respondent>(
+            i, [&, toSecond] { return toSecond && secondAlive ? second.port() : first.port(); }));
+        threads.emplace_back([&, i] { respondents[size_t(i)]->run(stop); });
+    }
+    QThread::msleep(1500);
+    const int before = int(m_database->number("SELECT count(*) FROM velmora.answers"));
+    second.kill();
+    QThread::msleep(200);
+    secondAlive = false;
+    QThread::msleep(1500);
+    stop = true;
+    for (std::thread &thread : threads)
+        thread.join();
+
+    QSet<QString> acknowledged;
+    int unanswered = 0;
+    for (const auto &respondent : respondents) {
+        acknowledged.unite(respondent->acknowledged);
+        unanswered += respondent->refusals[0];
+    }
+    qInfo("%d answers stored before the kill; %d posts met a dead collector and were sent again",
+          before, unanswered);
+    QVERIFY(before > 0);
+    QVERIFY(unanswered > 0); // the kill did land in the middle
+    verifyStoredOnce(acknowledged);
+    // The survivor kept answering after the kill.
+    QVERIFY(m_database->number("SELECT count(*) FROM velmora.answers") > before + Clients);
+}
+
+void TestCollectDatabase::databaseRestartedUnderLoadLosesNothing() {
+    CollectorProcess collector;
+    QVERIFY(collector.start(folderWithPage(), databaseOptions()));
+    std::atomic<bool> stop = false;
+    constexpr int Clients = 16;
+    std::vector<std::unique_ptr<Respondent>> respondents;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < Clients; ++i) {
+        respondents.push_back(std::make_unique<Respondent>(i, [&] { return collector.port(); }));
+        threads.emplace_back([&, i] { respondents[size_t(i)]->run(stop); });
+    }
+    const auto finish = [&] {
+        stop = true;
+        for (std::thread &thread : threads)
+            if (thread.joinable())
+                thread.join();
+    };
+    const auto finishAnyway = qScopeGuard(finish);
+    QThread::msleep(1000);
+    QVERIFY(pgCluster(QStringLiteral("halt")));
+    auto resumeAnyway = qScopeGuard([] { pgCluster(QStringLiteral("resume")); });
+    QThread::msleep(1500);
+    const qint64 duringOutage = m_database->number("SELECT 1"); // nothing to reach
+    const HttpReply health = httpExchange(collector.port(), getRequest("/healthz"));
+    QCOMPARE(health.status, 503);
+    QVERIFY(pgCluster(QStringLiteral("resume")));
+    resumeAnyway.dismiss();
+    // Answering resumes by itself, with no restart of the collector.
+    QTRY_COMPARE_WITH_TIMEOUT(httpExchange(collector.port(), getRequest("/healthz")).status, 200,
+                              10000);
+    QThread::msleep(1000);
+    finish();
+
+    QSet<QString> acknowledged;
+    int refused = 0;
+    for (const auto &respondent : respondents) {
+        acknowledged.unite(respondent->acknowledged);
+        refused += respondent->refusals[503];
+    }
+    qInfo("%d posts were told to try again during the outage", refused);
+    QCOMPARE(duringOutage, 0);
+    QVERIFY(refused > 0);
+    verifyStoredOnce(acknowledged);
+    const QByteArray log = collector.output();
+    QCOMPARE(log.count("The database cannot be reached"), 1);
+    QCOMPARE(log.count("The database is back"), 1);
+}
+
+QTEST_GUILESS_MAIN(TestCollectDatabase)
+#include "tst_collectdatabase.moc"

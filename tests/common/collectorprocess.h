@@ -1,0 +1,57 @@
+#pragma once
+
+#include "httpclient.h"
+#include "processmemory.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+
+// velmora-collect on a free port of 127.0.0.1.
+class CollectorProcess {
+public:
+    bool start(const QString &folder, const QStringList &options = {}) {
+        m_port = freePort();
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QStringLiteral(VELMORA_COLLECT_BINARY),
+                        QStringList{folder, QStringLiteral("--port"), QString::number(m_port),
+                                    QStringLiteral("--local")} +
+                            options);
+        QElapsedTimer waited;
+        waited.start();
+        while (!m_output.contains("Press Ctrl+C") && waited.elapsed() < 10000) {
+            m_process.waitForReadyRead(200);
+            m_output += m_process.readAll();
+        }
+        return m_output.contains("Press Ctrl+C");
+    }
+    ~CollectorProcess() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+    }
+    quint16 port() const { return m_port; }
+    // Ends the program at once, as a crash or the kernel's OOM killer would.
+    void kill() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QByteArray output() {
+        m_output += m_process.readAll();
+        return m_output;
+    }
+    int threads() const {
+        return int(QDir(QStringLiteral("/proc/%1/task").arg(m_process.processId()))
+                       .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                       .size());
+    }
+    // The most memory the process has held, in MiB.
+    double peakMiB() const {
+        return double(processMemoryKiB(m_process.processId(), "VmHWM:")) / 1024.0;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    quint16 m_port = 0;
+};
