@@ -7,8 +7,14 @@
 // - p99 latency of an answer;
 // - the collector's memory with 10,000 open connections.
 // Needs wrk and nginx (scripts/deps.sh installs both).
+//
+// With --database, answers go to PostgreSQL instead (a throwaway cluster
+// started here, as the tests start theirs): one collector and then two, 64
+// clients in all, each answer with an answer ID of its own, against pgbench
+// inserting the same rows with 64 clients into the same server in the same run.
 #include "answersfile.h"
 #include "createsurvey.h"
+#include "pgconnection.h"
 #include "samplesurvey.h"
 #include "silentplatform.h"
 
@@ -16,6 +22,7 @@
 #include "../tests/common/processmemory.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -51,14 +58,19 @@ double milliseconds(const QString &text) {
                                                  : value;
 }
 
-Round wrk(quint16 port, const QString &script) {
-    QProcess process;
-    QStringList arguments{QStringLiteral("-t2"), QStringLiteral("-c64"), QStringLiteral("-d5s"),
-                          QStringLiteral("--latency")};
+QStringList wrkArguments(quint16 port, const QString &script, int connections = 64,
+                         const QStringList &scriptArguments = {}) {
+    QStringList arguments{QStringLiteral("-t2"), QStringLiteral("-c%1").arg(connections),
+                          QStringLiteral("-d5s"), QStringLiteral("--latency")};
     if (!script.isEmpty())
         arguments << QStringLiteral("-s") << script;
     arguments << QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QString::fromLatin1(Page));
-    process.start(QStringLiteral("wrk"), arguments);
+    if (!scriptArguments.isEmpty())
+        arguments << QStringLiteral("--") << scriptArguments;
+    return arguments;
+}
+
+Round roundOf(QProcess &process) {
     process.waitForFinished(60000);
     Round round;
     round.output = process.readAllStandardOutput();
@@ -70,6 +82,13 @@ Round wrk(quint16 port, const QString &script) {
     round.p99Ms = milliseconds(
         QRegularExpression(QStringLiteral("\\n\\s+99%\\s+(\\S+)")).match(text).captured(1));
     return round;
+}
+
+Round wrk(quint16 port, const QString &script, int connections = 64,
+          const QStringList &scriptArguments = {}) {
+    QProcess process;
+    process.start(QStringLiteral("wrk"), wrkArguments(port, script, connections, scriptArguments));
+    return roundOf(process);
 }
 
 // Rows per second that a loop of write plus fdatasync reaches here.
@@ -99,23 +118,172 @@ bool waitForPort(quint16 port) {
     return true;
 }
 
+void writeSampleSurvey(const QString &folder) {
+    SilentPlatform platform;
+    Velmora::CreateSurveyCommand(platform).run(
+        Velmora::SampleSurveyFields(folder + QLatin1Char('/'), QString()), QString());
+}
+
+// One client measures here, far beyond any one respondent's rate.
+const QStringList Unlimited{QStringLiteral("--local"),
+                            QStringLiteral("--quiet"),
+                            QStringLiteral("--max-connections"),
+                            QStringLiteral("12000"),
+                            QStringLiteral("--connections-per-address"),
+                            QStringLiteral("12000"),
+                            QStringLiteral("--request-burst"),
+                            QStringLiteral("1e9"),
+                            QStringLiteral("--requests-per-second"),
+                            QStringLiteral("1e9"),
+                            QStringLiteral("--answer-burst"),
+                            QStringLiteral("1e9"),
+                            QStringLiteral("--answers-per-second"),
+                            QStringLiteral("1e9")};
+
+bool startCollector(QProcess &collector, const QString &program, const QString &folder,
+                    quint16 port, const QStringList &more = {}) {
+    collector.setStandardOutputFile(QProcess::nullDevice());
+    collector.start(program, QStringList{folder, QStringLiteral("--port"), QString::number(port)} +
+                                 Unlimited + more);
+    return waitForPort(port);
+}
+
+bool pgCluster(const QString &action, const QString &state) {
+    return QProcess::execute(QStringLiteral(VELMORA_PGCLUSTER_SCRIPT), {action, state}) == 0;
+}
+
+struct PgBench {
+    double perSecond = 0;
+    double meanMs = 0;
+};
+
+// pgbench's own clients inserting the rows the collector inserts, one a
+// transaction, as many at once as wrk's connections.
+PgBench pgbench(const QByteArray &conninfo, const QString &folder, qint64 surveyId) {
+    QFile script(folder + QStringLiteral("/insert.sql"));
+    script.open(QIODevice::WriteOnly);
+    script.write("INSERT INTO velmora.answers (survey_id, received_at, answer_id, cells) VALUES (" +
+                 QByteArray::number(surveyId) +
+                 ", now(), md5(random()::text || clock_timestamp()::text), "
+                 "'{\"14:03:27|08-31-2021\",\"Ann Lee\",\"ann@example.org\",\"A phone\","
+                 "\" a)\",\"on\",\"on\",\"Works well, thanks.\"}') "
+                 "ON CONFLICT (answer_id) DO NOTHING;\n");
+    script.close();
+    const QStringList found =
+        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QProcess process;
+    process.start(QStringLiteral("/usr/lib/postgresql/%1/bin/pgbench").arg(found.value(0)),
+                  {QStringLiteral("-n"), QStringLiteral("-c64"), QStringLiteral("-j2"),
+                   QStringLiteral("-T5"), QStringLiteral("-f"), script.fileName(),
+                   QString::fromUtf8(conninfo)});
+    process.waitForFinished(60000);
+    const QString text = QString::fromLatin1(process.readAllStandardOutput());
+    return {
+        QRegularExpression(QStringLiteral("tps = ([0-9.]+)")).match(text).captured(1).toDouble(),
+        QRegularExpression(QStringLiteral("latency average = ([0-9.]+) ms"))
+            .match(text)
+            .captured(1)
+            .toDouble()};
+}
+
+int benchDatabase(const QString &program) {
+    QTemporaryDir work;
+    const QString state = work.filePath(QStringLiteral("cluster"));
+    if (!pgCluster(QStringLiteral("start"), state)) {
+        std::fprintf(stderr, "PostgreSQL did not start (scripts/pgcluster.sh)\n");
+        return 1;
+    }
+    QFile conninfoFile(state + QStringLiteral("/conninfo"));
+    conninfoFile.open(QIODevice::ReadOnly);
+    const QByteArray conninfo = conninfoFile.readAll().trimmed();
+    const QStringList database{QStringLiteral("--database"), QString::fromUtf8(conninfo)};
+
+    // Every answer with an answer ID of its own: round, wrk thread, count (the
+    // collector tells IDs apart by their first half).
+    const QString script = work.filePath(QStringLiteral("post.lua"));
+    {
+        QFile lua(script);
+        lua.open(QIODevice::WriteOnly);
+        lua.write("local threads = 0\n"
+                  "function setup(thread) threads = threads + 1; thread:set('tid', threads) end\n"
+                  "function init(args) round = tonumber(args[1]); count = 0 end\n"
+                  "wrk.method = 'POST'\n"
+                  "wrk.headers['Content-Type'] = 'application/x-www-form-urlencoded'\n"
+                  "function request()\n"
+                  "  count = count + 1\n"
+                  "  return wrk.format(nil, nil, nil, '" +
+                  Answers +
+                  "&velmora-answer-id=' .. "
+                  "string.format('%04x%04x%08x%016x', round, tid, count, count))\n"
+                  "end\n");
+    }
+    const QString folders[2] = {work.filePath(QStringLiteral("a")),
+                                work.filePath(QStringLiteral("b"))};
+    QProcess collectors[2];
+    const quint16 ports[2] = {freePort(), freePort()};
+    for (int i = 0; i < 2; ++i) {
+        QDir().mkpath(folders[i]);
+        writeSampleSurvey(folders[i]);
+    }
+    if (!startCollector(collectors[0], program, folders[0], ports[0], database)) {
+        std::fprintf(stderr, "velmora-collect did not start\n");
+        return 1;
+    }
+    const Round one = wrk(ports[0], script, 64, {QStringLiteral("1")});
+    startCollector(collectors[1], program, folders[1], ports[1], database);
+    QProcess both[2];
+    for (int i = 0; i < 2; ++i)
+        both[i].start(QStringLiteral("wrk"),
+                      wrkArguments(ports[i], script, 32, {QString::number(2 + i)}));
+    const Round two[2] = {roundOf(both[0]), roundOf(both[1])};
+    for (QProcess &collector : collectors) {
+        collector.terminate();
+        collector.waitForFinished();
+    }
+
+    Velmora::PgConnection connection(conninfo);
+    QString error;
+    connection.connect(&error);
+    const qint64 surveyId = connection.exec("SELECT min(id) FROM velmora.surveys").number(0, 0);
+    const qint64 rows = connection.exec("SELECT count(*) FROM velmora.answers").number(0, 0);
+    const PgBench bench = pgbench(conninfo, work.path(), surveyId);
+    pgCluster(QStringLiteral("stop"), state);
+
+    const double twoRate = two[0].perSecond + two[1].perSecond;
+    std::printf("PostgreSQL on loopback, fsync and synchronous commit on; 64 clients, 5 s a "
+                "round, all on two cores\n");
+    std::printf("one collector:  %9.0f answers/s, p99 %.2f ms\n", one.perSecond, one.p99Ms);
+    std::printf("two collectors: %9.0f answers/s, p99 %.2f ms\n", twoRate,
+                std::max(two[0].p99Ms, two[1].p99Ms));
+    std::printf("pgbench:        %9.0f inserts/s, mean latency %.2f ms\n", bench.perSecond,
+                bench.meanMs);
+    std::printf("ratio to pgbench: one collector %.2f (goal >= 0.8), two collectors %.2f\n",
+                one.perSecond / bench.perSecond, twoRate / bench.perSecond);
+    const bool refused = one.output.contains("Non-2xx") || two[0].output.contains("Non-2xx") ||
+                         two[1].output.contains("Non-2xx");
+    std::printf("rows stored by the collectors: %lld; answers refused: %s\n", qlonglong(rows),
+                refused ? "SOME (see wrk's output)" : "none");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: bench_collect PATH-TO-velmora-collect\n");
+    const bool database = argc == 3 && qstrcmp(argv[1], "--database") == 0;
+    if (argc != 2 && !database) {
+        std::fprintf(stderr, "usage: bench_collect [--database] PATH-TO-velmora-collect\n");
         return 2;
     }
     rlimit files{};
     ::getrlimit(RLIMIT_NOFILE, &files);
     files.rlim_cur = files.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &files);
+    if (database)
+        return benchDatabase(QString::fromLocal8Bit(argv[2]));
 
     QTemporaryDir folder;
-    SilentPlatform platform;
-    Velmora::CreateSurveyCommand(platform).run(
-        Velmora::SampleSurveyFields(folder.path() + QLatin1Char('/'), QString()), QString());
+    writeSampleSurvey(folder.path());
     QTemporaryDir work;
     const QString script = work.filePath(QStringLiteral("post.lua"));
     {
@@ -150,18 +318,8 @@ int main(int argc, char *argv[]) {
 
     const quint16 port = freePort();
     QProcess collector;
-    collector.setStandardOutputFile(QProcess::nullDevice());
-    collector.start(QString::fromLocal8Bit(argv[1]),
-                    {folder.path(), QStringLiteral("--port"), QString::number(port),
-                     QStringLiteral("--local"), QStringLiteral("--quiet"),
-                     QStringLiteral("--max-connections"), QStringLiteral("12000"),
-                     QStringLiteral("--connections-per-address"), QStringLiteral("12000"),
-                     // One client measures here, far beyond any one respondent's rate.
-                     QStringLiteral("--request-burst"), QStringLiteral("1e9"),
-                     QStringLiteral("--requests-per-second"), QStringLiteral("1e9"),
-                     QStringLiteral("--answer-burst"), QStringLiteral("1e9"),
-                     QStringLiteral("--answers-per-second"), QStringLiteral("1e9")});
-    if (!waitForPort(port) || !waitForPort(nginxPort)) {
+    if (!startCollector(collector, QString::fromLocal8Bit(argv[1]), folder.path(), port) ||
+        !waitForPort(nginxPort)) {
         std::fprintf(stderr, "velmora-collect or nginx did not start\n");
         return 1;
     }
