@@ -1,8 +1,8 @@
 #include "collectorprocess.h"
 #include "httpclient.h"
 #include "sampleanswer.h"
+#include "surveyfolders.h"
 #include "testdatabase.h"
-#include "workedexample.h"
 
 #include <QScopeGuard>
 #include <QSet>
@@ -83,14 +83,6 @@ private slots:
     void databaseRestartedUnderLoadLosesNothing();
 
 private:
-    QString folderWithPage() {
-        m_folders.push_back(std::make_unique<QTemporaryDir>());
-        QFile page(m_folders.back()->filePath(QStringLiteral("My Product Survey.htm")));
-        if (!page.open(QIODevice::WriteOnly))
-            return {};
-        page.write(WorkedExample::page());
-        return m_folders.back()->path();
-    }
     QStringList databaseOptions() const {
         return Unlimited +
                QStringList{QStringLiteral("--database"), QString::fromUtf8(m_database->conninfo())};
@@ -111,7 +103,7 @@ private:
     }
 
     std::unique_ptr<TestDatabase> m_database;
-    std::vector<std::unique_ptr<QTemporaryDir>> m_folders;
+    SurveyFolders m_folders;
 };
 
 void TestCollectDatabase::init() {
@@ -123,8 +115,8 @@ void TestCollectDatabase::twoCollectorsOneKilledLoseNothing() {
     // Two machines behind a load balancer: respondents spread over both, and
     // those of the one that dies go to the other, as the balancer sends them.
     CollectorProcess first, second;
-    QVERIFY(first.start(folderWithPage(), databaseOptions()));
-    QVERIFY(second.start(folderWithPage(), databaseOptions()));
+    QVERIFY(first.start(m_folders.add(), databaseOptions()));
+    QVERIFY(second.start(m_folders.add(), databaseOptions()));
     std::atomic<bool> secondAlive = true;
     std::atomic<bool> stop = false;
     constexpr int Clients = 64;
@@ -163,7 +155,7 @@ void TestCollectDatabase::twoCollectorsOneKilledLoseNothing() {
 
 void TestCollectDatabase::databaseRestartedUnderLoadLosesNothing() {
     CollectorProcess collector;
-    QVERIFY(collector.start(folderWithPage(), databaseOptions()));
+    QVERIFY(collector.start(m_folders.add(), databaseOptions()));
     std::atomic<bool> stop = false;
     constexpr int Clients = 16;
     std::vector<std::unique_ptr<Respondent>> respondents;

@@ -5,8 +5,8 @@
 
 #include "filecontent.h"
 #include "httpclient.h"
+#include "surveyfolders.h"
 #include "testdatabase.h"
-#include "workedexample.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,17 +61,9 @@ private slots:
     void passwordsStayOffTheCommandLine();
 
 private:
-    QString folderWithPage() {
-        m_folders.push_back(std::make_unique<QTemporaryDir>());
-        QFile page(m_folders.back()->filePath(QStringLiteral("My Product Survey.htm")));
-        if (!page.open(QIODevice::WriteOnly))
-            return {};
-        page.write(WorkedExample::page());
-        return m_folders.back()->path();
-    }
     std::unique_ptr<Collector> databaseCollector(const QByteArray &conninfo,
                                                  Collector::Clock clock) {
-        auto collector = std::make_unique<Collector>(folderWithPage(), std::move(clock),
+        auto collector = std::make_unique<Collector>(m_folders.add(), std::move(clock),
                                                      [this](const QString &line) {
                                                          std::lock_guard lock(m_logMutex);
                                                          m_log.append(line);
@@ -86,7 +78,7 @@ private:
     }
 
     std::unique_ptr<TestDatabase> m_database;
-    std::vector<std::unique_ptr<QTemporaryDir>> m_folders;
+    SurveyFolders m_folders;
     std::mutex m_logMutex;
     QStringList m_log;
 };
@@ -130,7 +122,7 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold_data() {
 
 void TestPostgresAnswers::databaseHoldsWhatTheFilesHold() {
     QFETCH(QByteArrayList, bodies);
-    const QString fileFolder = folderWithPage();
+    const QString fileFolder = m_folders.add();
     Collector files(fileFolder, steppingClock(), [](const QString &) {});
     std::unique_ptr<Collector> database =
         databaseCollector(m_database->conninfo(), steppingClock());
