@@ -12,6 +12,8 @@ set -euo pipefail
 action=$1
 state=$(realpath -m "$2")
 bin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)
+# A working folder the cluster's owner may enter (a root's build folder is not).
+cd /tmp
 
 as_owner() {
     if [ "$(id -u)" -eq 0 ]; then
