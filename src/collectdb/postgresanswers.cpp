@@ -28,6 +28,7 @@ PostgresAnswers::PostgresAnswers(QByteArray conninfo, Log log, int writers)
     : m_conninfo(std::move(conninfo))
     , m_log(std::move(log))
     , m_reader(m_conninfo) {
+    m_steady.start();
     for (int i = 0; i < writers; ++i)
         m_writers.emplace_back([this] { writeLoop(); });
 }
@@ -193,7 +194,14 @@ bool PostgresAnswers::store(PgConnection &connection, const std::vector<Waiting>
     return true;
 }
 
+qint64 PostgresAnswers::nextRun(qint64 took) const {
+    // Never more than a fifth of the time: at most once a second, and less
+    // often where each time takes long.
+    return m_steady.elapsed() + std::max<qint64>(1000, 4 * took);
+}
+
 bool PostgresAnswers::refreshVersions(QString *error) {
+    const qint64 start = m_steady.elapsed();
     const PgResult result = m_reader.exec(
         "SELECT s.id, s.page_file, array_to_json(s.columns)::text, v.answers, v.newest "
         "FROM velmora.surveys s CROSS JOIN LATERAL (SELECT count(*) AS answers, "
@@ -212,7 +220,7 @@ bool PostgresAnswers::refreshVersions(QString *error) {
                           {result.number(row, 0),
                            result.text(row, 3).toUtf8() + ':' + result.text(row, 4).toUtf8()});
     }
-    m_versionsAge.start();
+    m_nextVersions = nextRun(m_steady.elapsed() - start) - 500;
     return true;
 }
 
@@ -227,11 +235,14 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
     };
     if (!m_reader.connected() && !m_reader.connect(error))
         return std::nullopt;
-    if ((!m_versionsAge.isValid() || m_versionsAge.elapsed() >= 500) && !refreshVersions(error))
+    if (m_steady.elapsed() >= m_nextVersions && !refreshVersions(error))
         return fail(*error);
-    const auto known = m_versions.constFind(surveyKey(survey.pageFile, survey.header));
-    if (known == m_versions.cend() || known->second == *version)
-        return std::nullopt; // no answers yet, or none since
+    const QString key = surveyKey(survey.pageFile, survey.header);
+    const auto known = m_versions.constFind(key);
+    if (known == m_versions.cend() || known->second == *version ||
+        m_steady.elapsed() < m_nextCount.value(key))
+        return std::nullopt; // no answers yet, none since, or counted just now
+    const qint64 start = m_steady.elapsed();
     const QByteArray surveyId = QByteArray::number(known->first);
 
     // One pass over the survey's answers counts every option and every cell given.
@@ -289,6 +300,7 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
         counts.columns.append(column);
     }
     *version = known->second;
+    m_nextCount.insert(key, nextRun(m_steady.elapsed() - start));
     return counts;
 }
 

@@ -61,6 +61,9 @@ private:
     // The number of answers and the newest row of every survey, asked at most
     // twice a second: how a summary knows it is out of date.
     bool refreshVersions(QString *error);
+    // When a query that took `took` ms may run again: counting a million
+    // answers takes a second or more, and the database has other work.
+    qint64 nextRun(qint64 took) const;
 
     const QByteArray m_conninfo;
     const Log m_log;
@@ -76,8 +79,10 @@ private:
 
     std::mutex m_readerMutex; // the summaries' own connection
     PgConnection m_reader;
-    QElapsedTimer m_versionsAge;
+    QElapsedTimer m_steady;
+    qint64 m_nextVersions = 0;
     QHash<QString, std::pair<qint64, QByteArray>> m_versions; // by page file and header
+    QHash<QString, qint64> m_nextCount;                       // the same
 };
 
 } // namespace Velmora
