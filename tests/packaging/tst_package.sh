@@ -62,7 +62,9 @@ server_depends=$(dpkg-deb -f "$server_deb" Depends)
 for graphical in libqt6widgets libqt6gui libx11 libegl libgl fonts qt6-qpa; do
     [[ "$server_depends" != *"$graphical"* ]] || fail "velmora-collect depends on $graphical: $server_depends"
 done
-[[ "$server_depends" == *libmicrohttpd12* ]] || fail "velmora-collect Depends: $server_depends"
+for library in libmicrohttpd12 libpq5; do
+    [[ "$server_depends" == *"$library"* ]] || fail "velmora-collect Depends lacks $library: $server_depends"
+done
 needed=$(readelf -d "$server/usr/bin/velmora-collect" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 for graphical in libQt6Widgets libQt6Gui libX11 libEGL libGL; do
     [[ "$needed" != *"$graphical"* ]] || fail "velmora-collect needs $graphical: $needed"
@@ -96,9 +98,9 @@ program_folder=$(dirname "$(readlink -f "$root/usr/bin/velmora")")
 [ "$program_folder" = "$root/usr/lib/velmora" ] || fail "bin/velmora leads to $program_folder"
 [ -f "$program_folder/background.gif" ] || fail "no background.gif in the program folder"
 
-"$server/usr/bin/velmora-collect" --help | head -1 | grep -q "^Usage: velmora-collect " \
-    || fail "velmora-collect --help names no program"
-"$server/usr/bin/velmora-collect" --help-all | grep -q "FOLDER" || fail "velmora-collect --help-all"
+help=$("$server/usr/bin/velmora-collect" --help) || fail "velmora-collect --help failed"
+[[ "$help" == "Usage: velmora-collect "* ]] || fail "velmora-collect --help names no program"
+[[ "$("$server/usr/bin/velmora-collect" --help-all)" == *FOLDER* ]] || fail "velmora-collect --help-all"
 "$server/usr/bin/velmora-collect" --version | grep -q "^velmora-collect [0-9]" || fail "--version"
 
 desktop-file-validate "$root/usr/share/applications/example.kestrand.Velmora.desktop"
