@@ -16,6 +16,10 @@ QString surveyKey(const QString &pageFile, const QStringList &header) {
     return pageFile + QChar(0x1e) + header.join(QChar(0x1f));
 }
 
+QString unreachable() {
+    return QStringLiteral("the database cannot be reached");
+}
+
 QString received(const PgResult &result, int column) {
     return result.isNull(0, column)
                ? QString()
@@ -57,15 +61,16 @@ QString PostgresAnswers::whyUnavailable() const {
 }
 
 void PostgresAnswers::wentAway(const QString &why) {
+    const QString away = unreachable();
     std::lock_guard lock(m_mutex);
-    if (m_away.isEmpty() && m_log)
-        m_log(QStringLiteral("The database cannot be reached (%1): respondents are asked to "
-                             "try again until it is back.")
+    // Once each time it goes away, however many answers meet it meanwhile.
+    if (m_away != away && m_log)
+        m_log((m_everConnected ? QStringLiteral("The database cannot be reached (%1): respondents "
+                                                "are asked to try again until it is back.")
+                               : QStringLiteral("Cannot connect to the database (%1): respondents "
+                                                "are asked to try again until it can."))
                   .arg(why));
-    else if (!m_everConnected && m_away != QStringLiteral("the database cannot be reached") &&
-             m_log)
-        m_log(QStringLiteral("Cannot connect to the database yet: %1").arg(why));
-    m_away = QStringLiteral("the database cannot be reached");
+    m_away = away;
 }
 
 void PostgresAnswers::cameBack() {
@@ -80,7 +85,8 @@ void PostgresAnswers::cameBack() {
 bool PostgresAnswers::ensureConnected(PgConnection &connection, QElapsedTimer &lastAttempt) {
     if (connection.connected())
         return true;
-    if (lastAttempt.isValid() && lastAttempt.elapsed() < 1000)
+    // Once a second, or at once when another writer found the database back.
+    if (lastAttempt.isValid() && lastAttempt.elapsed() < 1000 && !whyUnavailable().isEmpty())
         return false;
     lastAttempt.start();
     QString why;
@@ -116,8 +122,9 @@ void PostgresAnswers::writeLoop() {
         lock.unlock();
 
         QString failure;
-        bool stored = ensureConnected(connection, lastAttempt) && !batch.empty() &&
-                      store(connection, batch, &failure);
+        bool stored = false;
+        if (ensureConnected(connection, lastAttempt) && !batch.empty())
+            stored = store(connection, batch, &failure);
         if (!stored && !batch.empty() && !failure.isEmpty() && !connection.connected()) {
             // The connection broke (a restarted server, a cut network). Once
             // more on a new one: an answer that did commit the first time is
@@ -127,8 +134,10 @@ void PostgresAnswers::writeLoop() {
             if (!stored && !connection.connected())
                 wentAway(failure);
         }
-        if (failure.isEmpty() && !stored)
-            failure = whyUnavailable();
+        // Whatever kept the batch from the database, even another writer
+        // finding it back meanwhile, an answer not stored is never acknowledged.
+        if (!stored && failure.isEmpty())
+            failure = unreachable();
         for (const Waiting &waiting : batch)
             waiting.done(stored ? QString() : failure);
         lock.lock();

@@ -171,18 +171,22 @@ void TestCollectDatabase::databaseRestartedUnderLoadLosesNothing() {
                 thread.join();
     };
     const auto finishAnyway = qScopeGuard(finish);
-    QThread::msleep(1000);
-    QVERIFY(pgCluster(QStringLiteral("halt")));
-    auto resumeAnyway = qScopeGuard([] { pgCluster(QStringLiteral("resume")); });
-    QThread::msleep(1500);
-    const qint64 duringOutage = m_database->number("SELECT 1"); // nothing to reach
-    const HttpReply health = httpExchange(collector.port(), getRequest("/healthz"));
-    QCOMPARE(health.status, 503);
-    QVERIFY(pgCluster(QStringLiteral("resume")));
-    resumeAnyway.dismiss();
-    // Answering resumes by itself, with no restart of the collector.
-    QTRY_COMPARE_WITH_TIMEOUT(httpExchange(collector.port(), getRequest("/healthz")).status, 200,
-                              10000);
+    // Two outages: the moments around a reconnection are where an answer
+    // could be called stored when it is not.
+    constexpr int Outages = 2;
+    for (int outage = 0; outage < Outages; ++outage) {
+        QThread::msleep(1000);
+        QVERIFY(pgCluster(QStringLiteral("halt")));
+        auto resumeAnyway = qScopeGuard([] { pgCluster(QStringLiteral("resume")); });
+        QThread::msleep(1500);
+        QCOMPARE(m_database->number("SELECT 1"), 0); // nothing to reach
+        QCOMPARE(httpExchange(collector.port(), getRequest("/healthz")).status, 503);
+        QVERIFY(pgCluster(QStringLiteral("resume")));
+        resumeAnyway.dismiss();
+        // Answering resumes by itself, with no restart of the collector.
+        QTRY_COMPARE_WITH_TIMEOUT(httpExchange(collector.port(), getRequest("/healthz")).status,
+                                  200, 10000);
+    }
     QThread::msleep(1000);
     finish();
 
@@ -192,13 +196,11 @@ void TestCollectDatabase::databaseRestartedUnderLoadLosesNothing() {
         acknowledged.unite(respondent->acknowledged);
         refused += respondent->refusals[503];
     }
-    qInfo("%d posts were told to try again during the outage", refused);
-    QCOMPARE(duringOutage, 0);
+    qInfo("%d posts were told to try again during the outages", refused);
     QVERIFY(refused > 0);
     verifyStoredOnce(acknowledged);
-    const QByteArray log = collector.output();
-    QCOMPARE(log.count("The database cannot be reached"), 1);
-    QCOMPARE(log.count("The database is back"), 1);
+    QTRY_COMPARE(collector.output().count("The database is back"), Outages);
+    QCOMPARE(collector.output().count("The database cannot be reached"), Outages);
 }
 
 QTEST_GUILESS_MAIN(TestCollectDatabase)

@@ -17,13 +17,7 @@ public:
                         QStringList{folder, QStringLiteral("--port"), QString::number(m_port),
                                     QStringLiteral("--local")} +
                             options);
-        QElapsedTimer waited;
-        waited.start();
-        while (!m_output.contains("Press Ctrl+C") && waited.elapsed() < 10000) {
-            m_process.waitForReadyRead(200);
-            m_output += m_process.readAll();
-        }
-        return m_output.contains("Press Ctrl+C");
+        return waitForOutput("Press Ctrl+C", 10000);
     }
     ~CollectorProcess() {
         m_process.terminate();
@@ -39,6 +33,14 @@ public:
     QByteArray output() {
         m_output += m_process.readAll();
         return m_output;
+    }
+    // Whether the program printed `text` by now or within `ms` milliseconds.
+    bool waitForOutput(const QByteArray &text, int ms = 5000) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!output().contains(text) && waited.elapsed() < ms)
+            m_process.waitForReadyRead(100);
+        return m_output.contains(text);
     }
     int threads() const {
         return int(QDir(QStringLiteral("/proc/%1/task").arg(m_process.processId()))
