@@ -545,6 +545,13 @@ AnswerDatabase::Survey Collector::sharedSurvey(const QString &fileName, const Su
 }
 
 void Collector::countSummaries(const Folder &folder) {
+    {
+        // A page taken out of the folder takes its summary off the results link.
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_counted, [&folder](const auto &counted) {
+            return !folder.pages.contains(counted.first);
+        });
+    }
     for (auto it = folder.pages.cbegin(); it != folder.pages.cend(); ++it) {
         const AnswerDatabase::Survey survey{
             it.key(),

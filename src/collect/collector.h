@@ -52,7 +52,7 @@ struct HttpResponse {
 // Only Velmora survey pages (known by their content), the pictures those pages
 // name as their background, and an index at "/" can be reached; nothing else in
 // the folder is ever read for a request. A POST to a page's own address is one
-// answer, acknowledged only once it is on the disk.
+// answer, acknowledged only once it is on the disk (or committed, with a database).
 //
 // The folder is looked at by rescan(), which the caller runs about once a
 // second: a request never reads the folder, however many files it holds.

@@ -54,6 +54,7 @@ private slots:
     void databaseHoldsWhatTheFilesHold_data();
     void databaseHoldsWhatTheFilesHold();
     void answerIdTwiceIsOneRowAcrossCollectors();
+    void summaryGoesWithItsPage();
     void databaseAwayRefusesAnswersWithTheFormKept();
     void schemaIsMadeOnceByCollectorsStartingTogether();
     void schemaOfANewerVersionIsRefused();
@@ -189,6 +190,24 @@ void TestPostgresAnswers::answerIdTwiceIsOneRowAcrossCollectors() {
     QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers WHERE answer_id = '" +
                                 answerId(0) + "'"),
              QStringList{QStringLiteral("twice")});
+}
+
+void TestPostgresAnswers::summaryGoesWithItsPage() {
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(
+        collector->handle(post("_charset_=UTF-8&1=one&velmora-answer-id=" + answerId(1))).status,
+        303);
+    const QByteArray summary = "/results/" + Token + "/My%20Product%20Survey%20summary.html";
+    collector->writeSummaries();
+    QCOMPARE(collector->handle(get(summary)).status, 200);
+    QCOMPARE(collector->surveys().value(0).answers, 1);
+
+    QVERIFY(QFile::remove(collector->folder() + QStringLiteral("/My Product Survey.htm")));
+    collector->rescan();
+    collector->writeSummaries();
+    QCOMPARE(collector->handle(get(summary)).status, 404);
+    QVERIFY(!collector->handle(get("/results/" + Token + "/")).body.contains("summary"));
 }
 
 void TestPostgresAnswers::databaseAwayRefusesAnswersWithTheFormKept() {
