@@ -1,5 +1,7 @@
 #include "schema.h"
 
+#include <optional>
+
 namespace Velmora {
 
 namespace {
@@ -46,40 +48,68 @@ CREATE VIEW velmora.answer_cells AS
 
 } // namespace
 
+namespace {
+
+// The schema's version now: 0 where there is none yet.
+std::optional<qint64> schemaVersion(PgConnection &connection, QString *error) {
+    const PgResult table = connection.exec("SELECT to_regclass('velmora.schema_version') IS NULL");
+    if (!table.ok()) {
+        *error = table.error();
+        return std::nullopt;
+    }
+    if (table.text(0, 0) == QLatin1String("t"))
+        return 0;
+    const PgResult current =
+        connection.exec("SELECT coalesce(max(version), 0) FROM velmora.schema_version");
+    if (!current.ok()) {
+        *error = current.error();
+        return std::nullopt;
+    }
+    return current.number(0, 0);
+}
+
+bool isKnown(qint64 version, QString *error) {
+    if (version <= SchemaVersion)
+        return true;
+    *error = QStringLiteral("the database holds schema version %1 of a newer velmora-collect; "
+                            "this one knows version %2")
+                 .arg(version)
+                 .arg(SchemaVersion);
+    return false;
+}
+
+} // namespace
+
 bool ensureSchema(PgConnection &connection, QString *error) {
+    // Up to date: nothing to make, so a role that may only read and write the
+    // answers will do.
+    const std::optional<qint64> found = schemaVersion(connection, error);
+    if (!found || !isKnown(*found, error))
+        return false;
+    if (*found == SchemaVersion)
+        return true;
+
+    const auto fail = [&connection] {
+        connection.exec("ROLLBACK");
+        return false;
+    };
     if (!connection.run({"BEGIN",
                          // One collector at a time, however many start together.
                          "SELECT pg_advisory_xact_lock(hashtext('velmora-collect schema'))",
                          "CREATE SCHEMA IF NOT EXISTS velmora",
                          "CREATE TABLE IF NOT EXISTS velmora.schema_version "
                          "(version integer NOT NULL, made_at timestamptz NOT NULL DEFAULT now())"},
-                        error)) {
-        connection.exec("ROLLBACK");
-        return false;
-    }
-    const PgResult current =
-        connection.exec("SELECT coalesce(max(version), 0) FROM velmora.schema_version");
-    if (!current.ok()) {
-        *error = current.error();
-        connection.exec("ROLLBACK");
-        return false;
-    }
-    const qint64 version = current.number(0, 0);
-    if (version > SchemaVersion) {
-        *error = QStringLiteral("the database holds schema version %1 of a newer "
-                                "velmora-collect; this one knows version %2")
-                     .arg(version)
-                     .arg(SchemaVersion);
-        connection.exec("ROLLBACK");
-        return false;
-    }
-    for (qint64 step = version; step < SchemaVersion; ++step) {
+                        error))
+        return fail();
+    // Another collector may have made it while this one waited for the lock.
+    const std::optional<qint64> version = schemaVersion(connection, error);
+    if (!version || !isKnown(*version, error))
+        return fail();
+    for (qint64 step = *version; step < SchemaVersion; ++step) {
         const QByteArray record = "INSERT INTO velmora.schema_version (version) VALUES (" +
                                   QByteArray::number(step + 1) + ")";
-        if (!connection.run({Steps[step], record}, error)) {
-            connection.exec("ROLLBACK");
-            return false;
-        }
+        if (!connection.run({Steps[step], record}, error))
+            return fail();
     }
     return connection.run({"COMMIT"}, error);
 }

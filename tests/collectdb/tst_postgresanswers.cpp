@@ -58,6 +58,7 @@ private slots:
     void databaseAwayRefusesAnswersWithTheFormKept();
     void schemaIsMadeOnceByCollectorsStartingTogether();
     void schemaOfANewerVersionIsRefused();
+    void roleThatMayOnlyReadAndWriteAnswersWillDo();
     void passwordsStayOffTheCommandLine_data();
     void passwordsStayOffTheCommandLine();
 
@@ -258,6 +259,31 @@ void TestPostgresAnswers::schemaOfANewerVersionIsRefused() {
     QVERIFY(connection.run({"INSERT INTO velmora.schema_version (version) VALUES (99)"}, &error));
     QVERIFY(!ensureSchema(connection, &error));
     QVERIFY2(error.contains(QStringLiteral("schema version 99 of a newer")), qPrintable(error));
+}
+
+void TestPostgresAnswers::roleThatMayOnlyReadAndWriteAnswersWillDo() {
+    // The schema made by its owner; the collectors then run as a role that may
+    // make nothing.
+    PgConnection owner(m_database->conninfo());
+    QString error;
+    QVERIFY(owner.connect(&error) && ensureSchema(owner, &error));
+    const QByteArray collectorRole = m_database->conninfoAsRole(
+        {"GRANT USAGE ON SCHEMA velmora TO ROLE", "GRANT SELECT ON velmora.schema_version TO ROLE",
+         "GRANT SELECT, INSERT, UPDATE ON velmora.surveys TO ROLE",
+         "GRANT SELECT, INSERT ON velmora.answers TO ROLE"});
+    QVERIFY(!collectorRole.isEmpty());
+    PgConnection collector(collectorRole);
+    QVERIFY2(collector.connect(&error) && ensureSchema(collector, &error), qPrintable(error));
+    QVERIFY(!collector.run({"CREATE TABLE velmora.other (id integer)"}, &error));
+
+    std::unique_ptr<Collector> answering = databaseCollector(collectorRole, steppingClock());
+    QCOMPARE(
+        answering->handle(post("_charset_=UTF-8&1=least&velmora-answer-id=" + answerId(3))).status,
+        303);
+    answering->writeSummaries();
+    QCOMPARE(answering->surveys().value(0).answers, 1);
+    QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers"),
+             QStringList{QStringLiteral("least")});
 }
 
 void TestPostgresAnswers::passwordsStayOffTheCommandLine_data() {

@@ -33,11 +33,29 @@ public:
         Velmora::PgConnection server(m_server);
         QString error;
         if (server.connect(&error))
-            server.run({"DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)"}, &error);
+            server.run({"DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)",
+                        "DROP ROLE IF EXISTS " + role()},
+                       &error);
     }
     bool isReady() const { return !m_server.isEmpty(); }
     // libpq's connection string of this database (the last dbname counts).
     QByteArray conninfo() const { return m_server + " dbname=" + m_name; }
+    // A role of this test's own (roles belong to the whole cluster), dropped
+    // with the database.
+    QByteArray role() const { return m_name + "_role"; }
+    // The connection string of role(), made with `statements` run on this
+    // database, in which "ROLE" stands for its name; empty when that failed.
+    QByteArray conninfoAsRole(const QList<QByteArray> &statements) const {
+        Velmora::PgConnection connection(conninfo());
+        QString error;
+        if (!connection.connect(&error) ||
+            !connection.run({"CREATE ROLE " + role() + " LOGIN"}, &error))
+            return {};
+        for (QByteArray statement : statements)
+            if (!connection.run({statement.replace("ROLE", role())}, &error))
+                return {};
+        return conninfo() + " user=" + role();
+    }
     // The first column of what `sql` finds, as text.
     QStringList column(const QByteArray &sql) const {
         Velmora::PgConnection connection(conninfo());
