@@ -222,6 +222,11 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         *error = QStringLiteral("--export needs --database.");
         return std::nullopt;
     }
+    if (options.summary && options.database) {
+        *error = QStringLiteral("--summary reads answers files; with --database, --export writes "
+                                "the summaries.");
+        return std::nullopt;
+    }
     options.tlsCertificate = parser.value(tlsCertificate);
     options.tlsKey = parser.value(tlsKey);
     if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty()) {
