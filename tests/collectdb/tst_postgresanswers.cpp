@@ -55,6 +55,7 @@ private slots:
     void databaseHoldsWhatTheFilesHold();
     void answerIdTwiceIsOneRowAcrossCollectors();
     void summaryGoesWithItsPage();
+    void nulIsRefusedNotStoredChanged();
     void databaseAwayRefusesAnswersWithTheFormKept();
     void schemaIsMadeOnceByCollectorsStartingTogether();
     void schemaOfANewerVersionIsRefused();
@@ -209,6 +210,22 @@ void TestPostgresAnswers::summaryGoesWithItsPage() {
     collector->writeSummaries();
     QCOMPARE(collector->handle(get(summary)).status, 404);
     QVERIFY(!collector->handle(get("/results/" + Token + "/")).body.contains("summary"));
+}
+
+void TestPostgresAnswers::nulIsRefusedNotStoredChanged() {
+    // A database's text holds anything but NUL; the answer is refused plainly,
+    // not stored without it, and not asked for again and again.
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    const HttpResponse refused =
+        collector->handle(post("_charset_=UTF-8&1=a%00b&velmora-answer-id=" + answerId(5)));
+    QCOMPARE(refused.status, 400);
+    QVERIFY(refused.body.contains("NUL character"));
+    QCOMPARE(
+        collector->handle(post("_charset_=UTF-8&1=ab&velmora-answer-id=" + answerId(6))).status,
+        303);
+    QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers"),
+             QStringList{QStringLiteral("ab")});
 }
 
 void TestPostgresAnswers::databaseAwayRefusesAnswersWithTheFormKept() {
