@@ -14,12 +14,6 @@ namespace {
 
 constexpr QByteArrayView ByteOrderMark = "\xEF\xBB\xBF";
 
-QString numberedName(const QString &folder, const QString &base, int number) {
-    const QString suffix = number == 1 ? QStringLiteral(" answers.csv")
-                                       : QStringLiteral(" answers (%1).csv").arg(number);
-    return folder + QLatin1Char('/') + base + suffix;
-}
-
 QByteArray readHead(const QString &path, qint64 bytes) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -43,13 +37,18 @@ QByteArray AnswersFile::beginning(const QStringList &header) {
     return ByteOrderMark.toByteArray() + csvRecord(header);
 }
 
-QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
-                             const QStringList &header) {
+QString AnswersFile::name(const QString &pageFileName, int number) {
     const QString base =
         pageFileName.endsWith(QLatin1String(".htm")) ? pageFileName.chopped(4) : pageFileName;
+    return base + (number == 1 ? QStringLiteral(" answers.csv")
+                               : QStringLiteral(" answers (%1).csv").arg(number));
+}
+
+QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
+                             const QStringList &header) {
     const QByteArray start = beginning(header);
     for (int number = 1;; ++number) {
-        const QString path = numberedName(folder, base, number);
+        const QString path = folder + QLatin1Char('/') + name(pageFileName, number);
         const QFileInfo info(path);
         if (!info.exists() && !info.isSymLink())
             return path;

@@ -45,6 +45,9 @@ public:
     // The file these columns go to, whether it exists yet or not. Throws RuntimeError.
     static QString pathFor(const QString &folder, const QString &pageFileName,
                            const QStringList &header);
+    // "My Product Survey answers.csv", "My Product Survey answers (2).csv" for
+    // the page "My Product Survey.htm".
+    static QString name(const QString &pageFileName, int number = 1);
     qsizetype answers();
     // What an answers file with these columns begins with: the byte order mark
     // and the header row.

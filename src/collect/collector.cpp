@@ -349,10 +349,13 @@ QList<Collector::Survey> Collector::surveys() {
     QList<Survey> list;
     std::lock_guard lock(m_mutex);
     for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
-        Survey survey{it.key(), it->page.title, 0, {}};
+        Survey survey{it.key(), it->page.title, 0, {}, {}};
         if (m_database) {
             const auto counted = m_counted.find(it.key());
-            survey.answers = counted == m_counted.end() ? 0 : counted->second.answers;
+            if (counted != m_counted.end()) {
+                survey.answers = counted->second.answers;
+                survey.countedSummary = summaryPath(AnswersFile::name(it.key()));
+            }
             list.append(survey);
             continue;
         }
@@ -641,11 +644,8 @@ void Collector::setResultsToken(const QByteArray &token) {
 QMap<QString, QByteArray> Collector::countedSummaries() {
     QMap<QString, QByteArray> summaries;
     std::lock_guard lock(m_mutex);
-    for (const auto &[pageFile, counted] : m_counted) {
-        const QString base =
-            pageFile.endsWith(QLatin1String(".htm")) ? pageFile.chopped(4) : pageFile;
-        summaries.insert(base + QStringLiteral(" summary.html"), counted.summary);
-    }
+    for (const auto &[pageFile, counted] : m_counted)
+        summaries.insert(summaryPath(AnswersFile::name(pageFile)), counted.summary);
     return summaries;
 }
 

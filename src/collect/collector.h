@@ -109,6 +109,8 @@ public:
         QString title;
         qsizetype answers = 0;
         QString answersFile; // empty until there is one, and with a database
+        // With a database: the name of its summary on the results link, once counted.
+        QString countedSummary;
     };
     // The surveys in the folder as last looked at, with their answers so far.
     QList<Survey> surveys();

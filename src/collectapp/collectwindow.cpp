@@ -200,7 +200,7 @@ void CollectWindow::refreshSurveys() {
             auto *answers = button(QStringLiteral("Open Answers"),
                                    QStringLiteral("Open the answers file of %1").arg(name), this);
             connect(summary, &QPushButton::clicked, this,
-                    [path = summaryPath(survey.answersFile)] { openFile(path); });
+                    [this, file = survey.fileName] { openSummary(file); });
             connect(answers, &QPushButton::clicked, this,
                     [path = survey.answersFile] { openFile(path); });
             m_surveys->addWidget(title, row, 0);
@@ -213,12 +213,29 @@ void CollectWindow::refreshSurveys() {
     }
     for (int row = 0; row < surveys.size(); ++row) {
         auto *count = qobject_cast<QLabel *>(m_surveys->itemAtPosition(row, 1)->widget());
-        count->setText(QStringLiteral("%1 answers").arg(surveys[row].answers));
-        count->setAccessibleName(QStringLiteral("%1 answers so far").arg(surveys[row].answers));
+        const qsizetype answers = surveys[row].answers;
+        const QString counted =
+            answers == 1 ? QStringLiteral("1 answer") : QStringLiteral("%1 answers").arg(answers);
+        count->setText(counted);
+        count->setAccessibleName(counted + QStringLiteral(" so far"));
         m_surveys->itemAtPosition(row, 2)->widget()->setEnabled(
+            !surveys[row].countedSummary.isEmpty() ||
             QFileInfo::exists(summaryPath(surveys[row].answersFile)));
         m_surveys->itemAtPosition(row, 3)->widget()->setEnabled(
             QFileInfo::exists(surveys[row].answersFile));
+    }
+}
+
+void CollectWindow::openSummary(const QString &pageFile) {
+    for (const Collector::Survey &survey : m_session->surveys()) {
+        if (survey.fileName != pageFile)
+            continue;
+        if (survey.countedSummary.isEmpty())
+            openFile(summaryPath(survey.answersFile));
+        else
+            QDesktopServices::openUrl(
+                QUrl(m_session->resultsAddress() +
+                     QString::fromLatin1(QUrl::toPercentEncoding(survey.countedSummary))));
     }
 }
 

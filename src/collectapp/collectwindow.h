@@ -34,6 +34,9 @@ private:
     void chooseFolder();
     void showAddresses();
     void refreshSurveys();
+    // In the organiser's browser: from the folder, or the results link when
+    // a database counts it.
+    void openSummary(const QString &pageFile);
 
     CollectOptions m_options;
     std::unique_ptr<CollectSession> m_session;

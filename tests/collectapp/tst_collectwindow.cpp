@@ -60,7 +60,7 @@ void TestCollectWindow::showsAddressesAndLiveCounts() {
 
     QCOMPARE(httpExchange(listening, postRequest("/My%20Product%20Survey.htm", "2=+a%29")).status,
              303);
-    QTRY_VERIFY_WITH_TIMEOUT(texts(*window).contains(QStringLiteral("1 answers")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(texts(*window).contains(QStringLiteral("1 answer")), 5000);
     // The latest log line, stamped with its time and the respondent's address.
     QVERIFY(!texts(*window)
                  .filter(QStringLiteral("127.0.0.1: 1 answers to My Product Survey"))

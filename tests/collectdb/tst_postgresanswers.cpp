@@ -204,6 +204,8 @@ void TestPostgresAnswers::summaryGoesWithItsPage() {
     collector->writeSummaries();
     QCOMPARE(collector->handle(get(summary)).status, 200);
     QCOMPARE(collector->surveys().value(0).answers, 1);
+    QCOMPARE(collector->surveys().value(0).countedSummary,
+             QStringLiteral("My Product Survey summary.html"));
 
     QVERIFY(QFile::remove(collector->folder() + QStringLiteral("/My Product Survey.htm")));
     collector->rescan();
