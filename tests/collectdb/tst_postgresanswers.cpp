@@ -5,6 +5,7 @@
 
 #include "filecontent.h"
 #include "httpclient.h"
+#include "smallfilesystem.h"
 #include "surveyfolders.h"
 #include "testdatabase.h"
 
@@ -15,6 +16,8 @@
 #include <ctime>
 
 using namespace Velmora;
+
+Q_DECLARE_METATYPE(HttpRequest)
 
 // Answers in PostgreSQL, in one process: what a database-backed collector
 // stores, counts and exports must be what the answers files would have held.
@@ -55,6 +58,9 @@ private slots:
     void databaseHoldsWhatTheFilesHold();
     void answerIdTwiceIsOneRowAcrossCollectors();
     void summaryGoesWithItsPage();
+    void exportToAFullDiskLeavesTheOlderFiles();
+    void hostileRequestsStoreNothing_data();
+    void hostileRequestsStoreNothing();
     void nulIsRefusedNotStoredChanged();
     void databaseAwayRefusesAnswersWithTheFormKept();
     void schemaIsMadeOnceByCollectorsStartingTogether();
@@ -212,6 +218,74 @@ void TestPostgresAnswers::summaryGoesWithItsPage() {
     collector->writeSummaries();
     QCOMPARE(collector->handle(get(summary)).status, 404);
     QVERIFY(!collector->handle(get("/results/" + Token + "/")).body.contains("summary"));
+}
+
+void TestPostgresAnswers::exportToAFullDiskLeavesTheOlderFiles() {
+    SmallFileSystem disk(256);
+    REQUIRE_SMALL_FILE_SYSTEM(disk);
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    int n = 0;
+    const auto answer = [&](const QByteArray &comment) {
+        return collector
+            ->handle(post("_charset_=UTF-8&1=Phone&4=" + comment +
+                          "&velmora-answer-id=" + answerId(++n)))
+            .status;
+    };
+    QCOMPARE(answer("first"), 303);
+    QString error;
+    QVERIFY2(exportAnswers(m_database->conninfo(), disk.path(), 0600, {}, &error),
+             qPrintable(error));
+    const QStringList names{QStringLiteral("My Product Survey answers.csv"),
+                            QStringLiteral("My Product Survey summary.html")};
+    QByteArrayList before;
+    for (const QString &name : names)
+        before.append(fileContent(disk.path() + QLatin1Char('/') + name));
+    QVERIFY(before[0].contains("first"));
+
+    // Far more than the disk holds: the export fails half-way through.
+    for (int i = 0; i < 30; ++i)
+        QCOMPARE(answer(QByteArray(19000, 'x')), 303);
+    QVERIFY(!exportAnswers(m_database->conninfo(), disk.path(), 0600, {}, &error));
+    QVERIFY2(error.contains(QStringLiteral("No space left on device")), qPrintable(error));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        QCOMPARE(fileContent(disk.path() + QLatin1Char('/') + names[i]), before[i]);
+    QCOMPARE(disk.files(), QStringList(names)); // no half-written file left behind
+}
+
+void TestPostgresAnswers::hostileRequestsStoreNothing_data() {
+    QTest::addColumn<HttpRequest>("request");
+    QTest::addColumn<int>("status");
+    const auto hostile = [](const QByteArray &path, const QByteArray &body,
+                            const QByteArray &type = "application/x-www-form-urlencoded") {
+        return HttpRequest{"POST", path, {}, type, body, QStringLiteral("127.0.0.1")};
+    };
+    QTest::newRow("broken encoding") << hostile(Page, "1=%%%") << 400;
+    QTest::newRow("not UTF-8") << hostile(Page, "_charset_=UTF-8&1=%FF%FE") << 400;
+    QTest::newRow("JSON") << hostile(Page, "{\"1\":\"x\"}", "application/json") << 415;
+    QTest::newRow("over 1 MiB") << hostile(Page, "1=" + QByteArray(Collector::MaxBody, 'x')) << 413;
+    QTest::newRow("a line over its cap")
+        << hostile(Page, "1=" + QByteArray(2 * AnswerSheet::LineCap, 'x')) << 413;
+    QTest::newRow("up the folder") << hostile("/..%2Fetc%2Fpasswd", "1=x") << 404;
+    QTest::newRow("another file") << hostile("/background.gif", "1=x") << 404;
+    QTest::newRow("a dot file") << hostile("/.velmora-results-token", "1=x") << 404;
+    QTest::newRow("the results link") << hostile("/results/" + Token + "/", "1=x") << 405;
+    QTest::newRow("PUT") << HttpRequest{"PUT", Page, {}, {}, "1=x", QStringLiteral("127.0.0.1")}
+                         << 405;
+}
+
+void TestPostgresAnswers::hostileRequestsStoreNothing() {
+    QFETCH(HttpRequest, request);
+    QFETCH(int, status);
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(collector->handle(request).status, status);
+    // An answer after it is the only one stored.
+    QCOMPARE(
+        collector->handle(post("_charset_=UTF-8&1=real&velmora-answer-id=" + answerId(1))).status,
+        303);
+    QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers"),
+             QStringList{QStringLiteral("real")});
 }
 
 void TestPostgresAnswers::nulIsRefusedNotStoredChanged() {
