@@ -4,7 +4,9 @@ through velmora-collect, fills it in with text beyond Latin-1 and presses
 FINISHED; the answers file must then hold exactly what was typed.
 
 With VELMORA_BROWSER_HTTPS=1 in the environment the collector serves HTTPS
-with a self-signed certificate made by openssl.
+with a self-signed certificate made by openssl. With VELMORA_BROWSER_DATABASE
+naming the file of a PostgreSQL connection string, the answers go to a database
+of their own there, and the answers file checked is the one --export writes.
 
 usage: tst_browser.py VELMORA_COLLECT WRITE_SAMPLE_SURVEY PICTURE
 """
@@ -24,6 +26,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 collect, write_sample, picture = sys.argv[1:4]
 HTTPS = os.environ.get('VELMORA_BROWSER_HTTPS') == '1'
+DATABASE = os.environ.get('VELMORA_BROWSER_DATABASE')
 TYPED = '€ 中文 😀 "q" & <x>'
 NAME = 'Jürgen Müller'
 
@@ -47,6 +50,15 @@ def browser():
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
+def database():
+    """A new database in the cluster the connection string names, and its own string."""
+    with open(DATABASE) as f:
+        server = f.read().strip()
+    name = f'velmora_browser_{os.getpid()}'
+    subprocess.run(['psql', '-q', server, '-c', f'CREATE DATABASE {name}'], check=True)
+    return server, name
+
+
 def main():
     folder = tempfile.mkdtemp()
     subprocess.run([write_sample, folder, picture], check=True)
@@ -61,6 +73,10 @@ def main():
                         '-addext', 'subjectAltName=IP:127.0.0.1'], check=True, capture_output=True)
         arguments += ['--tls-cert', cert, '--tls-key', key]
         scheme = 'https'
+    if DATABASE:
+        cluster, name = database()
+        conninfo = f'{cluster} dbname={name}'
+        arguments += ['--database', conninfo]
     server = subprocess.Popen(arguments, stdout=subprocess.PIPE, text=True)
     driver = None
     try:
@@ -87,7 +103,12 @@ def main():
         WebDriverWait(driver, 20).until(lambda d: d.current_url.endswith('?answered'))
         assert 'My Product Survey' in driver.page_source, driver.page_source
 
-        with open(os.path.join(folder, 'My Product Survey answers.csv'), 'rb') as f:
+        answers = folder
+        if DATABASE:
+            answers = tempfile.mkdtemp()
+            subprocess.run([collect, '--export', answers, '--database', conninfo], check=True,
+                           capture_output=True)
+        with open(os.path.join(answers, 'My Product Survey answers.csv'), 'rb') as f:
             raw = f.read()
         assert raw.startswith(b'\xef\xbb\xbf'), raw[:10]
         rows = list(csv.reader(io.StringIO(raw[3:].decode('utf-8'), newline='')))
@@ -97,14 +118,16 @@ def main():
         if row[2:-1] != expected or len(row[-1]) != 32:
             print('FAIL: the answers file holds', row[2:], 'not', expected, 'and an answer ID')
             return 1
-        print(f'browser: Chromium posted the sample survey over {scheme}; the answers file holds '
-              'it exactly')
+        print(f'browser: Chromium posted the sample survey over {scheme}; the answers file '
+              f'{"exported from the database " if DATABASE else ""}holds it exactly')
         return 0
     finally:
         if driver:
             driver.quit()
         server.terminate()
         server.wait(10)
+        if DATABASE:
+            subprocess.run(['psql', '-q', cluster, '-c', f'DROP DATABASE {name} WITH (FORCE)'])
 
 
 sys.exit(main())
