@@ -4,9 +4,9 @@
 #include "durablefile.h"
 #include "pgconnection.h"
 #include "runtimeerror.h"
+#include "schema.h"
 #include "summary.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -43,8 +43,8 @@ qsizetype exportSurvey(PgConnection &connection, const QString &folder, int mode
         return RuntimeError(QStringLiteral("the database: %1").arg(result.error()));
     };
     const PgResult declared = connection.exec(
-        "DECLARE answers NO SCROLL CURSOR FOR SELECT "
-        "floor(extract(epoch FROM received_at))::bigint, array_to_json(cells)::text, "
+        "DECLARE answers NO SCROLL CURSOR FOR SELECT " + epochSeconds("received_at") +
+        ", array_to_json(cells)::text, "
         "coalesce(answer_id, '') FROM velmora.answers WHERE survey_id = " +
         surveyId.toLatin1() + " ORDER BY id");
     if (!declared.ok())
@@ -57,9 +57,9 @@ qsizetype exportSurvey(PgConnection &connection, const QString &folder, int mode
             throw failed(rows);
         QByteArray csv;
         for (int row = 0; row < rows.rows(); ++row) {
-            const QStringList cells =
-                QStringList{isoTimeWithOffset(QDateTime::fromSecsSinceEpoch(rows.number(row, 0)))} +
-                jsonStrings(rows.text(row, 1)) + QStringList{rows.text(row, 2)};
+            const QStringList cells = QStringList{receivedText(rows.number(row, 0))} +
+                                      jsonStrings(rows.text(row, 1)) +
+                                      QStringList{rows.text(row, 2)};
             csv += csvRecord(cells);
             if (tally)
                 tally->add(cells);

@@ -2,7 +2,6 @@
 
 #include "schema.h"
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -21,9 +20,7 @@ QString unreachable() {
 }
 
 QString received(const PgResult &result, int column) {
-    return result.isNull(0, column)
-               ? QString()
-               : isoTimeWithOffset(QDateTime::fromSecsSinceEpoch(result.number(0, column)));
+    return result.isNull(0, column) ? QString() : receivedText(result.number(0, column));
 }
 
 } // namespace
@@ -256,15 +253,15 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
 
     // One pass over the survey's answers counts every option and every cell given.
     const QList<SummaryTally::Column> columns = tally.columns();
-    QByteArray sql = "SELECT count(*), floor(extract(epoch FROM min(received_at)))::bigint, "
-                     "floor(extract(epoch FROM max(received_at)))::bigint";
+    QByteArray sql = "SELECT count(*), " + epochSeconds("min(received_at)") + ", " +
+                     epochSeconds("max(received_at)");
     QList<PgConnection::Parameter> parameters{surveyId, AnswerSheet::Joiner.toUtf8()};
     const auto parameter = [&parameters](const QByteArray &value) {
         parameters.append(value);
         return "$" + QByteArray::number(parameters.size());
     };
     for (qsizetype c = 0; c < columns.size(); ++c) {
-        const QByteArray cell = "cells[" + QByteArray::number(AnswerSheet::FirstAnswer + c) + "]";
+        const QByteArray cell = answerCell(AnswerSheet::FirstAnswer + c);
         if (columns[c].kind != SummaryTally::Kind::Options) {
             sql += ", count(*) FILTER (WHERE " + cell + " <> '')";
             continue;
@@ -295,8 +292,7 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
             column.given = result.number(0, at++);
         }
         if (columns[c].kind == SummaryTally::Kind::Texts && column.given > 0) {
-            const QByteArray cell =
-                "cells[" + QByteArray::number(AnswerSheet::FirstAnswer + c) + "]";
+            const QByteArray cell = answerCell(AnswerSheet::FirstAnswer + c);
             const PgResult texts = m_reader.exec(
                 "SELECT " + cell + " FROM velmora.answers WHERE survey_id = $1 AND " + cell +
                     " <> '' ORDER BY id DESC LIMIT " + QByteArray::number(ListedTexts),

@@ -1,5 +1,9 @@
 #include "schema.h"
 
+#include "answersheet.h"
+
+#include <QDateTime>
+
 #include <optional>
 
 namespace Velmora {
@@ -79,6 +83,18 @@ bool isKnown(qint64 version, QString *error) {
 }
 
 } // namespace
+
+QByteArray answerCell(qsizetype column) {
+    return "cells[" + QByteArray::number(column) + "]";
+}
+
+QByteArray epochSeconds(const QByteArray &timestamp) {
+    return "floor(extract(epoch FROM " + timestamp + "))::bigint";
+}
+
+QString receivedText(qint64 seconds) {
+    return isoTimeWithOffset(QDateTime::fromSecsSinceEpoch(seconds));
+}
 
 bool ensureSchema(PgConnection &connection, QString *error) {
     // Up to date: nothing to make, so a role that may only read and write the

@@ -2,6 +2,8 @@
 
 #include "pgconnection.h"
 
+#include <QString>
+
 namespace Velmora {
 
 // The tables and views of velmora-collect in the schema "velmora", made or
@@ -12,5 +14,14 @@ bool ensureSchema(PgConnection &connection, QString *error);
 
 // The version of the schema this program makes.
 inline constexpr int SchemaVersion = 1;
+
+// SQL for the cell of velmora.answers that holds column `column` of an answer
+// row (AnswerSheet::row(): "Page made" is 1, the first answer FirstAnswer).
+QByteArray answerCell(qsizetype column);
+
+// SQL for a timestamptz as whole seconds since 1970, which receivedText() says
+// as the Received column does, in this computer's time zone.
+QByteArray epochSeconds(const QByteArray &timestamp);
+QString receivedText(qint64 seconds);
 
 } // namespace Velmora
