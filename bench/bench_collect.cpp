@@ -121,7 +121,7 @@ bool waitForPort(quint16 port) {
 void writeSampleSurvey(const QString &folder) {
     SilentPlatform platform;
     Velmora::CreateSurveyCommand(platform).run(
-        Velmora::SampleSurveyFields(folder + QLatin1Char('/'), QString()), QString());
+        Velmora::sampleSurveyFields(folder + QLatin1Char('/'), QString()), QString());
 }
 
 // One client measures here, far beyond any one respondent's rate.

@@ -74,10 +74,10 @@ int runOne(int blocks) {
     constexpr int Rounds = 7;
     QTemporaryDir dir;
     SurveyFields fields;
-    fields.PageTitle = QStringLiteral("Benchmark");
-    fields.OutputFolder = dir.path() + QLatin1Char('/');
-    fields.SurveyQuestions = questions(blocks);
-    fields.Message = QStringLiteral("Thank you.\r\nPress FINISHED.");
+    fields.pageTitle = QStringLiteral("Benchmark");
+    fields.outputFolder = dir.path() + QLatin1Char('/');
+    fields.surveyQuestions = questions(blocks);
+    fields.message = QStringLiteral("Thank you.\r\nPress FINISHED.");
 
     SilentPlatform platform;
     CreateSurveyCommand command(platform);

@@ -37,7 +37,7 @@ double peakMiB(qint64 pid) {
 
 SurveyPage samplePage(const QString &folder) {
     SilentPlatform platform;
-    const SurveyFields fields = SampleSurveyFields(folder + QLatin1Char('/'), QString());
+    const SurveyFields fields = sampleSurveyFields(folder + QLatin1Char('/'), QString());
     CreateSurveyCommand(platform).run(fields, QString());
     QFile page(CreateSurveyCommand::pagePath(fields));
     page.open(QIODevice::ReadOnly);

@@ -1,8 +1,8 @@
 // The window's figures: time from keystroke to synced settings file while the
 // questions box holds 100 KB and 1 MB, and start-up time against a bare window.
 // With --start-up it measures only the start-up, on the platform QT_QPA_PLATFORM names.
-#include "form1.h"
 #include "silentplatform.h"
+#include "surveywindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -66,8 +66,8 @@ void typing(qsizetype bytes, bool waitForDisk, const char *label) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     SilentPlatform platform(settings.path());
     SettingsStore store;
-    Form1 form(platform, store);
-    auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("Text2"));
+    SurveyWindow form(platform, store);
+    auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("questionsEdit"));
     questions->setPlainText(questionText(bytes));
     questions->moveCursor(QTextCursor::End);
     form.show();
@@ -75,7 +75,7 @@ void typing(qsizetype bytes, bool waitForDisk, const char *label) {
 
     const std::vector<double> ms = timeKeystrokes(questions, store, 200, waitForDisk);
     store.waitForWrites();
-    const QString stored = store.GetSetting(QStringLiteral("Survey Questions"));
+    const QString stored = store.value(QStringLiteral("Survey Questions"));
     printPercentiles(label, ms);
     if (stored != questions->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")))
         std::printf("  the settings file does NOT hold the last text\n");
@@ -97,8 +97,8 @@ int showAndQuit(const QByteArray &mode, const QString &storedSettings) {
         if (mode == "label")
             new QLabel(QStringLiteral("Start Creating Survey"), window.get());
     } else {
-        auto form = std::make_unique<Form1>(platform, store);
-        form->Form_Load();
+        auto form = std::make_unique<SurveyWindow>(platform, store);
+        form->startUp();
         window = std::move(form);
     }
     window->show();
@@ -147,7 +147,7 @@ void largeStoredSurvey(qsizetype bytes) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     {
         SettingsStore store;
-        store.SaveSetting(QStringLiteral("Survey Questions"), questionText(bytes));
+        store.save(QStringLiteral("Survey Questions"), questionText(bytes));
         store.waitForWrites();
     }
     std::vector<double> ms;
@@ -167,11 +167,11 @@ void largeStoredSurvey(qsizetype bytes) {
 
     SilentPlatform platform(settings.path());
     SettingsStore store;
-    Form1 form(platform, store);
-    form.Form_Load();
+    SurveyWindow form(platform, store);
+    form.startUp();
     form.show();
     QCoreApplication::processEvents();
-    auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("Text2"));
+    auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("questionsEdit"));
     questions->setFocus();
     questions->moveCursor(QTextCursor::End);
     store.waitForWrites();

@@ -27,12 +27,12 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     Velmora::SurveyFields fields;
-    fields.SurveyQuestions = text;
+    fields.surveyQuestions = text;
     const qsizetype third = text.size() / 3;
-    fields.PageTitle = text.left(third);
-    fields.Name = text.mid(third, third);
-    fields.Message = text.mid(2 * third);
-    fields.Email = text.right(7);
+    fields.pageTitle = text.left(third);
+    fields.name = text.mid(third, third);
+    fields.message = text.mid(2 * third);
+    fields.email = text.right(7);
 
     CheckingOutput output;
     const bool written = Velmora::writeSurveyPage(output, fields, text.left(5), [] {

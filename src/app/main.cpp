@@ -1,6 +1,6 @@
 #include "desktopplatform.h"
-#include "form1.h"
 #include "settingsstore.h"
+#include "surveywindow.h"
 #include "terminationsignals.h"
 
 #include <QApplication>
@@ -14,7 +14,7 @@ int main(int argc, char *argv[]) {
 
     Velmora::DesktopPlatform platform;
     Velmora::SettingsStore store;
-    Velmora::Form1 form(platform, store);
+    Velmora::SurveyWindow form(platform, store);
     platform.setDialogParent(&form);
     // Logging out or a kill ends the program as closing its window does, so the
     // newest texts reach the disk first; also while a start-up report is open,
@@ -26,7 +26,7 @@ int main(int argc, char *argv[]) {
         form.close();
         QCoreApplication::quit();
     });
-    form.Form_Load();
+    form.startUp();
     if (ending)
         return 0; // what start-up saved after the signal is written as the store ends
     form.show();

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-namespace Velmora::AddFolder {
+namespace Velmora {
 
-QString BrowseForFolder(Platform &platform, const QString &title, const QString &initialFolder) {
+QString browseForFolder(Platform &platform, const QString &title, const QString &initialFolder) {
     const QString chosen = platform.existingDirectory(title, initialFolder);
     if (chosen.isEmpty())
         return {};
@@ -12,4 +12,4 @@ QString BrowseForFolder(Platform &platform, const QString &title, const QString 
     return path.size() > 1 && path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path;
 }
 
-} // namespace Velmora::AddFolder
+} // namespace Velmora

@@ -2,17 +2,17 @@
 
 #include "runtimeerror.h"
 
-namespace Velmora::Main {
+namespace Velmora {
 
-QString GetSpecialFolderPath(Platform &platform, int folderId) {
-    return folderId == CSIDL_DESKTOP ? platform.desktopFolder() : QString();
+QString specialFolderPath(Platform &platform, int folderId) {
+    return folderId == DesktopFolderId ? platform.desktopFolder() : QString();
 }
 
-QString GetDesktopFolder(Platform &platform) {
-    const QString path = GetSpecialFolderPath(platform, CSIDL_DESKTOP);
+QString desktopFolderWithSeparator(Platform &platform) {
+    const QString path = specialFolderPath(platform, DesktopFolderId);
     if (path.isEmpty())
         throw RuntimeError(ErrorText::invalidProcedureCall());
     return path + QLatin1Char('/');
 }
 
-} // namespace Velmora::Main
+} // namespace Velmora

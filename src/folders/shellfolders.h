@@ -2,15 +2,15 @@
 
 #include "platform.h"
 
-namespace Velmora::Main {
+namespace Velmora {
 
-constexpr int CSIDL_DESKTOP = 0;
+constexpr int DesktopFolderId = 0;
 
 // The path of a special folder without a trailing separator; empty when it cannot
 // be resolved. The desktop is the only special folder the program names.
-QString GetSpecialFolderPath(Platform &platform, int folderId);
+QString specialFolderPath(Platform &platform, int folderId);
 // The desktop folder followed by one separator. Throws RuntimeError when the
 // desktop cannot be resolved.
-QString GetDesktopFolder(Platform &platform);
+QString desktopFolderWithSeparator(Platform &platform);
 
-} // namespace Velmora::Main
+} // namespace Velmora

@@ -17,10 +17,12 @@ namespace {
 // selectors name the window's own controls: a style sheet set on the window
 // reaches the message boxes and dialogs it opens too, and those keep the
 // desktop's own look.
-const QStringList Frames{"Frame1", "Frame2", "Frame3", "Frame4", "Frame5", "Frame6"};
-const QStringList Buttons{"PushButton1", "PushButton2", "PushButton3", "PushButton4",
-                          "PushButton17"};
-const QStringList Boxes{"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7"};
+const QStringList Frames{"titleFrame",      "nameFrame",    "emailFrame",
+                         "backgroundFrame", "messageFrame", "outputFolderFrame"};
+const QStringList Buttons{"helpButton", "backgroundButton", "outputFolderButton", "sampleButton",
+                          "createButton"};
+const QStringList Boxes{"titleEdit", "questionsEdit", "backgroundEdit", "outputFolderEdit",
+                        "nameEdit",  "emailEdit",     "messageEdit"};
 
 QString selectors(const char *type, const QStringList &names, const char *tail = "") {
     QStringList list;
@@ -43,7 +45,7 @@ QString styleSheet(const QColor &surface, const QColor &buttonTop, const QColor 
     const QColor border = borderOn(surface);
     const QColor buttonText = textOn(buttonBottom);
     const QColor buttonBorder = borderOn(buttonBottom);
-    return QStringLiteral("QWidget#Form1 { background: %1; color: %2; }\n")
+    return QStringLiteral("QWidget#SurveyWindow { background: %1; color: %2; }\n")
                .arg(surface.name(), text.name()) +
            QStringLiteral("%1 { background: %2; color: %3; border: 1px solid %4;"
                           " border-radius: 4px; margin-top: 7px; }\n")
@@ -88,16 +90,16 @@ double contrastRatio(const QColor &a, const QColor &b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QString SkinFilePath(const QString &programFolder) {
+QString skinFilePath(const QString &programFolder) {
     return programFolder + QStringLiteral("/x/o.cjs");
 }
 
-void ApplyPlainLook(QWidget &window) {
+void applyPlainLook(QWidget &window) {
     window.setStyleSheet(styleSheet(Qt::white, Qt::white, QColor(0xf3, 0xf4, 0xf6)));
 }
 
-bool ApplySkin(QWidget &window, const QString &programFolder) {
-    if (!QFileInfo(SkinFilePath(programFolder)).isFile())
+bool applySkin(QWidget &window, const QString &programFolder) {
+    if (!QFileInfo(skinFilePath(programFolder)).isFile())
         return false;
     // The style sheet gives the window and every frame the desktop's button face.
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);

@@ -55,7 +55,7 @@ SettingsStore::~SettingsStore() {
     m_writer.join();
 }
 
-QString SettingsStore::GetSetting(const QString &key, const QString &defaultValue) {
+QString SettingsStore::value(const QString &key, const QString &defaultValue) {
     {
         // What this run saved is the newest text, on the disk yet or not.
         std::lock_guard lock(m_mutex);
@@ -73,7 +73,7 @@ QString SettingsStore::GetSetting(const QString &key, const QString &defaultValu
     }
 }
 
-void SettingsStore::SaveSetting(const QString &key, const QString &value) {
+void SettingsStore::save(const QString &key, const QString &value) {
     {
         std::lock_guard lock(m_mutex);
         m_saved.insert(key, value);

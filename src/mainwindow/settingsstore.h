@@ -40,8 +40,8 @@ public:
     // The stored text, or `defaultValue` when the key is absent. Reading creates
     // nothing. Throws RuntimeError when the file is there but cannot be read; then
     // nothing is written over it for the rest of the run.
-    QString GetSetting(const QString &key, const QString &defaultValue = {});
-    void SaveSetting(const QString &key, const QString &value);
+    QString value(const QString &key, const QString &defaultValue = {});
+    void save(const QString &key, const QString &value);
 
     // Returns once the writer has tried the newest saves; true when they are on disk.
     bool waitForWrites();

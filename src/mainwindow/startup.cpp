@@ -12,7 +12,7 @@
 
 namespace Velmora {
 
-QString DeriveApplicationTitle(const QString &productName) {
+QString deriveApplicationTitle(const QString &productName) {
     QString title = productName;
     do {
         const qsizetype blank = title.lastIndexOf(QLatin1Char(' '));
@@ -23,13 +23,13 @@ QString DeriveApplicationTitle(const QString &productName) {
     return title;
 }
 
-void OpenHomePage(Platform &platform, const QString &address) {
+void openHomePageSometimes(Platform &platform, const QString &address) {
     const int n = int(std::floor(platform.random() * 100)) + 1;
     if (n == 7 && !platform.openUrl(QUrl(address)))
         throw RuntimeError(ErrorText::fileNotFound());
 }
 
-QIcon WindowIcon() {
+QIcon programIcon() {
     QIcon icon;
     for (const int size : {16, 32, 64}) {
         // Told the format, the reader goes straight to the built-in PNG decoder;
@@ -41,7 +41,7 @@ QIcon WindowIcon() {
     return icon;
 }
 
-QCursor LoadCursorFile(const QString &path, qreal devicePixelRatio) {
+QCursor loadCursorFile(const QString &path, qreal devicePixelRatio) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(ErrorText::fileNotFound());

@@ -11,18 +11,18 @@ namespace Velmora {
 // The caption of message boxes that name no title of their own: the product name
 // cut at its last blank until it is at most 40 characters long. A name without a
 // blank is used whole.
-QString DeriveApplicationTitle(const QString &productName);
+QString deriveApplicationTitle(const QString &productName);
 
 // On one start in a hundred, opens the maker's home page in the browser.
 // Throws RuntimeError when the desktop cannot open it.
-void OpenHomePage(Platform &platform, const QString &address);
+void openHomePageSometimes(Platform &platform, const QString &address);
 
 // The program's own icon in the sizes window managers show (16 to 64 pixels).
-QIcon WindowIcon();
+QIcon programIcon();
 
 // Loads a Windows cursor file with the hot spot it records. Throws RuntimeError
 // when the file holds no cursor picture.
 // Drawn at `devicePixelRatio` times its size, so it matches the themed pointers.
-QCursor LoadCursorFile(const QString &path, qreal devicePixelRatio = 1.0);
+QCursor loadCursorFile(const QString &path, qreal devicePixelRatio = 1.0);
 
 } // namespace Velmora

@@ -11,7 +11,7 @@ namespace {
 const QString Title = QStringLiteral("My Product Survey");
 } // namespace
 
-QString SampleSurveyQuestions() {
+QString sampleSurveyQuestions() {
     // The option letters repeat ("b)" twice, "a)" twice) exactly as in the
     // example people know from the help pages.
     return QStringList{
@@ -35,35 +35,34 @@ QString SampleSurveyQuestions() {
         .join(QStringLiteral("\r\n"));
 }
 
-QString SampleSurveyMessage() {
+QString sampleSurveyMessage() {
     return QStringLiteral("Complete all questions, PushButton your answers ...\r\n"
                           "Click FINISHED button when survey is complete..");
 }
 
-SurveyFields SampleSurveyFields(const QString &outputFolder, const QString &backgroundImage) {
+SurveyFields sampleSurveyFields(const QString &outputFolder, const QString &backgroundImage) {
     SurveyFields fields;
-    fields.PageTitle = Title;
-    fields.SurveyQuestions = SampleSurveyQuestions();
-    fields.BackgroundImage = backgroundImage;
-    fields.OutputFolder = outputFolder;
-    fields.Message = SampleSurveyMessage();
+    fields.pageTitle = Title;
+    fields.surveyQuestions = sampleSurveyQuestions();
+    fields.backgroundImage = backgroundImage;
+    fields.outputFolder = outputFolder;
+    fields.message = sampleSurveyMessage();
     return fields;
 }
 
-void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target) {
+void loadSampleSurvey(Platform &platform, const SampleSurveyTarget &target) {
     ErrorTrap trap(platform, QStringLiteral("PushButton4_Click"));
     QString questions;
-    trap.step(100, [&] { questions = SampleSurveyQuestions(); });
+    trap.step(100, [&] { questions = sampleSurveyQuestions(); });
     trap.step(102, [&] { target.setPageTitle(Title); });
     trap.step(104, [&] { target.setSurveyQuestions(questions); });
     trap.step(106, [&] {
         target.setBackgroundImage(platform.programFolder() + QStringLiteral("/background.gif"));
     });
     trap.step(108, [&] {
-        target.setOutputFolder(Main::GetSpecialFolderPath(platform, Main::CSIDL_DESKTOP) +
-                               QLatin1Char('/'));
+        target.setOutputFolder(specialFolderPath(platform, DesktopFolderId) + QLatin1Char('/'));
     });
-    trap.step(110, [&] { target.setMessage(SampleSurveyMessage()); });
+    trap.step(110, [&] { target.setMessage(sampleSurveyMessage()); });
 }
 
 } // namespace Velmora

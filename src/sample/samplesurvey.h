@@ -16,13 +16,13 @@ struct SampleSurveyTarget {
     SetFieldText setMessage;
 };
 
-QString SampleSurveyQuestions();
-QString SampleSurveyMessage();
+QString sampleSurveyQuestions();
+QString sampleSurveyMessage();
 // The sample survey as the create command reads it, for pages made without the window.
-SurveyFields SampleSurveyFields(const QString &outputFolder, const QString &backgroundImage);
+SurveyFields sampleSurveyFields(const QString &outputFolder, const QString &backgroundImage);
 
 // "Load Sample/Example Survey": replaces the five fields with a ready-made product
 // survey, so that "Start Creating Survey" can be tried at once.
-void PushButton4_Click(Platform &platform, const SampleSurveyTarget &target);
+void loadSampleSurvey(Platform &platform, const SampleSurveyTarget &target);
 
 } // namespace Velmora

@@ -98,8 +98,8 @@ CreateSurveyCommand::CreateSurveyCommand(Platform &platform)
     : m_platform(platform) {}
 
 QString CreateSurveyCommand::pagePath(const SurveyFields &fields) {
-    const QString base = fields.PageTitle.isEmpty() ? QStringLiteral("noname") : fields.PageTitle;
-    return fields.OutputFolder + base + QStringLiteral(".htm");
+    const QString base = fields.pageTitle.isEmpty() ? QStringLiteral("noname") : fields.pageTitle;
+    return fields.outputFolder + base + QStringLiteral(".htm");
 }
 
 QString CreateSurveyCommand::pictureName(const QString &backgroundImage) {
@@ -113,7 +113,7 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
     m_busy = true;
     const auto notBusy = qScopeGuard([this] { m_busy = false; });
 
-    if (!trap.test(104, [&] { return FolderExists(fields.OutputFolder); })) {
+    if (!trap.test(104, [&] { return folderExists(fields.outputFolder); })) {
         trap.step(244, [&] {
             m_platform.showMessage(
                 applicationTitle,
@@ -124,21 +124,21 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
     }
 
     // A title that cannot name a file is refused before anything is written.
-    if (const std::optional<QChar> control = controlCharacterIn(fields.PageTitle)) {
+    if (const std::optional<QChar> control = controlCharacterIn(fields.pageTitle)) {
         trap.step(122, [&] {
             throw RuntimeError(QStringLiteral("A file name cannot hold the control character "
                                               "U+%1 (page title: %2)")
                                    .arg(control->unicode(), 4, 16, QLatin1Char('0'))
-                                   .arg(visibleTitle(fields.PageTitle)));
+                                   .arg(visibleTitle(fields.pageTitle)));
         });
         return;
     }
 
     QString picture;
-    trap.step(108, [&] { picture = pictureName(fields.BackgroundImage); });
+    trap.step(108, [&] { picture = pictureName(fields.backgroundImage); });
     // Whatever the field names is tried when it is there, so that a picture that
     // cannot be copied (a folder, a FIFO, unreadable) is reported, not skipped.
-    if (trap.test(110, [&] { return QFileInfo::exists(fields.BackgroundImage); }))
+    if (trap.test(110, [&] { return QFileInfo::exists(fields.backgroundImage); }))
         trap.step(112, [&] {
             // A picture of gigabytes must not freeze the window; a second click
             // meanwhile finds the command busy.
@@ -149,7 +149,7 @@ void CreateSurveyCommand::run(const SurveyFields &fields, const QString &applica
                     m_waiting(false);
             });
             runOffTheEventThread(
-                [&] { CopyFileChecked(fields.BackgroundImage, fields.OutputFolder + picture); });
+                [&] { copyFileIntoFolder(fields.backgroundImage, fields.outputFolder + picture); });
         });
 
     QString path;

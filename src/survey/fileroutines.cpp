@@ -30,27 +30,27 @@ bool isSameFile(const QString &a, const QString &b) {
 
 } // namespace
 
-QString GetParentFolder(const QString &path) {
+QString parentFolderOf(const QString &path) {
     const qsizetype last = path.lastIndexOf(Separator);
     return last < 0 ? QString() : path.left(last + 1);
 }
 
-bool FolderExists(const QString &path) {
+bool folderExists(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-bool FileExistsByDate(const QString &path) {
+bool fileExistsByDate(const QString &path) {
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
     return info.exists() && info.lastModified().isValid();
 }
 
-bool FileExistsByOpen(const QString &path) {
+bool fileExistsByOpen(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-QString NormalizePath(const QString &path) {
+QString normalizePath(const QString &path) {
     // A path that starts with two separators names a network location: it keeps
     // exactly two. Any other path, the root "/" included, only loses doubles.
     if (!path.startsWith(QStringLiteral("//")))
@@ -61,7 +61,7 @@ QString NormalizePath(const QString &path) {
     return QStringLiteral("//") + collapseDoubledSeparators(QStringView(path).mid(rest));
 }
 
-void ScriptCopyFile(const QString &source, const QString &destination) {
+void copyFileReplacing(const QString &source, const QString &destination) {
     QString target = destination;
     if (target.endsWith(Separator))
         target += QFileInfo(source).fileName();
@@ -70,17 +70,17 @@ void ScriptCopyFile(const QString &source, const QString &destination) {
     copyFileDurably(source, target);
 }
 
-void CopyFileChecked(const QString &source, const QString &destination) {
+void copyFileIntoFolder(const QString &source, const QString &destination) {
     if (destination.trimmed().isEmpty() || source.trimmed().isEmpty())
         return;
-    const QString from = NormalizePath(source);
-    const QString to = NormalizePath(destination);
-    const bool sourceIsFile = FileExistsByOpen(from);
-    const bool folderExists = FolderExists(GetParentFolder(to));
+    const QString from = normalizePath(source);
+    const QString to = normalizePath(destination);
+    const bool sourceIsFile = fileExistsByOpen(from);
+    const bool targetFolderExists = folderExists(parentFolderOf(to));
     // A source that is there but is no file (a folder, a FIFO) is tried too, so
     // that the reason it cannot be copied reaches the person.
-    if (folderExists && (sourceIsFile || QFileInfo::exists(from)))
-        ScriptCopyFile(from, to);
+    if (targetFolderExists && (sourceIsFile || QFileInfo::exists(from)))
+        copyFileReplacing(from, to);
 }
 
 } // namespace Velmora

@@ -79,7 +79,7 @@ bool writeSurveyPage(PageOutput &output, const SurveyFields &fields, QStringView
     page.line(130, "content=\"text/html; charset=iso-8859-1\">");
     page.line(132, "<meta name=\"GENERATOR\"content=\"Microsoft FrontPage Express 2.0\">");
     page.line(134,
-              [&](PageLine &l) { l.markup("<title>").text(fields.PageTitle).markup("</title>"); });
+              [&](PageLine &l) { l.markup("<title>").text(fields.pageTitle).markup("</title>"); });
     page.line(136, "</head>");
     page.line(138, " ");
     page.line(140, [&](PageLine &l) {
@@ -88,22 +88,22 @@ bool writeSurveyPage(PageOutput &output, const SurveyFields &fields, QStringView
     page.line(142, " ");
     page.line(144, "<form method=post action=\"\">");
     page.line(146, [&](PageLine &l) {
-        l.markup("    <p><font size=\"6\">").text(fields.PageTitle).markup("</font></p>");
+        l.markup("    <p><font size=\"6\">").text(fields.pageTitle).markup("</font></p>");
     });
     page.line(148, "    <hr>");
     page.line(150, "    <p>Enter your name: <input type=\"text\" size=\"20\"");
     page.line(152, [&](PageLine &l) {
-        l.markup("    name=\"UserName\" value=\"").attribute(fields.Name).markup("\"></p>");
+        l.markup("    name=\"UserName\" value=\"").attribute(fields.name).markup("\"></p>");
     });
     page.line(154, "    <p>Enter your email address: <input type=\"text\" size=\"20\"");
     page.line(156, [&](PageLine &l) {
-        l.markup("    name=\"UserEmail\" value=\"").attribute(fields.Email).markup("\"></p>");
+        l.markup("    name=\"UserEmail\" value=\"").attribute(fields.email).markup("\"></p>");
     });
-    page.questions(fields.SurveyQuestions);
+    page.questions(fields.surveyQuestions);
     page.line(218, "<hr>");
     page.line(220, [&](PageLine &l) {
         l.markup("<p>");
-        appendMessage(l, fields.Message);
+        appendMessage(l, fields.message);
         l.markup("</p>");
     });
     page.line(222, [&](PageLine &l) {

@@ -28,8 +28,8 @@ QByteArray pageBytes(const SurveyFields &fields,
 
 SurveyFields withQuestions(const QString &questions) {
     SurveyFields fields;
-    fields.PageTitle = QStringLiteral("T");
-    fields.SurveyQuestions = questions;
+    fields.pageTitle = QStringLiteral("T");
+    fields.surveyQuestions = questions;
     return fields;
 }
 
@@ -130,9 +130,9 @@ void TestSurveyPageReader::framePartsAreReadExactly() {
     QFETCH(QString, message);
     QFETCH(QStringList, paragraphs);
     SurveyFields fields = withQuestions(QStringLiteral("[1] Q\r\n[s]"));
-    fields.Name = name;
-    fields.Email = email;
-    fields.Message = message;
+    fields.name = name;
+    fields.email = email;
+    fields.message = message;
 
     const std::optional<SurveyPage> page = readSurveyPage(pageBytes(fields));
     QVERIFY(page);

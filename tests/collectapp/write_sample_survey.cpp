@@ -16,7 +16,7 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     SilentPlatform platform;
-    const Velmora::SurveyFields fields = Velmora::SampleSurveyFields(
+    const Velmora::SurveyFields fields = Velmora::sampleSurveyFields(
         QFile::decodeName(argv[1]) + QLatin1Char('/'), QFile::decodeName(argv[2]));
     Velmora::CreateSurveyCommand(platform).run(fields, QStringLiteral("Velmora"));
     return QFile::exists(Velmora::CreateSurveyCommand::pagePath(fields)) ? 0 : 1;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakeplatform.h"
-#include "form1.h"
+#include "surveywindow.h"
 #include "tempsettings.h"
 
 #include <QTest>
@@ -12,7 +12,7 @@ struct ShownForm {
     explicit ShownForm(const QString &programFolder = QStringLiteral("/nonexistent")) {
         platform.programPath = programFolder;
         platform.desktopPath = programFolder;
-        form.Form_Load();
+        form.startUp();
         form.show();
     }
     bool exposed() { return QTest::qWaitForWindowExposed(&form); }
@@ -20,5 +20,5 @@ struct ShownForm {
     TempSettings settings;
     FakePlatform platform;
     Velmora::SettingsStore store;
-    Velmora::Form1 form{platform, store};
+    Velmora::SurveyWindow form{platform, store};
 };

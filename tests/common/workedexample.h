@@ -38,11 +38,11 @@ inline QString message() {
 
 inline Velmora::SurveyFields fields(const QString &outputFolder, const QString &background) {
     Velmora::SurveyFields f;
-    f.PageTitle = QStringLiteral("My Product Survey");
-    f.SurveyQuestions = questions();
-    f.BackgroundImage = background;
-    f.OutputFolder = outputFolder;
-    f.Message = message();
+    f.pageTitle = QStringLiteral("My Product Survey");
+    f.surveyQuestions = questions();
+    f.backgroundImage = background;
+    f.outputFolder = outputFolder;
+    f.message = message();
     return f;
 }
 

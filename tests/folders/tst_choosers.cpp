@@ -1,7 +1,7 @@
 #include "choosers.h"
 #include "fakeplatform.h"
-#include "form1.h"
 #include "runtimeerror.h"
+#include "surveywindow.h"
 #include "tempsettings.h"
 
 #include <QLineEdit>
@@ -31,7 +31,7 @@ private:
     std::unique_ptr<TempSettings> m_settings;
     FakePlatform m_platform;
     std::unique_ptr<SettingsStore> m_store; // made after the temporary settings
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<SurveyWindow> m_form;
 };
 
 void TestChoosers::init() {
@@ -40,9 +40,11 @@ void TestChoosers::init() {
     m_settings = std::make_unique<TempSettings>();
     m_store = std::make_unique<SettingsStore>();
     m_platform = FakePlatform();
-    m_form = std::make_unique<Form1>(m_platform, *m_store);
-    m_form->findChild<QLineEdit *>(QStringLiteral("Text3"))->setText(QStringLiteral("/before.gif"));
-    m_form->findChild<QLineEdit *>(QStringLiteral("Text4"))->setText(QStringLiteral("/before/"));
+    m_form = std::make_unique<SurveyWindow>(m_platform, *m_store);
+    m_form->findChild<QLineEdit *>(QStringLiteral("backgroundEdit"))
+        ->setText(QStringLiteral("/before.gif"));
+    m_form->findChild<QLineEdit *>(QStringLiteral("outputFolderEdit"))
+        ->setText(QStringLiteral("/before/"));
     m_form->setMousePointer(MousePointer::Custom);
 }
 
@@ -63,11 +65,11 @@ void TestChoosers::pictureChooser() {
     QFETCH(QString, expected);
 
     m_platform.chosenFile = chosen;
-    click("PushButton2");
+    click("backgroundButton");
 
     QCOMPARE(m_platform.dialogTitles, QStringList{QStringLiteral("Select single file")});
     QCOMPARE(m_platform.initialFolders, QStringList{QStringLiteral("/")}); // where "/before.gif" is
-    QCOMPARE(text("Text3"), expected);
+    QCOMPARE(text("backgroundEdit"), expected);
     m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Background")).toString(), expected);
     QCOMPARE(m_form->mousePointer(),
@@ -108,11 +110,11 @@ void TestChoosers::folderChooser() {
     if (!lastFolderDot.isEmpty())
         TempSettings::store(QStringLiteral("LastFolderDot"), lastFolderDot);
     m_platform.chosenFolder = chosen;
-    click("PushButton3");
+    click("outputFolderButton");
 
     QCOMPARE(m_platform.dialogTitles, QStringList{QStringLiteral("Please select folder:")});
     QCOMPARE(m_platform.initialFolders, QStringList{lastFolderDot});
-    QCOMPARE(text("Text4"), expected);
+    QCOMPARE(text("outputFolderEdit"), expected);
     m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(), expected);
     QCOMPARE(m_form->mousePointer(),
@@ -125,7 +127,7 @@ void TestChoosers::folderChooser() {
 void TestChoosers::failedFieldStillRestoresPointer() {
     std::vector<MousePointer> pointers;
     m_platform.chosenFolder = QStringLiteral("/srv");
-    PushButton3_Click(
+    chooseOutputFolder(
         m_platform, [] { return QString(); },
         [](const QString &) { throw RuntimeError(QStringLiteral("Out of string space")); },
         [&](MousePointer p) { pointers.push_back(p); });
@@ -137,18 +139,18 @@ void TestChoosers::failedFieldStillRestoresPointer() {
 
     pointers.clear();
     m_platform.chosenFile = QStringLiteral("/p.png");
-    PushButton2_Click(
+    chooseBackgroundPicture(
         m_platform, QString(),
         [](const QString &) { throw RuntimeError(QStringLiteral("Out of memory")); },
         [&](MousePointer p) { pointers.push_back(p); });
-    QVERIFY(
-        m_platform.messages[1].text.contains(QStringLiteral("PushButton2_Click at line 112\r\r")));
+    QVERIFY(m_platform.messages[1].text.contains(
+        QStringLiteral("PushButton2_Click at line 112\r\r")));
     QCOMPARE(pointers, (std::vector<MousePointer>{MousePointer::Wait, MousePointer::Default}));
 }
 
 void TestChoosers::unreadableSettingStillOpensTheDialog() {
     m_platform.chosenFolder = QStringLiteral("/srv/out");
-    PushButton3_Click(
+    chooseOutputFolder(
         m_platform, []() -> QString { throw RuntimeError(QStringLiteral("Permission denied")); },
         [&](const QString &folder) { m_platform.chosenFile = folder; }, [](MousePointer) {});
 

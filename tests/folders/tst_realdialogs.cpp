@@ -85,7 +85,7 @@ void TestRealDialogs::pictureDialog() {
         return !dialog->isVisible(); // tried again while the dialog still settles
     });
     const QString chosen =
-        m_platform.openFileName(QStringLiteral("Select single file"), PictureFilter(), QString());
+        m_platform.openFileName(QStringLiteral("Select single file"), pictureFilter(), QString());
 
     QCOMPARE(title, QStringLiteral("Select single file"));
     shown.sort(Qt::CaseInsensitive);

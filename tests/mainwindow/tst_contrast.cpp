@@ -84,7 +84,7 @@ void TestContrast::windowIsReadable() {
     }
     ShownForm shown(program.path());
     QVERIFY(shown.exposed());
-    Form1 &form = shown.form;
+    SurveyWindow &form = shown.form;
     const QImage image = form.grab().toImage();
 
     for (QGroupBox *frame : form.findChildren<QGroupBox *>()) {
@@ -125,8 +125,8 @@ void TestContrast::questionColoursAreReadable() {
     QApplication::setPalette(darkPalette());
     ShownForm shown;
     QVERIFY(shown.exposed());
-    Form1 &form = shown.form;
-    auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("Text2"));
+    SurveyWindow &form = shown.form;
+    auto *questions = form.findChild<QPlainTextEdit *>(QStringLiteral("questionsEdit"));
     questions->setPlainText(QStringLiteral("[1] Question\n[r] a) Yes\n[c] a) Good\n[s]\n[l]\n"
                                            "no marker\n[x] ignored\n[r\n["));
     const QColor box = form.grab(questions->geometry()).toImage().pixel(3, questions->height() - 4);

@@ -1,6 +1,6 @@
 #include "fakeplatform.h"
 #include "filecontent.h"
-#include "form1.h"
+#include "surveywindow.h"
 #include "tempsettings.h"
 #include "terminationsignals.h"
 
@@ -35,8 +35,8 @@ private slots:
 private:
     void start() {
         m_store = std::make_unique<SettingsStore>();
-        m_form = std::make_unique<Form1>(m_platform, *m_store);
-        m_form->Form_Load();
+        m_form = std::make_unique<SurveyWindow>(m_platform, *m_store);
+        m_form->startUp();
     }
     void stop() {
         m_form.reset();
@@ -55,7 +55,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_folder;
     FakePlatform m_platform;
     std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<SurveyWindow> m_form;
 };
 
 void TestFieldRoundTrip::init() {
@@ -77,28 +77,28 @@ void TestFieldRoundTrip::typedTextComesBackExactly_data() {
     QTest::addColumn<QByteArray>("onThePage"); // empty: the page cannot be made
 
     QTest::newRow("no-break space in the title")
-        << "Text1"
+        << "titleEdit"
         << "Title" << QStringLiteral("Caf\u00e9\u00a0: avis")
         << QByteArray("<title>Caf\xe9\xa0: avis</title>");
     QTest::newRow("no-break space in a question")
-        << "Text2"
+        << "questionsEdit"
         << "Survey Questions" << QStringLiteral("[1] Prix\u00a0?\r\n[s]")
         << QByteArray("<p>1)  Prix\xa0?<br>");
     QTest::newRow("line separator inside a question")
-        << "Text2"
+        << "questionsEdit"
         << "Survey Questions" << QStringLiteral("[1] one\u2028two\r\n[s]")
         << QByteArray("<p>1)  one&#8232;two<br>");
     QTest::newRow("no-break space in the message")
-        << "Text7"
+        << "messageEdit"
         << "Message" << QStringLiteral("Merci\u00a0!\r\nBye")
         << QByteArray("<p>Merci\xa0!</p></p>Bye</p>");
-    QTest::newRow("100,000-character title") << "Text1"
+    QTest::newRow("100,000-character title") << "titleEdit"
                                              << "Title" << QString(100000, u't') << QByteArray();
     QString questions;
     while (questions.size() < 5 * 1024 * 1024)
         questions += QStringLiteral("[1] Q\u00a0?\r\n[r] a) Oui\r\n");
     QTest::newRow("5 MB of questions")
-        << "Text2"
+        << "questionsEdit"
         << "Survey Questions" << questions << QByteArray("<p>1)  Q\xa0?<br>");
 }
 
@@ -124,13 +124,13 @@ void TestFieldRoundTrip::typedTextComesBackExactly() {
 
     start();
     const SurveyFields fields = m_form->surveyFields();
-    const QMap<QString, QString> texts{{QStringLiteral("Title"), fields.PageTitle},
-                                       {QStringLiteral("Survey Questions"), fields.SurveyQuestions},
-                                       {QStringLiteral("Message"), fields.Message}};
+    const QMap<QString, QString> texts{{QStringLiteral("Title"), fields.pageTitle},
+                                       {QStringLiteral("Survey Questions"), fields.surveyQuestions},
+                                       {QStringLiteral("Message"), fields.message}};
     QCOMPARE(texts.value(key), text);
 
-    field<QLineEdit>("Text4")->setText(m_folder->path() + QLatin1Char('/'));
-    click("PushButton17");
+    field<QLineEdit>("outputFolderEdit")->setText(m_folder->path() + QLatin1Char('/'));
+    click("createButton");
     const QStringList messages = m_platform.messageTexts();
     if (onThePage.isEmpty()) {
         QVERIFY2(messages.size() == 1 &&
@@ -139,7 +139,7 @@ void TestFieldRoundTrip::typedTextComesBackExactly() {
         return;
     }
     QCOMPARE(messages, QStringList{QStringLiteral("Done.")});
-    const QString title = fields.PageTitle.isEmpty() ? QStringLiteral("noname") : fields.PageTitle;
+    const QString title = fields.pageTitle.isEmpty() ? QStringLiteral("noname") : fields.pageTitle;
     QVERIFY(fileContent(m_folder->filePath(title + QStringLiteral(".htm"))).contains(onThePage));
 }
 
@@ -147,35 +147,36 @@ void TestFieldRoundTrip::storedLineEndsComeBackAsStored() {
     const QString stored = QStringLiteral("[1] a\nb\r[s]\r\n");
     TempSettings::store(QStringLiteral("Survey Questions"), stored);
     start();
-    QCOMPARE(m_form->surveyFields().SurveyQuestions, stored);
+    QCOMPARE(m_form->surveyFields().surveyQuestions, stored);
     QVERIFY(m_store->waitForWrites());
     QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(), stored);
 
     // Once the person edits, the box's lines are the text.
-    auto *box = field<QPlainTextEdit>("Text2");
+    auto *box = field<QPlainTextEdit>("questionsEdit");
     box->moveCursor(QTextCursor::End);
     QTest::keyClicks(box, QStringLiteral("x"));
-    QCOMPARE(m_form->surveyFields().SurveyQuestions, QStringLiteral("[1] a\r\nb\r\n[s]\r\nx"));
+    QCOMPARE(m_form->surveyFields().surveyQuestions, QStringLiteral("[1] a\r\nb\r\n[s]\r\nx"));
 }
 
 void TestFieldRoundTrip::fillsCanBeUndone_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("boxes");
 
-    QTest::newRow("sample survey")
-        << "PushButton4" << QStringList{"Text1", "Text2", "Text3", "Text4", "Text7"};
-    QTest::newRow("picture chooser") << "PushButton2" << QStringList{"Text3"};
-    QTest::newRow("folder chooser") << "PushButton3" << QStringList{"Text4"};
+    QTest::newRow("sample survey") << "sampleButton"
+                                   << QStringList{"titleEdit", "questionsEdit", "backgroundEdit",
+                                                  "outputFolderEdit", "messageEdit"};
+    QTest::newRow("picture chooser") << "backgroundButton" << QStringList{"backgroundEdit"};
+    QTest::newRow("folder chooser") << "outputFolderButton" << QStringList{"outputFolderEdit"};
 }
 
 void TestFieldRoundTrip::fillsCanBeUndone() {
     QFETCH(QString, button);
     QFETCH(QStringList, boxes);
-    const QMap<QString, QString> keys{{"Text1", "Title"},
-                                      {"Text2", "Survey Questions"},
-                                      {"Text3", "Background"},
-                                      {"Text4", "Output Folder"},
-                                      {"Text7", "Message"}};
+    const QMap<QString, QString> keys{{"titleEdit", "Title"},
+                                      {"questionsEdit", "Survey Questions"},
+                                      {"backgroundEdit", "Background"},
+                                      {"outputFolderEdit", "Output Folder"},
+                                      {"messageEdit", "Message"}};
     m_platform.chosenFile = QStringLiteral("/pictures/sky.png");
     m_platform.chosenFolder = QStringLiteral("/surveys");
     start();
@@ -213,7 +214,7 @@ void TestFieldRoundTrip::unreadableSettingsAreReportedAndKept() {
     for (int i = 0; i < 5; ++i)
         QVERIFY2(messages[i].contains(QStringLiteral(" at line %1\r\r").arg(130 + 2 * i)),
                  qPrintable(messages[i]));
-    QTest::keyClicks(field<QLineEdit>("Text1"), QStringLiteral("typed"));
+    QTest::keyClicks(field<QLineEdit>("titleEdit"), QStringLiteral("typed"));
     QVERIFY(!m_store->waitForWrites());
     QTRY_VERIFY(m_form->windowTitle().contains(QStringLiteral("(changes are not being saved)")));
 
@@ -230,7 +231,7 @@ void TestFieldRoundTrip::terminationSignalSavesTheLastKeystroke() {
     start();
     m_form->show();
     onTerminationSignals(m_form.get(), [this] { m_form->close(); });
-    auto *title = field<QLineEdit>("Text1");
+    auto *title = field<QLineEdit>("titleEdit");
     title->setFocus();
     QTest::keyClicks(title, QStringLiteral("last words"));
     QTimer::singleShot(10, [] { std::raise(SIGTERM); });

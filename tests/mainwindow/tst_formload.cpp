@@ -1,6 +1,6 @@
 #include "buildconfig.h"
 #include "fakeplatform.h"
-#include "form1.h"
+#include "surveywindow.h"
 #include "tempsettings.h"
 
 #include <QDir>
@@ -29,16 +29,16 @@ private slots:
     void homePage();
 
 private:
-    QMap<QString, QString> fieldTexts(Form1 &form) const {
+    QMap<QString, QString> fieldTexts(SurveyWindow &form) const {
         QMap<QString, QString> texts;
         const SurveyFields f = form.surveyFields();
-        texts[QStringLiteral("Title")] = f.PageTitle;
-        texts[QStringLiteral("Survey Questions")] = f.SurveyQuestions;
-        texts[QStringLiteral("Background")] = f.BackgroundImage;
-        texts[QStringLiteral("Output Folder")] = f.OutputFolder;
-        texts[QStringLiteral("Message")] = f.Message;
-        texts[QStringLiteral("Name")] = f.Name;
-        texts[QStringLiteral("Email")] = f.Email;
+        texts[QStringLiteral("Title")] = f.pageTitle;
+        texts[QStringLiteral("Survey Questions")] = f.surveyQuestions;
+        texts[QStringLiteral("Background")] = f.backgroundImage;
+        texts[QStringLiteral("Output Folder")] = f.outputFolder;
+        texts[QStringLiteral("Message")] = f.message;
+        texts[QStringLiteral("Name")] = f.name;
+        texts[QStringLiteral("Email")] = f.email;
         return texts;
     }
 
@@ -105,11 +105,11 @@ void TestFormLoad::restoresFields() {
     SettingsStore store;
     {
         // Name and e-mail from an earlier run are gone.
-        Form1 earlier(m_platform, store);
-        earlier.findChild<QLineEdit *>(QStringLiteral("Text5"))->setText(QStringLiteral("Ann"));
+        SurveyWindow earlier(m_platform, store);
+        earlier.findChild<QLineEdit *>(QStringLiteral("nameEdit"))->setText(QStringLiteral("Ann"));
     }
-    Form1 form(m_platform, store);
-    form.Form_Load();
+    SurveyWindow form(m_platform, store);
+    form.startUp();
 
     QCOMPARE(fieldTexts(form), expected);
     QStringList reported;
@@ -155,14 +155,14 @@ void TestFormLoad::damagedSettingsFile() {
     file.close();
 
     SettingsStore store;
-    Form1 form(m_platform, store);
-    form.Form_Load();
-    QCOMPARE(form.surveyFields().OutputFolder.isEmpty(), false);
+    SurveyWindow form(m_platform, store);
+    form.startUp();
+    QCOMPARE(form.surveyFields().outputFolder.isEmpty(), false);
     if (content.contains("Message=kept"))
-        QCOMPARE(form.surveyFields().Message, QStringLiteral("kept"));
+        QCOMPARE(form.surveyFields().message, QStringLiteral("kept"));
 
     // The next save leaves a file that reads back soundly.
-    auto *title = form.findChild<QLineEdit *>(QStringLiteral("Text1"));
+    auto *title = form.findChild<QLineEdit *>(QStringLiteral("titleEdit"));
     title->setText(QStringLiteral("Sound again, with = and ; and \"quotes\""));
     store.waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(), title->text());
@@ -189,16 +189,16 @@ void TestFormLoad::startUpFailuresAreReported() {
     }
     TempSettings::store(QStringLiteral("Title"), QStringLiteral("after the failure"));
     SettingsStore store;
-    Form1 form(m_platform, store);
-    form.Form_Load();
+    SurveyWindow form(m_platform, store);
+    form.startUp();
 
     QStringList reported;
     for (const FakePlatform::Message &m : m_platform.messages)
         reported.append(
             m.text.section(QStringLiteral("at line "), 1).section(QLatin1Char('\r'), 0, 0));
     QCOMPARE(reported, reportedLines);
-    QCOMPARE(form.surveyFields().PageTitle, QStringLiteral("after the failure"));
-    QCOMPARE(form.ApplicationTitle(), QStringLiteral("Velmora"));
+    QCOMPARE(form.surveyFields().pageTitle, QStringLiteral("after the failure"));
+    QCOMPARE(form.applicationTitle(), QStringLiteral("Velmora"));
     form.setMousePointer(MousePointer::Custom);
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
 }
@@ -225,8 +225,8 @@ void TestFormLoad::homePage() {
     m_platform.randomValue = random;
     m_platform.openSucceeds = desktopOpens;
     SettingsStore store;
-    Form1 form(m_platform, store);
-    form.Form_Load();
+    SurveyWindow form(m_platform, store);
+    form.startUp();
 
     const QList<QUrl> expected =
         opens ? QList<QUrl>{QUrl(QLatin1String(BuildConfig::HomePage))} : QList<QUrl>{};

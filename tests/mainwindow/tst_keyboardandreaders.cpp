@@ -28,7 +28,7 @@ private slots:
 
 private:
     std::unique_ptr<ShownForm> m_shown;
-    Form1 *m_form = nullptr;
+    SurveyWindow *m_form = nullptr;
 };
 
 void TestKeyboardAndReaders::init() {
@@ -62,7 +62,7 @@ void TestKeyboardAndReaders::everyControlIsNamed() {
 }
 
 void TestKeyboardAndReaders::faultyLineIsToldWithoutAMouse() {
-    auto *box = m_form->findChild<QuestionsTextBox *>(QStringLiteral("Text2"));
+    auto *box = m_form->findChild<QuestionsTextBox *>(QStringLiteral("questionsEdit"));
     box->setFocus();
     QTest::keyClicks(box, QStringLiteral("[1] Fine?"));
     QTest::keyClick(box, Qt::Key_Return);
@@ -84,10 +84,10 @@ void TestKeyboardAndReaders::enterPressesTheFocusedButtonOnly_data() {
     QTest::addColumn<bool>("keypad");
     QTest::addColumn<int>("messages");
 
-    QTest::newRow("Enter on Help") << "PushButton1" << int(Qt::Key_Return) << false << 1;
-    QTest::newRow("keypad Enter on Help") << "PushButton1" << int(Qt::Key_Enter) << true << 1;
-    QTest::newRow("Enter in the title") << "Text1" << int(Qt::Key_Return) << false << 0;
-    QTest::newRow("Esc on Help") << "PushButton1" << int(Qt::Key_Escape) << false << 0;
+    QTest::newRow("Enter on Help") << "helpButton" << int(Qt::Key_Return) << false << 1;
+    QTest::newRow("keypad Enter on Help") << "helpButton" << int(Qt::Key_Enter) << true << 1;
+    QTest::newRow("Enter in the title") << "titleEdit" << int(Qt::Key_Return) << false << 0;
+    QTest::newRow("Esc on Help") << "helpButton" << int(Qt::Key_Escape) << false << 0;
 }
 
 void TestKeyboardAndReaders::enterPressesTheFocusedButtonOnly() {

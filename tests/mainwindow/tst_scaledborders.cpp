@@ -37,8 +37,8 @@ private slots:
 void TestScaledBorders::bordersAreDrawn() {
     ShownForm shown;
     QVERIFY(shown.exposed());
-    Form1 &form = shown.form;
-    for (const char *name : {"Text2", "Text7", "Text1"}) {
+    SurveyWindow &form = shown.form;
+    for (const char *name : {"questionsEdit", "messageEdit", "titleEdit"}) {
         QWidget *box = form.findChild<QWidget *>(QLatin1String(name));
         const QImage image =
             form.grab(QRect(box->mapTo(&form, QPoint(0, 0)), box->size())).toImage();

@@ -126,8 +126,8 @@ void TestSettingsStore::keepsWhatOthersWrote() {
                        QStringList{QStringLiteral("a"), QStringLiteral("b")});
     }
     SettingsStore store;
-    QCOMPARE(store.GetSetting(SettingKey::LastFolderDot), QStringLiteral("/srv/surveys"));
-    store.SaveSetting(SettingKey::Title, QStringLiteral("T"));
+    QCOMPARE(store.value(SettingKey::LastFolderDot), QStringLiteral("/srv/surveys"));
+    store.save(SettingKey::Title, QStringLiteral("T"));
     QVERIFY(store.waitForWrites());
 
     QCOMPARE(TempSettings::stored(SettingKey::Title).toString(), QStringLiteral("T"));
@@ -143,20 +143,20 @@ void TestSettingsStore::fullDiskKeepsTheFileAndRetries() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, disk.path());
     SettingsStore store;
     QSignalSpy failing(&store, &SettingsStore::writesFailingChanged);
-    store.SaveSetting(SettingKey::Message, QStringLiteral("older"));
+    store.save(SettingKey::Message, QStringLiteral("older"));
     QVERIFY(store.waitForWrites());
     const QByteArray older = fileContent(store.fileName());
 
     disk.fill();
     const QString newer(20000, u'n');
-    store.SaveSetting(SettingKey::Message, newer);
+    store.save(SettingKey::Message, newer);
     QVERIFY(!store.waitForWrites());
     QVERIFY2(store.lastError().startsWith(QStringLiteral("No space left on device")),
              qPrintable(store.lastError()));
     QCOMPARE(fileContent(store.fileName()), older);
     QTRY_COMPARE(failing.size(), 1);
     QCOMPARE(failing[0][0].toBool(), true);
-    QCOMPARE(store.GetSetting(SettingKey::Message), newer); // the newest text, not the disk's
+    QCOMPARE(store.value(SettingKey::Message), newer); // the newest text, not the disk's
 
     // No further save: the retry alone brings the text to the disk.
     disk.free();
@@ -189,8 +189,8 @@ void TestSettingsStore::unreadableFileIsNeverWritten() {
     }
 
     SettingsStore store;
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, store.GetSetting(SettingKey::Title));
-    store.SaveSetting(SettingKey::Title, QStringLiteral("typed"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, store.value(SettingKey::Title));
+    store.save(SettingKey::Title, QStringLiteral("typed"));
     QVERIFY(!store.waitForWrites());
     QVERIFY(!store.flush());
     QVERIFY(!store.lastError().isEmpty());
@@ -223,7 +223,7 @@ void TestSettingsStore::unmadeFolderGivesTheSystemsReason() {
     }
 
     SettingsStore store;
-    store.SaveSetting(SettingKey::Title, QStringLiteral("typed"));
+    store.save(SettingKey::Title, QStringLiteral("typed"));
     QVERIFY(!store.waitForWrites());
     QVERIFY2(store.lastError().startsWith(reason), qPrintable(store.lastError()));
 }
@@ -246,10 +246,10 @@ void TestSettingsStore::readOnlyFileIsNotReplaced() {
     // The save stays pending with the system's reason, as any failed save.
     QVERIFY(runUnprivileged([] {
         SettingsStore store;
-        store.SaveSetting(SettingKey::Title, QStringLiteral("typed"));
+        store.save(SettingKey::Title, QStringLiteral("typed"));
         return !store.waitForWrites() &&
                store.lastError().startsWith(QStringLiteral("Permission denied")) &&
-               store.GetSetting(SettingKey::Title) == QStringLiteral("typed");
+               store.value(SettingKey::Title) == QStringLiteral("typed");
     }));
     QCOMPARE(fileContent(temp.filePath()), kept);
 }

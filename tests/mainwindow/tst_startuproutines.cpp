@@ -41,7 +41,7 @@ void TestStartupRoutines::applicationTitle_data() {
 void TestStartupRoutines::applicationTitle() {
     QFETCH(QString, productName);
     QFETCH(QString, expected);
-    QCOMPARE(DeriveApplicationTitle(productName), expected);
+    QCOMPARE(deriveApplicationTitle(productName), expected);
 }
 
 namespace {
@@ -90,16 +90,16 @@ void TestStartupRoutines::cursorFile() {
     file.close();
 
     if (hotSpot.x() < 0) {
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadCursorFile(path));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, loadCursorFile(path));
         return;
     }
-    const QCursor cursor = LoadCursorFile(path);
+    const QCursor cursor = loadCursorFile(path);
     QCOMPARE(cursor.shape(), Qt::BitmapCursor);
     QCOMPARE(cursor.hotSpot(), hotSpot);
     QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
 
     // At scale 2 the hand is drawn with twice the pixels, at the same place.
-    const QCursor dense = LoadCursorFile(path, 2.0);
+    const QCursor dense = loadCursorFile(path, 2.0);
     QCOMPARE(dense.pixmap().size(), QSize(64, 64));
     QCOMPARE(dense.pixmap().devicePixelRatio(), 2.0);
     QCOMPARE(dense.hotSpot(), hotSpot);
@@ -107,7 +107,7 @@ void TestStartupRoutines::cursorFile() {
 
 void TestStartupRoutines::windowIcon() {
     // Every size a window manager asks for is there, decoded, not an empty slot.
-    const QIcon icon = WindowIcon();
+    const QIcon icon = programIcon();
     QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {64, 64}}));
     for (const QSize &size : icon.availableSizes()) {
         const QImage image = icon.pixmap(size).toImage();

@@ -62,15 +62,18 @@ void TestTwoCopies::lastSaveOfEachKeyWins_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("different fields")
-        << Steps{{"B", "Text1", " by B"}, {"A", "Text7", " by A"}, {"B", "Text1", "!"}}
-        << "Title by B!"
-        << "Message by A";
+    QTest::newRow("different fields") << Steps{{"B", "titleEdit", " by B"},
+                                               {"A", "messageEdit", " by A"},
+                                               {"B", "titleEdit", "!"}}
+                                      << "Title by B!"
+                                      << "Message by A";
     QTest::newRow("the same field, in turn")
-        << Steps{{"A", "Text1", " A"}, {"B", "Text1", " B"}, {"A", "Text7", "."}} << "Title B"
+        << Steps{{"A", "titleEdit", " A"}, {"B", "titleEdit", " B"}, {"A", "messageEdit", "."}}
+        << "Title B"
         << "Message.";
     QTest::newRow("the same field, back again")
-        << Steps{{"A", "Text1", " A"}, {"B", "Text1", " B"}, {"A", "Text1", "A"}} << "Title AA"
+        << Steps{{"A", "titleEdit", " A"}, {"B", "titleEdit", " B"}, {"A", "titleEdit", "A"}}
+        << "Title AA"
         << "Message";
 }
 

@@ -39,7 +39,7 @@ void TestWayland::windowKeepsItsSize() {
     QFETCH(int, state);
     ShownForm shown;
     QVERIFY(shown.exposed());
-    Form1 &form = shown.form;
+    SurveyWindow &form = shown.form;
     const QSize size = form.size();
 
     // What Qt's title bar does when its maximise button is clicked. Whether the
@@ -71,7 +71,7 @@ void TestWayland::compositorAnswerIsTaken() {
 void TestWayland::answerHeldBack(Qt::WindowState state) {
     ShownForm shown;
     QVERIFY(shown.exposed());
-    Form1 &form = shown.form;
+    SurveyWindow &form = shown.form;
     const QSize size = form.size();
 
     class HoldStateChanges : public QObject {
@@ -94,7 +94,7 @@ void TestWayland::answerHeldBack(Qt::WindowState state) {
 void TestWayland::messageBoxShows() {
     ShownForm shown;
     QVERIFY(shown.exposed());
-    Form1 &form = shown.form;
+    SurveyWindow &form = shown.form;
     MessageBox box(QStringLiteral("Velmora"), QStringLiteral("Done."), Platform::Icon::None, &form);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));

@@ -2,7 +2,7 @@
 // does, then types what it reads on standard input, one "FIELD TEXT" line at a
 // time, and answers "typed" once the keystrokes are saved.
 #include "fakeplatform.h"
-#include "form1.h"
+#include "surveywindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -23,8 +23,8 @@ int main(int argc, char *argv[]) {
                        QString::fromLocal8Bit(argv[1]));
     FakePlatform platform;
     SettingsStore store;
-    Form1 form(platform, store);
-    form.Form_Load();
+    SurveyWindow form(platform, store);
+    form.startUp();
     form.show();
     QCoreApplication::processEvents();
     store.waitForWrites();

@@ -1,6 +1,6 @@
 #include "fakeplatform.h"
-#include "form1.h"
 #include "samplesurvey.h"
+#include "surveywindow.h"
 #include "tempsettings.h"
 #include "workedexample.h"
 
@@ -51,35 +51,35 @@ void TestSampleSurvey::fillsTheKeptFields() {
     QFETCH(int, clicks);
 
     m_platform.desktopPath = desktop;
-    Form1 form(m_platform, *m_store);
-    form.findChild<QLineEdit *>(QStringLiteral("Text5"))->setText(QStringLiteral("Ann"));
-    form.findChild<QLineEdit *>(QStringLiteral("Text6"))
+    SurveyWindow form(m_platform, *m_store);
+    form.findChild<QLineEdit *>(QStringLiteral("nameEdit"))->setText(QStringLiteral("Ann"));
+    form.findChild<QLineEdit *>(QStringLiteral("emailEdit"))
         ->setText(QStringLiteral("ann@example.org"));
     for (int i = 0; i < clicks; ++i)
-        form.findChild<QPushButton *>(QStringLiteral("PushButton4"))->click();
+        form.findChild<QPushButton *>(QStringLiteral("sampleButton"))->click();
 
     const SurveyFields fields = form.surveyFields();
-    QCOMPARE(fields.PageTitle, QStringLiteral("My Product Survey"));
-    QCOMPARE(fields.SurveyQuestions, WorkedExample::questions());
-    QCOMPARE(fields.SurveyQuestions.size(), 302);
-    QCOMPARE(fields.SurveyQuestions.count(QStringLiteral("\r\n")), 14);
-    QVERIFY(fields.SurveyQuestions.endsWith(QStringLiteral("\r\n[l]")));
-    QCOMPARE(fields.Message, WorkedExample::message());
-    QCOMPARE(fields.Message.size(), 100);
-    QCOMPARE(fields.BackgroundImage, m_folder->path() + QStringLiteral("/background.gif"));
-    QCOMPARE(fields.OutputFolder, desktop + QLatin1Char('/'));
-    QCOMPARE(fields.Name, QStringLiteral("Ann"));
-    QCOMPARE(fields.Email, QStringLiteral("ann@example.org"));
+    QCOMPARE(fields.pageTitle, QStringLiteral("My Product Survey"));
+    QCOMPARE(fields.surveyQuestions, WorkedExample::questions());
+    QCOMPARE(fields.surveyQuestions.size(), 302);
+    QCOMPARE(fields.surveyQuestions.count(QStringLiteral("\r\n")), 14);
+    QVERIFY(fields.surveyQuestions.endsWith(QStringLiteral("\r\n[l]")));
+    QCOMPARE(fields.message, WorkedExample::message());
+    QCOMPARE(fields.message.size(), 100);
+    QCOMPARE(fields.backgroundImage, m_folder->path() + QStringLiteral("/background.gif"));
+    QCOMPARE(fields.outputFolder, desktop + QLatin1Char('/'));
+    QCOMPARE(fields.name, QStringLiteral("Ann"));
+    QCOMPARE(fields.email, QStringLiteral("ann@example.org"));
     QVERIFY(m_platform.messages.isEmpty());
 
     // Kept even if the program is closed without creating the survey.
     m_store->waitForWrites();
-    QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(), fields.PageTitle);
+    QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(), fields.pageTitle);
     QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(),
-             fields.SurveyQuestions);
-    QCOMPARE(TempSettings::stored(QStringLiteral("Background")).toString(), fields.BackgroundImage);
-    QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(), fields.OutputFolder);
-    QCOMPARE(TempSettings::stored(QStringLiteral("Message")).toString(), fields.Message);
+             fields.surveyQuestions);
+    QCOMPARE(TempSettings::stored(QStringLiteral("Background")).toString(), fields.backgroundImage);
+    QCOMPARE(TempSettings::stored(QStringLiteral("Output Folder")).toString(), fields.outputFolder);
+    QCOMPARE(TempSettings::stored(QStringLiteral("Message")).toString(), fields.message);
 }
 
 void TestSampleSurvey::sampleMakesTheWorkedExample() {
@@ -90,9 +90,9 @@ void TestSampleSurvey::sampleMakesTheWorkedExample() {
     QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Desktop")));
     m_platform.desktopPath = m_folder->filePath(QStringLiteral("Desktop"));
 
-    Form1 form(m_platform, *m_store);
-    form.findChild<QPushButton *>(QStringLiteral("PushButton4"))->click();
-    form.findChild<QPushButton *>(QStringLiteral("PushButton17"))->click();
+    SurveyWindow form(m_platform, *m_store);
+    form.findChild<QPushButton *>(QStringLiteral("sampleButton"))->click();
+    form.findChild<QPushButton *>(QStringLiteral("createButton"))->click();
 
     QFile page(m_folder->filePath(QStringLiteral("Desktop/My Product Survey.htm")));
     QVERIFY(page.open(QIODevice::ReadOnly));

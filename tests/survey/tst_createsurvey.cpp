@@ -110,7 +110,7 @@ void TestCreateSurvey::pageNames() {
     QFETCH(QString, copiedPicture);
 
     SurveyFields fields = WorkedExample::fields(m_dir->filePath(folder), picture());
-    fields.PageTitle = title;
+    fields.pageTitle = title;
     CreateSurveyCommand(m_platform).run(fields, QString());
 
     QVERIFY(QFile::exists(m_dir->filePath(page)));
@@ -161,7 +161,7 @@ void TestCreateSurvey::secondClickWhileBusyDoesNothing() {
 
 void TestCreateSurvey::shortQuestionLineIsReportedAndSkipped() {
     SurveyFields fields = WorkedExample::fields(out(), QString());
-    fields.SurveyQuestions = QStringLiteral("[1] Ok?\r\n[r\r\n[r] a) Yes");
+    fields.surveyQuestions = QStringLiteral("[1] Ok?\r\n[r\r\n[r] a) Yes");
     CreateSurveyCommand(m_platform).run(fields, QStringLiteral("Velmora"));
 
     QCOMPARE(m_platform.messages.size(), 2);
@@ -196,7 +196,7 @@ void TestCreateSurvey::unwritablePageIsReportedOnce() {
 
     QVERIFY(QDir(out()).mkdir(QStringLiteral("taken.htm")));
     SurveyFields fields = WorkedExample::fields(out(), picture());
-    fields.PageTitle = title;
+    fields.pageTitle = title;
     CreateSurveyCommand command(m_platform);
     command.run(fields, QString());
 
@@ -305,7 +305,7 @@ void TestCreateSurvey::titleWithControlCharacterWritesNothing() {
     QFETCH(QString, title);
     QFETCH(QString, shown);
     SurveyFields fields = WorkedExample::fields(out(), picture());
-    fields.PageTitle = title;
+    fields.pageTitle = title;
 
     CreateSurveyCommand(m_platform).run(fields, QString());
 
@@ -334,7 +334,7 @@ void TestCreateSurvey::manyFaultyLinesGiveElevenReports() {
         lines.append(QStringLiteral("[r"));
     lines.append(QStringLiteral("[r] a) Yes"));
     SurveyFields fields = WorkedExample::fields(out(), QString());
-    fields.SurveyQuestions = lines.join(QStringLiteral("\r\n"));
+    fields.surveyQuestions = lines.join(QStringLiteral("\r\n"));
 
     CreateSurveyCommand(m_platform).run(fields, QString());
 
@@ -399,7 +399,7 @@ void TestCreateSurvey::fullDiskDuringALargePage() {
     const QByteArray older = fileContent(page);
     m_platform = FakePlatform();
     SurveyFields fields = WorkedExample::fields(folder, QString());
-    fields.SurveyQuestions = QStringLiteral("[1] Question?\r\n[r] a) Yes\r\n").repeated(100000);
+    fields.surveyQuestions = QStringLiteral("[1] Question?\r\n[r] a) Yes\r\n").repeated(100000);
 
     CreateSurveyCommand(m_platform).run(fields, QString());
 

@@ -15,14 +15,14 @@ class TestFileRoutines : public QObject {
 
 private slots:
     void init();
-    void normalizePath_data();
-    void normalizePath();
-    void getParentFolder_data();
-    void getParentFolder();
+    void collapsingSeparators_data();
+    void collapsingSeparators();
+    void parentFolder_data();
+    void parentFolder();
     void existence_data();
     void existence();
-    void copyFileChecked_data();
-    void copyFileChecked();
+    void copyIntoFolder_data();
+    void copyIntoFolder();
     void copyOntoItself();
 
 private:
@@ -44,7 +44,7 @@ void TestFileRoutines::init() {
     writeFile(path(QStringLiteral("out/sky.gif")), "old picture");
 }
 
-void TestFileRoutines::normalizePath_data() {
+void TestFileRoutines::collapsingSeparators_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
 
@@ -67,13 +67,13 @@ void TestFileRoutines::normalizePath_data() {
                                                            << "pics/2021/";
 }
 
-void TestFileRoutines::normalizePath() {
+void TestFileRoutines::collapsingSeparators() {
     QFETCH(QString, input);
     QFETCH(QString, expected);
-    QCOMPARE(NormalizePath(input), expected);
+    QCOMPARE(normalizePath(input), expected);
 }
 
-void TestFileRoutines::getParentFolder_data() {
+void TestFileRoutines::parentFolder_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
 
@@ -87,10 +87,10 @@ void TestFileRoutines::getParentFolder_data() {
                           << "/";
 }
 
-void TestFileRoutines::getParentFolder() {
+void TestFileRoutines::parentFolder() {
     QFETCH(QString, input);
     QFETCH(QString, expected);
-    QCOMPARE(GetParentFolder(input), expected);
+    QCOMPARE(parentFolderOf(input), expected);
 }
 
 void TestFileRoutines::existence_data() {
@@ -112,15 +112,15 @@ void TestFileRoutines::existence() {
     QFETCH(bool, fileByOpen);
     QFETCH(bool, byDate);
 
-    QCOMPARE(FolderExists(path(relative)), folder);
-    QCOMPARE(FileExistsByOpen(path(relative)), fileByOpen);
-    QCOMPARE(FileExistsByDate(path(relative)), byDate);
-    QVERIFY(!FolderExists(QString()));
-    QVERIFY(!FileExistsByOpen(QString()));
-    QVERIFY(!FileExistsByDate(QString()));
+    QCOMPARE(folderExists(path(relative)), folder);
+    QCOMPARE(fileExistsByOpen(path(relative)), fileByOpen);
+    QCOMPARE(fileExistsByDate(path(relative)), byDate);
+    QVERIFY(!folderExists(QString()));
+    QVERIFY(!fileExistsByOpen(QString()));
+    QVERIFY(!fileExistsByDate(QString()));
 }
 
-void TestFileRoutines::copyFileChecked_data() {
+void TestFileRoutines::copyIntoFolder_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("checkedFile");
@@ -157,7 +157,7 @@ void TestFileRoutines::copyFileChecked_data() {
                                   << "out/sky.gif" << QByteArray("old picture") << false;
 }
 
-void TestFileRoutines::copyFileChecked() {
+void TestFileRoutines::copyIntoFolder() {
     QFETCH(QString, source);
     QFETCH(QString, destination);
     QFETCH(QString, checkedFile);
@@ -167,7 +167,7 @@ void TestFileRoutines::copyFileChecked() {
     const QString from = source.trimmed().isEmpty() ? source : path(source);
     bool thrown = false;
     try {
-        CopyFileChecked(from, path(destination));
+        copyFileIntoFolder(from, path(destination));
     } catch (const RuntimeError &) {
         thrown = true;
     }
@@ -177,14 +177,14 @@ void TestFileRoutines::copyFileChecked() {
 
 void TestFileRoutines::copyOntoItself() {
     const QString picture = path(QStringLiteral("sky.gif"));
-    CopyFileChecked(picture, picture);
-    CopyFileChecked(picture, path(QStringLiteral("./sky.gif")));
+    copyFileIntoFolder(picture, picture);
+    copyFileIntoFolder(picture, path(QStringLiteral("./sky.gif")));
     QCOMPARE(fileContent(picture), QByteArray("new picture"));
 
     // Without a separator the destination has no folder, so nothing is copied.
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
-    CopyFileChecked(picture, QStringLiteral("bare.gif"));
+    copyFileIntoFolder(picture, QStringLiteral("bare.gif"));
     QDir::setCurrent(cwd);
     QVERIFY(!QFile::exists(path(QStringLiteral("bare.gif"))));
 }

@@ -260,9 +260,9 @@ void TestPageWriting::frameAroundQuestions() {
     QFETCH(QStringList, expectedLines);
 
     SurveyFields fields;
-    fields.SurveyQuestions = questions;
-    fields.Message = message;
-    fields.PageTitle = title;
+    fields.surveyQuestions = questions;
+    fields.message = message;
+    fields.pageTitle = title;
     BytesOutput output;
     QVERIFY(writeSurveyPage(output, fields, u"", fixedClock));
     const QString page = QString::fromLatin1(output.bytes);

@@ -1,5 +1,5 @@
 #include "fakeplatform.h"
-#include "form1.h"
+#include "surveywindow.h"
 #include "tempsettings.h"
 
 #include <QApplication>
@@ -44,7 +44,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_program;
     FakePlatform m_platform;
     std::unique_ptr<SettingsStore> m_store; // made after the temporary settings
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<SurveyWindow> m_form;
 };
 
 void TestForm1::init() {
@@ -56,7 +56,7 @@ void TestForm1::init() {
     m_platform = FakePlatform();
     m_platform.programPath = m_program->path();
     m_platform.desktopPath = m_program->path();
-    m_form = std::make_unique<Form1>(m_platform, *m_store);
+    m_form = std::make_unique<SurveyWindow>(m_platform, *m_store);
 }
 
 void TestForm1::cleanup() {
@@ -74,24 +74,24 @@ void TestForm1::layout_data() {
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(container)
                             << QString::fromLatin1(caption) << QRect(l, t, w, h);
     };
-    row("PushButton1", "Form1", "Help", 120, 120, 3840, 405);
-    row("PushButton4", "Form1", "Load Sample/Example Survey", 4080, 120, 3840, 405);
-    row("Frame1", "Form1", "Page Title", 120, 600, 7800, 820);
-    row("Text1", "Frame1", "", 180, 300, 7420, 345);
-    row("Frame2", "Form1", "Name", 120, 1485, 7800, 820);
-    row("Text5", "Frame2", "", 180, 300, 7420, 345);
-    row("Frame3", "Form1", "Email", 120, 2400, 7800, 820);
-    row("Text6", "Frame3", "", 180, 300, 7420, 345);
-    row("Text2", "Form1", "", 120, 3360, 7800, 1995);
-    row("Frame4", "Form1", "Background Image", 120, 5415, 7800, 820);
-    row("Text3", "Frame4", "", 180, 300, 6660, 345);
-    row("PushButton2", "Frame4", "...", 6960, 300, 600, 345);
-    row("Frame5", "Form1", "Message", 120, 6315, 7800, 1240);
-    row("Text7", "Frame5", "", 180, 300, 7420, 750);
-    row("Frame6", "Form1", "Save Results To This Folder", 120, 7635, 7800, 820);
-    row("Text4", "Frame6", "", 180, 300, 6660, 345);
-    row("PushButton3", "Frame6", "...", 6960, 300, 600, 345);
-    row("PushButton17", "Form1", "Start Creating Survey", 120, 8580, 7800, 405);
+    row("helpButton", "SurveyWindow", "Help", 120, 120, 3840, 405);
+    row("sampleButton", "SurveyWindow", "Load Sample/Example Survey", 4080, 120, 3840, 405);
+    row("titleFrame", "SurveyWindow", "Page Title", 120, 600, 7800, 820);
+    row("titleEdit", "titleFrame", "", 180, 300, 7420, 345);
+    row("nameFrame", "SurveyWindow", "Name", 120, 1485, 7800, 820);
+    row("nameEdit", "nameFrame", "", 180, 300, 7420, 345);
+    row("emailFrame", "SurveyWindow", "Email", 120, 2400, 7800, 820);
+    row("emailEdit", "emailFrame", "", 180, 300, 7420, 345);
+    row("questionsEdit", "SurveyWindow", "", 120, 3360, 7800, 1995);
+    row("backgroundFrame", "SurveyWindow", "Background Image", 120, 5415, 7800, 820);
+    row("backgroundEdit", "backgroundFrame", "", 180, 300, 6660, 345);
+    row("backgroundButton", "backgroundFrame", "...", 6960, 300, 600, 345);
+    row("messageFrame", "SurveyWindow", "Message", 120, 6315, 7800, 1240);
+    row("messageEdit", "messageFrame", "", 180, 300, 7420, 750);
+    row("outputFolderFrame", "SurveyWindow", "Save Results To This Folder", 120, 7635, 7800, 820);
+    row("outputFolderEdit", "outputFolderFrame", "", 180, 300, 6660, 345);
+    row("outputFolderButton", "outputFolderFrame", "...", 6960, 300, 600, 345);
+    row("createButton", "SurveyWindow", "Start Creating Survey", 120, 8580, 7800, 405);
 }
 
 void TestForm1::layout() {
@@ -140,35 +140,38 @@ void TestForm1::tabOrderAndFocus() {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     const QStringList expected{
-        QStringLiteral("Text2"), QStringLiteral("PushButton17"), QStringLiteral("PushButton1"),
-        QStringLiteral("Text1"), QStringLiteral("Text5"),        QStringLiteral("Text6"),
-        QStringLiteral("Text4"), QStringLiteral("PushButton3"),  QStringLiteral("Text7"),
-        QStringLiteral("Text3"), QStringLiteral("PushButton2"),  QStringLiteral("PushButton4")};
+        QStringLiteral("questionsEdit"),    QStringLiteral("createButton"),
+        QStringLiteral("helpButton"),       QStringLiteral("titleEdit"),
+        QStringLiteral("nameEdit"),         QStringLiteral("emailEdit"),
+        QStringLiteral("outputFolderEdit"), QStringLiteral("outputFolderButton"),
+        QStringLiteral("messageEdit"),      QStringLiteral("backgroundEdit"),
+        QStringLiteral("backgroundButton"), QStringLiteral("sampleButton")};
     QStringList visited;
     for (int i = 0; i < expected.size(); ++i) {
         visited.append(QApplication::focusWidget()->objectName());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QCOMPARE(visited, expected);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text2")); // round again
-    QVERIFY(control<QPlainTextEdit>("Text2")->toPlainText().isEmpty());           // no tab typed
+    QCOMPARE(QApplication::focusWidget()->objectName(),
+             QStringLiteral("questionsEdit"));                                  // round again
+    QVERIFY(control<QPlainTextEdit>("questionsEdit")->toPlainText().isEmpty()); // no tab typed
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("PushButton4"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("sampleButton"));
 }
 
 void TestForm1::multiLineFieldsUseCrLf() {
-    auto *questions = control<QPlainTextEdit>("Text2");
+    auto *questions = control<QPlainTextEdit>("questionsEdit");
     questions->setFocus();
     QTest::keyClicks(questions, QStringLiteral("[1] Why?"));
     QTest::keyClick(questions, Qt::Key_Return);
     QTest::keyClicks(questions, QStringLiteral("[s]"));
-    QCOMPARE(m_form->surveyFields().SurveyQuestions, QStringLiteral("[1] Why?\r\n[s]"));
+    QCOMPARE(m_form->surveyFields().surveyQuestions, QStringLiteral("[1] Why?\r\n[s]"));
     m_store->waitForWrites();
     QCOMPARE(TempSettings::stored(QStringLiteral("Survey Questions")).toString(),
              QStringLiteral("[1] Why?\r\n[s]"));
 
     // Enter in a one-line box starts no command.
-    QTest::keyClick(control("Text1"), Qt::Key_Return);
+    QTest::keyClick(control("titleEdit"), Qt::Key_Return);
     QVERIFY(m_platform.messages.isEmpty());
 }
 
@@ -176,17 +179,17 @@ void TestForm1::keptFieldsAreSavedOnEveryChange_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("key");
 
-    QTest::newRow("title") << "Text1"
+    QTest::newRow("title") << "titleEdit"
                            << "Title";
-    QTest::newRow("background") << "Text3"
+    QTest::newRow("background") << "backgroundEdit"
                                 << "Background";
-    QTest::newRow("output folder") << "Text4"
+    QTest::newRow("output folder") << "outputFolderEdit"
                                    << "Output Folder";
-    QTest::newRow("message") << "Text7"
+    QTest::newRow("message") << "messageEdit"
                              << "Message";
-    QTest::newRow("name is not kept") << "Text5"
+    QTest::newRow("name is not kept") << "nameEdit"
                                       << "";
-    QTest::newRow("e-mail is not kept") << "Text6"
+    QTest::newRow("e-mail is not kept") << "emailEdit"
                                         << "";
 }
 
@@ -211,13 +214,13 @@ void TestForm1::keptFieldsAreSavedOnEveryChange() {
 }
 
 void TestForm1::failedSaveShowsInCaption() {
-    m_form->Form_Load();
+    m_form->startUp();
     m_store->waitForWrites();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
     // A folder where the settings file belongs makes every save fail.
     QFile::remove(m_settings->filePath());
     QVERIFY(QDir().mkpath(m_settings->filePath()));
-    auto *title = control<QLineEdit>("Text1");
+    auto *title = control<QLineEdit>("titleEdit");
     QTest::keyClicks(title, QStringLiteral("Typing goes on"));
     QCOMPARE(title->text(), QStringLiteral("Typing goes on"));
     QVERIFY(m_platform.messages.isEmpty());
@@ -231,23 +234,24 @@ void TestForm1::failedSaveShowsInCaption() {
 }
 
 void TestForm1::buttonsRunTheirCommands() {
-    m_form->Form_Load();
-    control<QPushButton>("PushButton1")->click();
+    m_form->startUp();
+    control<QPushButton>("helpButton")->click();
     QCOMPARE(m_platform.messages.size(), 1);
     QCOMPARE(m_platform.messages[0].caption, QStringLiteral("Velmora"));
     QCOMPARE(m_platform.messages[0].text,
              QStringLiteral("[r] - Radio button\r\n[c] - PushButtonbox button\r\n[s] - Textbox\r\n"
                             "[l] - Text Area"));
 
-    control<QLineEdit>("Text1")->setText(QStringLiteral("Mine"));
-    control<QLineEdit>("Text5")->setText(QStringLiteral("Ann \"A\""));
-    control<QLineEdit>("Text4")->setText(m_program->path() + QLatin1Char('/'));
-    control<QPushButton>("PushButton17")->click();
+    control<QLineEdit>("titleEdit")->setText(QStringLiteral("Mine"));
+    control<QLineEdit>("nameEdit")->setText(QStringLiteral("Ann \"A\""));
+    control<QLineEdit>("outputFolderEdit")->setText(m_program->path() + QLatin1Char('/'));
+    control<QPushButton>("createButton")->click();
     QCOMPARE(m_platform.messages.last().text, QStringLiteral("Done."));
     QFile page(m_program->filePath(QStringLiteral("Mine.htm")));
     QVERIFY(page.open(QIODevice::ReadOnly));
     QVERIFY(page.readAll().contains("name=\"UserName\" value=\"Ann &quot;A&quot;\""));
-    QCOMPARE(control<QLineEdit>("Text5")->text(), QStringLiteral("Ann \"A\"")); // fields unchanged
+    QCOMPARE(control<QLineEdit>("nameEdit")->text(),
+             QStringLiteral("Ann \"A\"")); // fields unchanged
 }
 
 void TestForm1::hoverPointer() {
@@ -256,19 +260,19 @@ void TestForm1::hoverPointer() {
                           Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(widget, &event);
     };
-    move(control("PushButton2"));
+    move(control("backgroundButton"));
     QCOMPARE(m_form->mousePointer(), MousePointer::Custom);
-    move(control("Frame4"));
+    move(control("backgroundFrame"));
     QCOMPARE(m_form->mousePointer(), MousePointer::Default);
-    move(control("PushButton17"));
-    move(control<QPlainTextEdit>("Text2")->viewport());
+    move(control("createButton"));
+    move(control<QPlainTextEdit>("questionsEdit")->viewport());
     QCOMPARE(m_form->mousePointer(), MousePointer::Default);
-    move(control("PushButton4"));
-    move(control("Text3")); // no rule over the other boxes
+    move(control("sampleButton"));
+    move(control("backgroundEdit")); // no rule over the other boxes
     QCOMPARE(m_form->mousePointer(), MousePointer::Custom);
 
     m_form->setMousePointer(MousePointer::Wait);
-    move(control("PushButton1"));
+    move(control("helpButton"));
     move(m_form.get());
     QCOMPARE(m_form->mousePointer(), MousePointer::Wait);
     QCOMPARE(m_form->cursor().shape(), Qt::WaitCursor);
@@ -290,15 +294,15 @@ void TestForm1::skinRecolours() {
         QVERIFY(
             QDir(m_program->path()).mkpath(QStringLiteral("x/o.cjs"))); // a folder does not count
     }
-    m_form->Form_Load();
+    m_form->startUp();
     const QColor expected =
         skinFile ? QApplication::palette().color(QPalette::Button) : QColor(Qt::white);
     QCOMPARE(m_form->grab().toImage().pixelColor(2, 300), expected);
-    QCOMPARE(control("Frame3")->grab().toImage().pixelColor(100, 49), expected);
-    QCOMPARE(control("Text1")->grab().toImage().pixelColor(100, 10), QColor(Qt::white));
+    QCOMPARE(control("emailFrame")->grab().toImage().pixelColor(100, 49), expected);
+    QCOMPARE(control("titleEdit")->grab().toImage().pixelColor(100, 10), QColor(Qt::white));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
     QVERIFY(m_platform.messages.isEmpty());
 }
 
 QTEST_MAIN(TestForm1)
-#include "tst_form1.moc"
+#include "tst_surveywindow.moc"

@@ -21,17 +21,17 @@ class QuestionsTextBox;
 
 // The one window people work in: the survey fields, the five buttons, and the
 // mirror of the kept fields in the settings store.
-class Form1 : public QWidget {
+class SurveyWindow : public QWidget {
     Q_OBJECT
 
 public:
-    Form1(Platform &platform, SettingsStore &store, QWidget *parent = nullptr);
+    SurveyWindow(Platform &platform, SettingsStore &store, QWidget *parent = nullptr);
 
     // Start-up: the look, caption, icon, hand pointer, the occasional home page,
     // and the kept fields from the previous run. Runs before the window is shown.
-    void Form_Load();
+    void startUp();
 
-    const QString &ApplicationTitle() const { return m_applicationTitle; }
+    const QString &applicationTitle() const { return m_applicationTitle; }
     MousePointer mousePointer() const { return m_pointer; }
     void setMousePointer(MousePointer pointer);
     SurveyFields surveyFields() const;
@@ -43,11 +43,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void PushButton1_Click();
-    void PushButton2_Click();
-    void PushButton3_Click();
-    void PushButton4_Click();
-    void PushButton17_Click();
+    void showSyntaxHelp();
+    void chooseBackgroundPicture();
+    void chooseOutputFolder();
+    void loadSampleSurvey();
+    void createSurvey();
 
     void createControls();
     void fill(QLineEdit *field, const QString &text);
@@ -67,13 +67,13 @@ private:
     bool m_saveFailed = false;
     bool m_centred = false;
 
-    QLineEdit *Text1 = nullptr;
-    QuestionsTextBox *Text2 = nullptr;
-    QLineEdit *Text3 = nullptr;
-    QLineEdit *Text4 = nullptr;
-    QLineEdit *Text5 = nullptr;
-    QLineEdit *Text6 = nullptr;
-    MultiLineTextBox *Text7 = nullptr;
+    QLineEdit *m_titleEdit = nullptr;
+    QuestionsTextBox *m_questionsEdit = nullptr;
+    QLineEdit *m_backgroundEdit = nullptr;
+    QLineEdit *m_outputFolderEdit = nullptr;
+    QLineEdit *m_nameEdit = nullptr;
+    QLineEdit *m_emailEdit = nullptr;
+    MultiLineTextBox *m_messageEdit = nullptr;
     QList<QGroupBox *> m_frames;
     QList<QPushButton *> m_buttons;
 };

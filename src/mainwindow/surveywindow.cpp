@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "surveywindow.h"
 
 #include "appearance.h"
 #include "buildconfig.h"
@@ -54,14 +54,14 @@ Control *place(Control *control, const char *name, const QRect &geometry) {
 
 } // namespace
 
-Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
+SurveyWindow::SurveyWindow(Platform &platform, SettingsStore &store, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint)
     , m_platform(platform)
     , m_store(store)
     , m_createSurvey(platform) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("SurveyWindow"));
     setAttribute(Qt::WA_StyledBackground); // the style sheet paints the window's background
     setFont(arialBold(9));
     setFixedSize(twips(0, 0, 8040, 9105).size());
@@ -76,11 +76,11 @@ Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
         }
     });
 
-    keepInStore(Text1, SettingKey::Title);
-    keepInStore(Text2, SettingKey::SurveyQuestions);
-    keepInStore(Text3, SettingKey::Background);
-    keepInStore(Text4, SettingKey::OutputFolder);
-    keepInStore(Text7, SettingKey::Message);
+    keepInStore(m_titleEdit, SettingKey::Title);
+    keepInStore(m_questionsEdit, SettingKey::SurveyQuestions);
+    keepInStore(m_backgroundEdit, SettingKey::Background);
+    keepInStore(m_outputFolderEdit, SettingKey::OutputFolder);
+    keepInStore(m_messageEdit, SettingKey::Message);
     // A failed save must not interrupt typing: the caption says so until a later
     // save reaches the disk again.
     connect(&m_store, &SettingsStore::writesFailingChanged, this, [this](bool failing) {
@@ -89,9 +89,9 @@ Form1::Form1(Platform &platform, SettingsStore &store, QWidget *parent)
     });
 }
 
-void Form1::createControls() {
+void SurveyWindow::createControls() {
     auto button = [this](const char *name, const QString &caption, QWidget *container,
-                         const QRect &geometry, void (Form1::*handler)()) {
+                         const QRect &geometry, void (SurveyWindow::*handler)()) {
         auto *control = place(new QPushButton(caption, container), name, geometry);
         control->setFont(arialBold(11.25));
         control->setAutoDefault(false);
@@ -111,55 +111,64 @@ void Form1::createControls() {
         return box;
     };
 
-    auto *PushButton1 = button("PushButton1", QStringLiteral("Help"), this,
-                               twips(120, 120, 3840, 405), &Form1::PushButton1_Click);
-    auto *PushButton4 = button("PushButton4", QStringLiteral("Load Sample/Example Survey"), this,
-                               twips(4080, 120, 3840, 405), &Form1::PushButton4_Click);
-    auto *Frame1 = frame("Frame1", QStringLiteral("Page Title"), twips(120, 600, 7800, 820));
-    Text1 = lineBox("Text1", Frame1, twips(180, 300, 7420, 345));
-    auto *Frame2 = frame("Frame2", QStringLiteral("Name"), twips(120, 1485, 7800, 820));
-    Text5 = lineBox("Text5", Frame2, twips(180, 300, 7420, 345));
-    auto *Frame3 = frame("Frame3", QStringLiteral("Email"), twips(120, 2400, 7800, 820));
-    Text6 = lineBox("Text6", Frame3, twips(180, 300, 7420, 345));
-    Text2 = place(new QuestionsTextBox(this), "Text2", twips(120, 3360, 7800, 1995));
-    auto *Frame4 = frame("Frame4", QStringLiteral("Background Image"), twips(120, 5415, 7800, 820));
-    Text3 = lineBox("Text3", Frame4, twips(180, 300, 6660, 345));
-    auto *PushButton2 = button("PushButton2", QStringLiteral("..."), Frame4,
-                               twips(6960, 300, 600, 345), &Form1::PushButton2_Click);
-    auto *Frame5 = frame("Frame5", QStringLiteral("Message"), twips(120, 6315, 7800, 1240));
-    Text7 = place(new MultiLineTextBox(Frame5), "Text7", twips(180, 300, 7420, 750));
-    auto *Frame6 =
-        frame("Frame6", QStringLiteral("Save Results To This Folder"), twips(120, 7635, 7800, 820));
-    Text4 = lineBox("Text4", Frame6, twips(180, 300, 6660, 345));
-    auto *PushButton3 = button("PushButton3", QStringLiteral("..."), Frame6,
-                               twips(6960, 300, 600, 345), &Form1::PushButton3_Click);
-    auto *PushButton17 = button("PushButton17", QStringLiteral("Start Creating Survey"), this,
-                                twips(120, 8580, 7800, 405), &Form1::PushButton17_Click);
+    auto *helpButton = button("helpButton", QStringLiteral("Help"), this,
+                              twips(120, 120, 3840, 405), &SurveyWindow::showSyntaxHelp);
+    auto *sampleButton = button("sampleButton", QStringLiteral("Load Sample/Example Survey"), this,
+                                twips(4080, 120, 3840, 405), &SurveyWindow::loadSampleSurvey);
+    auto *titleFrame =
+        frame("titleFrame", QStringLiteral("Page Title"), twips(120, 600, 7800, 820));
+    m_titleEdit = lineBox("titleEdit", titleFrame, twips(180, 300, 7420, 345));
+    auto *nameFrame = frame("nameFrame", QStringLiteral("Name"), twips(120, 1485, 7800, 820));
+    m_nameEdit = lineBox("nameEdit", nameFrame, twips(180, 300, 7420, 345));
+    auto *emailFrame = frame("emailFrame", QStringLiteral("Email"), twips(120, 2400, 7800, 820));
+    m_emailEdit = lineBox("emailEdit", emailFrame, twips(180, 300, 7420, 345));
+    m_questionsEdit =
+        place(new QuestionsTextBox(this), "questionsEdit", twips(120, 3360, 7800, 1995));
+    auto *backgroundFrame =
+        frame("backgroundFrame", QStringLiteral("Background Image"), twips(120, 5415, 7800, 820));
+    m_backgroundEdit = lineBox("backgroundEdit", backgroundFrame, twips(180, 300, 6660, 345));
+    auto *backgroundButton =
+        button("backgroundButton", QStringLiteral("..."), backgroundFrame,
+               twips(6960, 300, 600, 345), &SurveyWindow::chooseBackgroundPicture);
+    auto *messageFrame =
+        frame("messageFrame", QStringLiteral("Message"), twips(120, 6315, 7800, 1240));
+    m_messageEdit =
+        place(new MultiLineTextBox(messageFrame), "messageEdit", twips(180, 300, 7420, 750));
+    auto *outputFolderFrame =
+        frame("outputFolderFrame", QStringLiteral("Save Results To This Folder"),
+              twips(120, 7635, 7800, 820));
+    m_outputFolderEdit = lineBox("outputFolderEdit", outputFolderFrame, twips(180, 300, 6660, 345));
+    auto *outputFolderButton =
+        button("outputFolderButton", QStringLiteral("..."), outputFolderFrame,
+               twips(6960, 300, 600, 345), &SurveyWindow::chooseOutputFolder);
+    auto *createButton = button("createButton", QStringLiteral("Start Creating Survey"), this,
+                                twips(120, 8580, 7800, 405), &SurveyWindow::createSurvey);
 
     // A screen reader names every control by what it is for, not by "...";
     // the other buttons are named by their captions.
     const QList<std::pair<QWidget *, QString>> names{
-        {Text1, QStringLiteral("Page Title")},
-        {Text5, QStringLiteral("Name")},
-        {Text6, QStringLiteral("Email")},
-        {Text3, QStringLiteral("Background Image")},
-        {Text4, QStringLiteral("Save Results To This Folder")},
-        {Text7, QStringLiteral("Message")},
-        {PushButton2, QStringLiteral("Choose Background Image")},
-        {PushButton3, QStringLiteral("Choose Folder To Save Results")}};
+        {m_titleEdit, QStringLiteral("Page Title")},
+        {m_nameEdit, QStringLiteral("Name")},
+        {m_emailEdit, QStringLiteral("Email")},
+        {m_backgroundEdit, QStringLiteral("Background Image")},
+        {m_outputFolderEdit, QStringLiteral("Save Results To This Folder")},
+        {m_messageEdit, QStringLiteral("Message")},
+        {backgroundButton, QStringLiteral("Choose Background Image")},
+        {outputFolderButton, QStringLiteral("Choose Folder To Save Results")}};
     for (const auto &[control, name] : names)
         control->setAccessibleName(name);
 
-    const QList<QWidget *> tabOrder{Text2, PushButton17, PushButton1, Text1,
-                                    Text5, Text6,        Text4,       PushButton3,
-                                    Text7, Text3,        PushButton2, PushButton4};
+    const QList<QWidget *> tabOrder{m_questionsEdit,    createButton,       helpButton,
+                                    m_titleEdit,        m_nameEdit,         m_emailEdit,
+                                    m_outputFolderEdit, outputFolderButton, m_messageEdit,
+                                    m_backgroundEdit,   backgroundButton,   sampleButton};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    Text2->setFocus();
+    m_questionsEdit->setFocus();
 
     // The hover rule: the hand over the buttons, the default pointer over the
     // window, its frames and the title and question boxes.
-    QList<QWidget *> hovered{this, Text1, Text2->viewport()};
+    QList<QWidget *> hovered{this, m_titleEdit, m_questionsEdit->viewport()};
     hovered += QList<QWidget *>(m_frames.cbegin(), m_frames.cend());
     hovered += QList<QWidget *>(m_buttons.cbegin(), m_buttons.cend());
     for (QWidget *widget : hovered) {
@@ -168,66 +177,68 @@ void Form1::createControls() {
     }
 }
 
-void Form1::keepInStore(QLineEdit *field, const QString &key) {
+void SurveyWindow::keepInStore(QLineEdit *field, const QString &key) {
     connect(field, &QLineEdit::textChanged, this,
-            [this, key](const QString &text) { m_store.SaveSetting(key, text); });
+            [this, key](const QString &text) { m_store.save(key, text); });
 }
 
-void Form1::keepInStore(MultiLineTextBox *field, const QString &key) {
+void SurveyWindow::keepInStore(MultiLineTextBox *field, const QString &key) {
     connect(field, &MultiLineTextBox::changed, this,
-            [this, field, key] { m_store.SaveSetting(key, field->text()); });
+            [this, field, key] { m_store.save(key, field->text()); });
 }
 
-void Form1::showCaption() {
+void SurveyWindow::showCaption() {
     setWindowTitle(m_saveFailed ? ProductName + QStringLiteral(" (changes are not being saved)")
                                 : ProductName);
 }
 
-void Form1::Form_Load() {
+void SurveyWindow::startUp() {
     ErrorTrap trap(m_platform, QStringLiteral("Form_Load"));
     const QString programFolder = m_platform.programFolder();
     trap.step(100, [&] {
-        if (!ApplySkin(*this, programFolder))
-            ApplyPlainLook(*this);
+        if (!applySkin(*this, programFolder))
+            applyPlainLook(*this);
     });
     trap.step(106, [&] {
         showCaption();
-        setWindowIcon(WindowIcon());
-        m_applicationTitle = DeriveApplicationTitle(ProductName);
+        setWindowIcon(programIcon());
+        m_applicationTitle = deriveApplicationTitle(ProductName);
     });
     const QString cursorFile = programFolder + QStringLiteral("/HAND-M.CUR");
-    if (trap.test(108, [&] { return FileExistsByDate(cursorFile); }))
-        trap.step(110, [&] { m_mouseIcon = LoadCursorFile(cursorFile, devicePixelRatioF()); });
-    trap.step(112, [&] { OpenHomePage(m_platform, QLatin1String(BuildConfig::HomePage)); });
+    if (trap.test(108, [&] { return fileExistsByDate(cursorFile); }))
+        trap.step(110, [&] { m_mouseIcon = loadCursorFile(cursorFile, devicePixelRatioF()); });
+    trap.step(112,
+              [&] { openHomePageSometimes(m_platform, QLatin1String(BuildConfig::HomePage)); });
 
     trap.step(130,
-              [&] { restore(Text1, SettingKey::Title, m_store.GetSetting(SettingKey::Title)); });
+              [&] { restore(m_titleEdit, SettingKey::Title, m_store.value(SettingKey::Title)); });
     trap.step(132, [&] {
-        restore(Text2, SettingKey::SurveyQuestions,
-                m_store.GetSetting(SettingKey::SurveyQuestions));
+        restore(m_questionsEdit, SettingKey::SurveyQuestions,
+                m_store.value(SettingKey::SurveyQuestions));
     });
     trap.step(134, [&] {
-        restore(Text3, SettingKey::Background, m_store.GetSetting(SettingKey::Background));
+        restore(m_backgroundEdit, SettingKey::Background, m_store.value(SettingKey::Background));
     });
     trap.step(136, [&] {
-        restore(Text4, SettingKey::OutputFolder,
-                m_store.GetSetting(SettingKey::OutputFolder, Main::GetDesktopFolder(m_platform)));
+        restore(m_outputFolderEdit, SettingKey::OutputFolder,
+                m_store.value(SettingKey::OutputFolder, desktopFolderWithSeparator(m_platform)));
     });
-    trap.step(
-        138, [&] { restore(Text7, SettingKey::Message, m_store.GetSetting(SettingKey::Message)); });
+    trap.step(138, [&] {
+        restore(m_messageEdit, SettingKey::Message, m_store.value(SettingKey::Message));
+    });
 }
 
 template <typename Field>
-void Form1::restore(Field *field, const QString &key, const QString &text) {
+void SurveyWindow::restore(Field *field, const QString &key, const QString &text) {
     // Each restored value is saved back at once. The change rule does that for a
     // field whose text changes; one that already holds the text sees no change.
     if (field->text() == text)
-        m_store.SaveSetting(key, text);
+        m_store.save(key, text);
     else
         field->setText(text);
 }
 
-void Form1::setMousePointer(MousePointer pointer) {
+void SurveyWindow::setMousePointer(MousePointer pointer) {
     m_pointer = pointer;
     switch (pointer) {
     case MousePointer::Default:
@@ -242,12 +253,13 @@ void Form1::setMousePointer(MousePointer pointer) {
     }
 }
 
-SurveyFields Form1::surveyFields() const {
-    return {Text1->text(), Text2->text(), Text3->text(), Text4->text(),
-            Text5->text(), Text6->text(), Text7->text()};
+SurveyFields SurveyWindow::surveyFields() const {
+    return {m_titleEdit->text(),        m_questionsEdit->text(), m_backgroundEdit->text(),
+            m_outputFolderEdit->text(), m_nameEdit->text(),      m_emailEdit->text(),
+            m_messageEdit->text()};
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event) {
+bool SurveyWindow::eventFilter(QObject *watched, QEvent *event) {
     // Enter on a focused button presses it, as everywhere else on the desktop;
     // the window still has no default button that Enter in a text box would press.
     if (event->type() == QEvent::KeyPress) {
@@ -272,7 +284,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::closeEvent(QCloseEvent *event) {
+void SurveyWindow::closeEvent(QCloseEvent *event) {
     // The store already holds every field unless saving has been failing: then
     // one last try, and if that fails too the person gets the texts to copy.
     if (!m_store.flush())
@@ -281,14 +293,14 @@ void Form1::closeEvent(QCloseEvent *event) {
     QWidget::closeEvent(event);
 }
 
-QString Form1::unsavedChangesText(const QString &reason) const {
+QString SurveyWindow::unsavedChangesText(const QString &reason) const {
     const SurveyFields fields = surveyFields();
     const QList<std::pair<QString, QString>> kept{
-        {QStringLiteral("Page Title"), fields.PageTitle},
-        {QStringLiteral("Questions"), fields.SurveyQuestions},
-        {QStringLiteral("Background Image"), fields.BackgroundImage},
-        {QStringLiteral("Save Results To This Folder"), fields.OutputFolder},
-        {QStringLiteral("Message"), fields.Message}};
+        {QStringLiteral("Page Title"), fields.pageTitle},
+        {QStringLiteral("Questions"), fields.surveyQuestions},
+        {QStringLiteral("Background Image"), fields.backgroundImage},
+        {QStringLiteral("Save Results To This Folder"), fields.outputFolder},
+        {QStringLiteral("Message"), fields.message}};
     QString text = QStringLiteral("The last changes could not be saved: %1\r\n"
                                   "Copy them with Ctrl+C before closing this box.")
                        .arg(reason);
@@ -297,7 +309,7 @@ QString Form1::unsavedChangesText(const QString &reason) const {
     return text;
 }
 
-void Form1::showEvent(QShowEvent *event) {
+void SurveyWindow::showEvent(QShowEvent *event) {
     // Qt's own title bar on Wayland offers maximise even to a fixed-size window,
     // and a maximised configure that a fixed maximum keeps the window from taking
     // is a protocol error that ends the program. Without that maximum the window
@@ -319,7 +331,7 @@ void Form1::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
 }
 
-void Form1::changeEvent(QEvent *event) {
+void SurveyWindow::changeEvent(QEvent *event) {
     // The window has one size: it is neither maximised nor put full screen,
     // whatever asks for it (a title-bar button, a key of the window manager).
     if (event->type() == QEvent::WindowStateChange &&
@@ -340,42 +352,44 @@ QPoint centredClientPosition(const QSize &client, const QMargins &frame, const Q
     return topLeft + QPoint(frame.left(), frame.top());
 }
 
-void Form1::PushButton1_Click() {
+void SurveyWindow::showSyntaxHelp() {
     ErrorTrap trap(m_platform, QStringLiteral("PushButton1_Click"));
     trap.step(100, [&] {
         m_platform.showMessage(m_applicationTitle, SyntaxHelpText(), Platform::Icon::None);
     });
 }
 
-void Form1::fill(QLineEdit *field, const QString &text) {
+void SurveyWindow::fill(QLineEdit *field, const QString &text) {
     // One edit that Ctrl+Z takes back, unlike setText(), which forgets the
     // person's own text for good.
     field->selectAll();
     field->insert(text);
 }
 
-void Form1::PushButton2_Click() {
-    Velmora::PushButton2_Click(
-        m_platform, Text3->text(), [this](const QString &path) { fill(Text3, path); },
+void SurveyWindow::chooseBackgroundPicture() {
+    Velmora::chooseBackgroundPicture(
+        m_platform, m_backgroundEdit->text(),
+        [this](const QString &path) { fill(m_backgroundEdit, path); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
 
-void Form1::PushButton3_Click() {
-    Velmora::PushButton3_Click(
-        m_platform, [this] { return m_store.GetSetting(SettingKey::LastFolderDot); },
-        [this](const QString &folder) { fill(Text4, folder); },
+void SurveyWindow::chooseOutputFolder() {
+    Velmora::chooseOutputFolder(
+        m_platform, [this] { return m_store.value(SettingKey::LastFolderDot); },
+        [this](const QString &folder) { fill(m_outputFolderEdit, folder); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
 
-void Form1::PushButton4_Click() {
-    Velmora::PushButton4_Click(m_platform, {[this](const QString &t) { fill(Text1, t); },
-                                            [this](const QString &t) { Text2->replaceText(t); },
-                                            [this](const QString &t) { fill(Text3, t); },
-                                            [this](const QString &t) { fill(Text4, t); },
-                                            [this](const QString &t) { Text7->replaceText(t); }});
+void SurveyWindow::loadSampleSurvey() {
+    Velmora::loadSampleSurvey(m_platform,
+                              {[this](const QString &t) { fill(m_titleEdit, t); },
+                               [this](const QString &t) { m_questionsEdit->replaceText(t); },
+                               [this](const QString &t) { fill(m_backgroundEdit, t); },
+                               [this](const QString &t) { fill(m_outputFolderEdit, t); },
+                               [this](const QString &t) { m_messageEdit->replaceText(t); }});
 }
 
-void Form1::PushButton17_Click() {
+void SurveyWindow::createSurvey() {
     m_createSurvey.run(surveyFields(), m_applicationTitle);
 }
 
