@@ -3,6 +3,8 @@
 #include <QRandomGenerator>
 #include <QSet>
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
@@ -17,6 +19,9 @@ namespace {
 
 const QByteArray Prefix = QByteArrayLiteral(".velmora-");
 const QByteArray Suffix = QByteArrayLiteral(".tmp");
+// The random part is always this many lower-case hexadecimal digits, so that a
+// person's own ".velmora-notes.tmp" is never taken for one of ours.
+constexpr qsizetype RandomDigits = 16;
 constexpr time_t QuietSeconds = 60;
 
 bool isStale(int folderFd, const char *name) {
@@ -36,13 +41,17 @@ bool isStale(int folderFd, const char *name) {
 } // namespace
 
 QByteArray temporaryFileName(const QByteArray &folder) {
-    return folder + '/' + Prefix +
-           QByteArray::number(QRandomGenerator::global()->generate64(), 16) + Suffix;
+    const QByteArray digits = QByteArray::number(QRandomGenerator::global()->generate64(), 16);
+    return folder + '/' + Prefix + QByteArray(RandomDigits - digits.size(), '0') + digits + Suffix;
 }
 
 bool isTemporaryFileName(const QByteArray &name) {
-    return name.startsWith(Prefix) && name.endsWith(Suffix) &&
-           name.size() > Prefix.size() + Suffix.size();
+    if (name.size() != Prefix.size() + RandomDigits + Suffix.size() || !name.startsWith(Prefix) ||
+        !name.endsWith(Suffix))
+        return false;
+    const QByteArrayView digits = QByteArrayView(name).sliced(Prefix.size(), RandomDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 void removeStaleTemporaryFiles(const QByteArray &folder) {
