@@ -59,6 +59,10 @@ QuestionHighlighter::QuestionHighlighter(QTextDocument *document)
 
 QString QuestionHighlighter::problemDescription(QStringView line) {
     const QuestionLineDiagnosis diagnosis = diagnoseQuestionLine(line);
+    if (!diagnosis.headerShownAs.isEmpty())
+        return tr("This question number has no closing bracket, so the page shows \"%1\". "
+                  "Write it as \"[1] What product did you test?\".")
+            .arg(diagnosis.headerShownAs);
     if (diagnosis.faultLabels.isEmpty())
         return {};
     switch (diagnosis.kind) {
@@ -80,7 +84,7 @@ void QuestionHighlighter::highlightBlock(const QString &text) {
     const qsizetype marker = diagnosis.kind == QuestionLineKind::Ignored ? 0 : markerLength(text);
     setFormat(0, int(marker), markerFormat(diagnosis.kind));
     setFormat(int(marker), int(text.size() - marker), restFormat(diagnosis.kind));
-    if (!diagnosis.faultLabels.isEmpty()) {
+    if (!diagnosis.faultLabels.isEmpty() || !diagnosis.headerShownAs.isEmpty()) {
         // A line of one or two characters needs more than its underline to be seen.
         QTextCharFormat fault = colour("#c62828", true);
         fault.setBackground(QColor(0xfd, 0xec, 0xea));

@@ -56,6 +56,28 @@ QStringView optionCode(QStringView line) {
     return line.mid(start, offsetOfCharacter(line, MarkerLength + 3) - start);
 }
 
+// A header's number: up to three characters after the bracket, ended early by
+// "]". The character after them is skipped as if it were the closing bracket.
+struct HeaderNumber {
+    QString number;
+    qsizetype characters = 0;
+    bool closed = false; // what is skipped really is "]"
+};
+
+HeaderNumber headerNumber(QStringView line) {
+    HeaderNumber header;
+    qsizetype i = 1;
+    for (; header.characters < MaxNumberLength && i < line.size(); ++header.characters) {
+        if (line[i] == u']')
+            break;
+        const qsizetype next = i + offsetOfCharacter(line.mid(i), 1);
+        header.number.append(line.mid(i, next - i));
+        i = next;
+    }
+    header.closed = i < line.size() && line[i] == u']';
+    return header;
+}
+
 } // namespace
 
 QuestionLineKind classifyQuestionLine(QStringView line) {
@@ -78,7 +100,15 @@ QuestionLineDiagnosis diagnoseQuestionLine(QStringView line) {
         QList<int> labels;
     } collector;
     QuestionTranslator(collector).translate(line, 1);
-    return {classifyQuestionLine(line), collector.labels};
+    QuestionLineDiagnosis diagnosis{classifyQuestionLine(line), collector.labels, {}};
+    if (diagnosis.kind == QuestionLineKind::Header && diagnosis.faultLabels.isEmpty()) {
+        const HeaderNumber header = headerNumber(line);
+        if (!header.closed)
+            diagnosis.headerShownAs =
+                header.number + QStringLiteral(") ") +
+                line.mid(offsetOfCharacter(line, 2 + header.characters)).toString();
+    }
+    return diagnosis;
 }
 
 QuestionTranslator::QuestionTranslator(PageOutput &output)
@@ -145,15 +175,8 @@ bool QuestionTranslator::writeHeader(QStringView line) {
     if (line.size() < 2)
         fault(190);
 
-    m_number.clear();
-    qsizetype numberLength = 0; // in characters
-    for (qsizetype i = 1; numberLength < MaxNumberLength && i < line.size(); ++numberLength) {
-        if (line[i] == u']')
-            break;
-        const qsizetype next = i + offsetOfCharacter(line.mid(i), 1);
-        m_number.append(line.mid(i, next - i));
-        i = next;
-    }
+    const HeaderNumber header = headerNumber(line);
+    m_number = header.number;
 
     m_line.clear();
     m_line.markup("</p>");
@@ -163,7 +186,7 @@ bool QuestionTranslator::writeHeader(QStringView line) {
     m_line.markup("<hr>");
     if (!write(210))
         return false;
-    const qsizetype consumed = 2 + numberLength; // bracket, number, bracket
+    const qsizetype consumed = 2 + header.characters; // bracket, number, bracket
     if (!hasCharacters(line, consumed)) {
         fault(212);
     } else {

@@ -25,6 +25,10 @@ QuestionLineKind classifyQuestionLine(QStringView line);
 struct QuestionLineDiagnosis {
     QuestionLineKind kind = QuestionLineKind::Ignored;
     QList<int> faultLabels;
+    // A header whose number has no closing bracket is written all the same, but
+    // not as it reads: "[5 Anything?" shows "5 A) ything?". Then the text the
+    // page shows; empty for every other line.
+    QString headerShownAs;
 };
 QuestionLineDiagnosis diagnoseQuestionLine(QStringView line);
 
