@@ -64,7 +64,11 @@ QString SettingsStore::value(const QString &key, const QString &defaultValue) {
             return *saved;
     }
     try {
-        return readDocument().keys.value(key, defaultValue);
+        const SettingsDocument document = readDocument();
+        const auto stored = document.keys.constFind(key);
+        std::lock_guard lock(m_mutex);
+        m_read.insert(key, stored == document.keys.cend() ? StoredText() : StoredText(*stored));
+        return stored == document.keys.cend() ? defaultValue : *stored;
     } catch (const RuntimeError &error) {
         std::lock_guard lock(m_mutex);
         if (m_unreadable.isEmpty())
@@ -76,6 +80,24 @@ QString SettingsStore::value(const QString &key, const QString &defaultValue) {
 void SettingsStore::save(const QString &key, const QString &value) {
     {
         std::lock_guard lock(m_mutex);
+        m_restored.remove(key);
+        m_saved.insert(key, value);
+        m_unwritten.insert(key, ++m_generation);
+    }
+    m_wake.notify_one();
+}
+
+void SettingsStore::saveRestored(const QString &key, const QString &value) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (const auto read = m_read.constFind(key); read != m_read.cend()) {
+            // A value that is in the file already needs no write at all.
+            if (*read == value)
+                return;
+            m_restored.insert(key, *read);
+        } else {
+            m_restored.remove(key);
+        }
         m_saved.insert(key, value);
         m_unwritten.insert(key, ++m_generation);
     }
@@ -134,7 +156,8 @@ void SettingsStore::remember(const FileIdentity &identity, const SettingsDocumen
     m_cachedDocument = document;
 }
 
-void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
+QStringList SettingsStore::writeSaved(const QHash<QString, QString> &saved,
+                                      const QHash<QString, StoredText> &unlessChanged) {
     const QString folder = QFileInfo(m_fileName).absolutePath();
     std::error_code made;
     std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), made);
@@ -153,8 +176,17 @@ void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
     // edit) stay; only the keys changed here since the last write take their
     // newest text, so that the last save of each key wins.
     SettingsDocument document = readDocument();
-    for (auto it = saved.cbegin(); it != saved.cend(); ++it)
-        document.keys.insert(it.key(), it.value());
+    QStringList superseded;
+    for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
+        if (const auto read = unlessChanged.constFind(it.key()); read != unlessChanged.cend()) {
+            const auto now = document.keys.constFind(it.key());
+            if ((now == document.keys.cend() ? StoredText() : StoredText(*now)) != *read) {
+                superseded.append(it.key());
+                continue;
+            }
+        }
+        document.setText(it.key(), it.value());
+    }
     const QByteArray bytes = document.serialize();
     writeFileDurably(m_fileName, bytes);
     // Trust only what reads back.
@@ -163,6 +195,7 @@ void SettingsStore::writeSaved(const QHash<QString, QString> &saved) {
             QStringLiteral("The settings file does not read back as written (%1)").arg(m_fileName));
     // What was written is what the file holds now: no need to read it again.
     remember(fileIdentity(), document);
+    return superseded;
 }
 
 void SettingsStore::writeLoop() {
@@ -186,8 +219,12 @@ void SettingsStore::writeLoop() {
 
         const quint64 generation = m_generation;
         QHash<QString, QString> saved;
-        for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it)
+        QHash<QString, StoredText> unlessChanged;
+        for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it) {
             saved.insert(it.key(), m_saved.value(it.key()));
+            if (const auto read = m_restored.constFind(it.key()); read != m_restored.cend())
+                unlessChanged.insert(it.key(), *read);
+        }
         const QString unreadable = m_unreadable;
         const bool last = m_stopping;
         m_forceAttempt = false;
@@ -195,12 +232,13 @@ void SettingsStore::writeLoop() {
         lock.unlock();
 
         QString error;
+        QStringList superseded;
         try {
             // A file that could not be read is never written over: it may hold
             // what the person wants back.
             if (!unreadable.isEmpty())
                 throw RuntimeError(unreadable);
-            writeSaved(saved);
+            superseded = writeSaved(saved, unlessChanged);
         } catch (const RuntimeError &failure) {
             error = failure.description();
         } catch (const std::exception &failure) {
@@ -215,6 +253,13 @@ void SettingsStore::writeLoop() {
             m_unwritten.removeIf([generation](const QHash<QString, quint64>::iterator &it) {
                 return it.value() <= generation;
             });
+        }
+        // Another copy saved these after start-up read them: its text is the
+        // newest, and value() reads it from the file again. A save made here
+        // since then still stands.
+        for (const QString &key : std::as_const(superseded)) {
+            if (m_restored.remove(key) && !m_unwritten.contains(key))
+                m_saved.remove(key);
         }
         m_error = error;
         const bool failing = !error.isEmpty();

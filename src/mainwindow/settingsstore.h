@@ -8,6 +8,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace Velmora {
@@ -42,6 +43,10 @@ public:
     // nothing is written over it for the rest of the run.
     QString value(const QString &key, const QString &defaultValue = {});
     void save(const QString &key, const QString &value);
+    // Start-up's write-back of a value it restored with value(): written only if
+    // the file still holds for `key` what value() read there, so that a save
+    // another copy of the program made meanwhile is never reverted.
+    void saveRestored(const QString &key, const QString &value);
 
     // Returns once the writer has tried the newest saves; true when they are on disk.
     bool waitForWrites();
@@ -67,8 +72,13 @@ private:
     // Both run with m_mutex released. The cache lock is held only to look at the
     // cache, never over a disk write: a read on the window's thread must not
     // wait for the writer's fsync.
-    SettingsDocument readDocument();                       // throws RuntimeError
-    void writeSaved(const QHash<QString, QString> &saved); // throws RuntimeError
+    SettingsDocument readDocument(); // throws RuntimeError
+    // What value() found in the file for a key: its text, or nothing when absent.
+    using StoredText = std::optional<QString>;
+    // Returns the keys left unwritten because the file no longer held what
+    // start-up read for them.
+    QStringList writeSaved(const QHash<QString, QString> &saved,
+                           const QHash<QString, StoredText> &unlessChanged); // throws RuntimeError
     FileIdentity fileIdentity() const;
     void remember(const FileIdentity &identity, const SettingsDocument &document);
 
@@ -76,9 +86,11 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_attempted;
-    QHash<QString, QString> m_saved;     // the newest text of every key saved in this run
-    QHash<QString, quint64> m_unwritten; // keys saved since their last write, by generation
-    quint64 m_generation = 0;            // counts saves
+    QHash<QString, QString> m_saved;       // the newest text of every key saved in this run
+    QHash<QString, quint64> m_unwritten;   // keys saved since their last write, by generation
+    QHash<QString, StoredText> m_read;     // what value() found in the file, by key
+    QHash<QString, StoredText> m_restored; // saveRestored() keys, with what was read
+    quint64 m_generation = 0;              // counts saves
     quint64 m_attemptedGeneration = 0;
     quint64 m_writtenGeneration = 0;
     bool m_forceAttempt = false;

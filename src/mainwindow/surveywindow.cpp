@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -178,13 +179,17 @@ void SurveyWindow::createControls() {
 }
 
 void SurveyWindow::keepInStore(QLineEdit *field, const QString &key) {
-    connect(field, &QLineEdit::textChanged, this,
-            [this, key](const QString &text) { m_store.save(key, text); });
+    connect(field, &QLineEdit::textChanged, this, [this, key](const QString &text) {
+        if (!m_restoring)
+            m_store.save(key, text);
+    });
 }
 
 void SurveyWindow::keepInStore(MultiLineTextBox *field, const QString &key) {
-    connect(field, &MultiLineTextBox::changed, this,
-            [this, field, key] { m_store.save(key, field->text()); });
+    connect(field, &MultiLineTextBox::changed, this, [this, field, key] {
+        if (!m_restoring)
+            m_store.save(key, field->text());
+    });
 }
 
 void SurveyWindow::showCaption() {
@@ -230,12 +235,13 @@ void SurveyWindow::startUp() {
 
 template <typename Field>
 void SurveyWindow::restore(Field *field, const QString &key, const QString &text) {
-    // Each restored value is saved back at once. The change rule does that for a
-    // field whose text changes; one that already holds the text sees no change.
-    if (field->text() == text)
-        m_store.save(key, text);
-    else
+    // Each restored value is saved back at once, but only where the file still
+    // holds what was read: another copy may have saved a keystroke since.
+    {
+        const QScopedValueRollback restoring(m_restoring, true);
         field->setText(text);
+    }
+    m_store.saveRestored(key, text);
 }
 
 void SurveyWindow::setMousePointer(MousePointer pointer) {

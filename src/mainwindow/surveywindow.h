@@ -65,6 +65,7 @@ private:
     MousePointer m_pointerBeforeWaiting = MousePointer::Default;
     std::optional<QCursor> m_mouseIcon;
     bool m_saveFailed = false;
+    bool m_restoring = false; // start-up saves what it restores itself
     bool m_centred = false;
 
     QLineEdit *m_titleEdit = nullptr;

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 
 namespace Velmora {
@@ -350,6 +351,7 @@ SettingsDocument SettingsDocument::parse(QByteArrayView bytes) {
         }
         const std::optional<QString> text =
             textOfStoredValue(unescapeValue(bytes.sliced(equals + 1, end - equals - 1)));
+        document.verbatim.insert(key, line.toByteArray());
         if (text)
             document.keys.insert(key, *text);
         else
@@ -364,10 +366,17 @@ SettingsDocument SettingsDocument::parse(QByteArrayView bytes) {
 
 QByteArray SettingsDocument::serialize() const {
     QByteArray out("[General]\n");
-    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
-        appendKey(out, it.key());
-        out += '=';
-        appendValue(out, it.value());
+    QStringList names = keys.keys() + verbatim.keys();
+    names.sort();
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (const QString &name : names) {
+        if (const auto line = verbatim.constFind(name); line != verbatim.cend()) {
+            out += *line;
+        } else {
+            appendKey(out, name);
+            out += '=';
+            appendValue(out, keys.value(name));
+        }
         out += '\n';
     }
     out += otherLines;

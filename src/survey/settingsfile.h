@@ -12,10 +12,20 @@ namespace Velmora {
 //
 // Every text is written so that it reads back exactly: always quoted, control
 // characters and half surrogate pairs escaped, the rest as UTF-8.
+//
+// A key read from the file is written back as its line stood until its text is
+// set anew (`setText`): a value QSettings typed (a size, a date, a list, bytes)
+// keeps its type.
 struct SettingsDocument {
-    QMap<QString, QString> keys; // the plain keys outside any group ("[General]")
-    QByteArray otherLines;       // lines of "[General]" that name no plain key, as they were
-    QByteArray otherSections;    // every other section, kept as it was
+    QMap<QString, QString> keys;        // the plain keys outside any group ("[General]")
+    QMap<QString, QByteArray> verbatim; // every plain key read, as its line stood
+    QByteArray otherLines;              // lines of "[General]" that name no plain key, as they were
+    QByteArray otherSections;           // every other section, kept as it was
+
+    void setText(const QString &key, const QString &text) {
+        keys.insert(key, text);
+        verbatim.remove(key);
+    }
 
     static SettingsDocument parse(QByteArrayView bytes);
     QByteArray serialize() const;

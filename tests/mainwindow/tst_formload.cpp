@@ -5,9 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QTest>
 
 using namespace Velmora;
@@ -25,6 +28,8 @@ private slots:
     void damagedSettingsFile();
     void startUpFailuresAreReported_data();
     void startUpFailuresAreReported();
+    void startUpNeverRevertsAnotherCopysSave_data();
+    void startUpNeverRevertsAnotherCopysSave();
     void homePage_data();
     void homePage();
 
@@ -136,6 +141,61 @@ void TestFormLoad::restoresFields() {
         else
             QCOMPARE(written, QVariant(expected[key]));
     }
+}
+
+void TestFormLoad::startUpNeverRevertsAnotherCopysSave_data() {
+    QTest::addColumn<Values>("stored");
+    QTest::addColumn<Values>("savedMeanwhile"); // by a copy already running
+    QTest::addColumn<Values>("expected");
+
+    const Values before{{"Title", "Draft"}, {"Message", "Thanks"}};
+    QTest::newRow("a keystroke in a kept field") << before << Values{{"Title", "Draft 2"}}
+                                                 << Values{{"Title", "Draft 2"},
+                                                           {"Message", "Thanks"},
+                                                           {"Output Folder", "/home/ann/Desktop/"}};
+    QTest::newRow("a field emptied")
+        << before << Values{{"Message", ""}}
+        << Values{{"Title", "Draft"}, {"Message", ""}, {"Output Folder", "/home/ann/Desktop/"}};
+    QTest::newRow("a key that was absent at the read")
+        << Values{} << Values{{"Output Folder", "/srv/out/"}, {"Title", "x"}}
+        << Values{{"Title", "x"}, {"Message", ""}, {"Output Folder", "/srv/out/"}};
+    QTest::newRow("nothing saved meanwhile")
+        << before << Values{}
+        << Values{
+               {"Title", "Draft"}, {"Message", "Thanks"}, {"Output Folder", "/home/ann/Desktop/"}};
+}
+
+void TestFormLoad::startUpNeverRevertsAnotherCopysSave() {
+    QFETCH(Values, stored);
+    QFETCH(Values, savedMeanwhile);
+    QFETCH(Values, expected);
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        TempSettings::store(it.key(), it.value());
+    QDir().mkpath(QFileInfo(m_settings->filePath()).path());
+
+    SettingsStore store;
+    SurveyWindow form(m_platform, store);
+    {
+        // The running copy is in the middle of its save: it holds the file's lock
+        // from after this copy's read until after its own write.
+        QLockFile otherCopysSave(m_settings->filePath() + QStringLiteral(".lock"));
+        QVERIFY(otherCopysSave.tryLock(0));
+        form.startUp();
+        QTemporaryDir scratch;
+        const QString written = scratch.filePath(QStringLiteral("written.conf"));
+        QVERIFY(QFile::copy(m_settings->filePath(), written) || stored.isEmpty());
+        {
+            QSettings other(written, QSettings::IniFormat);
+            for (auto it = savedMeanwhile.cbegin(); it != savedMeanwhile.cend(); ++it)
+                other.setValue(it.key(), it.value());
+        }
+        QFile::remove(m_settings->filePath());
+        QVERIFY(QFile::rename(written, m_settings->filePath()));
+    }
+    QVERIFY(store.waitForWrites());
+
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        QCOMPARE(TempSettings::stored(it.key()), QVariant(it.value()));
 }
 
 void TestFormLoad::damagedSettingsFile_data() {

@@ -6,8 +6,11 @@
 #include "smallfilesystem.h"
 #include "tempsettings.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QRect>
 #include <QSignalSpy>
+#include <QSize>
 #include <QTest>
 
 using namespace Velmora;
@@ -20,6 +23,7 @@ private slots:
     void textsReadBackExactly();
     void readsWhatQSettingsWrote_data();
     void readsWhatQSettingsWrote();
+    void keepsWhatOthersWrote_data();
     void keepsWhatOthersWrote();
     void fullDiskKeepsTheFileAndRetries();
     void unreadableFileIsNeverWritten_data();
@@ -116,25 +120,38 @@ void TestSettingsStore::readsWhatQSettingsWrote() {
         text);
 }
 
+void TestSettingsStore::keepsWhatOthersWrote_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("value");
+
+    QTest::newRow("text") << "LastFolderDot" << QVariant(QStringLiteral("/srv/surveys"));
+    QTest::newRow("list in a group") << "Window/geometry" << QVariant(QStringList{"a", "b"});
+    QTest::newRow("list") << "Recent" << QVariant(QStringList{"a, b", "c"});
+    QTest::newRow("rectangle") << "Geometry" << QVariant(QRect(10, 20, 300, 400));
+    QTest::newRow("size") << "Size" << QVariant(QSize(640, 480));
+    QTest::newRow("bytes") << "State" << QVariant(QByteArray("\0\x01\xff(\")", 6));
+    QTest::newRow("date and time")
+        << "Seen" << QVariant(QDateTime(QDate(2026, 12, 8), QTime(13, 45, 1, 250), Qt::UTC));
+    QTest::newRow("map") << "Columns" << QVariant(QVariantMap{{"width", 120}, {"shown", true}});
+}
+
 void TestSettingsStore::keepsWhatOthersWrote() {
+    QFETCH(QString, key);
+    QFETCH(QVariant, value);
     TempSettings temp;
     {
         QSettings other(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestrand"),
                         QStringLiteral("Velmora"));
-        other.setValue(QStringLiteral("LastFolderDot"), QStringLiteral("/srv/surveys"));
-        other.setValue(QStringLiteral("Window/geometry"),
-                       QStringList{QStringLiteral("a"), QStringLiteral("b")});
+        other.setValue(key, value);
     }
     SettingsStore store;
-    QCOMPARE(store.value(SettingKey::LastFolderDot), QStringLiteral("/srv/surveys"));
     store.save(SettingKey::Title, QStringLiteral("T"));
     QVERIFY(store.waitForWrites());
 
     QCOMPARE(TempSettings::stored(SettingKey::Title).toString(), QStringLiteral("T"));
-    QCOMPARE(TempSettings::stored(SettingKey::LastFolderDot).toString(),
-             QStringLiteral("/srv/surveys"));
-    QCOMPARE(TempSettings::stored(QStringLiteral("Window/geometry")).toStringList(),
-             (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    const QVariant kept = TempSettings::stored(key);
+    QCOMPARE(kept.metaType(), value.metaType());
+    QCOMPARE(kept, value);
 }
 
 void TestSettingsStore::fullDiskKeepsTheFileAndRetries() {
