@@ -15,6 +15,7 @@ public:
     QString desktopFolder() override { return m_folder; }
     QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
     QString existingDirectory(const QString &, const QString &) override { return {}; }
+    void endSession() override {}
 
 private:
     QString m_folder;

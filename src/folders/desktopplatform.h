@@ -15,9 +15,8 @@ public:
     void setDialogParent(QWidget *parent) { m_parent = parent; }
     // Qt's own dialogs instead of the desktop's; tests drive those.
     void setUseNativeDialogs(bool useNative) { m_useNativeDialogs = useNative; }
-    // The program is ending: the open message box or dialog is closed, and none
-    // opens any more; nothing is handed to the desktop.
-    void endSession();
+    // The open message box or dialog is closed too.
+    void endSession() override;
 
     void showMessage(const QString &caption, const QString &text, Icon icon) override;
     bool openUrl(const QUrl &url) override;

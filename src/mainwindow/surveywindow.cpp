@@ -3,16 +3,20 @@
 #include "appearance.h"
 #include "buildconfig.h"
 #include "choosers.h"
+#include "durablefile.h"
 #include "errortrap.h"
 #include "fileroutines.h"
 #include "multilinetextbox.h"
 #include "questionstextbox.h"
+#include "runtimeerror.h"
 #include "samplesurvey.h"
 #include "shellfolders.h"
 #include "startup.h"
 #include "syntaxhelp.h"
 
 #include <QCloseEvent>
+#include <QDebug>
+#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -292,14 +296,56 @@ bool SurveyWindow::eventFilter(QObject *watched, QEvent *event) {
 
 void SurveyWindow::closeEvent(QCloseEvent *event) {
     // The store already holds every field unless saving has been failing: then
-    // one last try, and if that fails too the person gets the texts to copy.
-    if (!m_store.flush())
-        m_platform.showMessage(m_applicationTitle, unsavedChangesText(m_store.lastError()),
+    // one last try, and if that fails too the texts go into a file of their own
+    // where the person will find them, and the box shows them to copy. A kill or
+    // a logout shows no box: the file and the log line are what is left.
+    if (!m_store.flush()) {
+        const QString reason = m_store.lastError();
+        const QString kept = keepUnsavedChanges(reason);
+        if (kept.isEmpty())
+            qWarning().noquote() << "The last changes could not be saved:" << reason;
+        else
+            qWarning().noquote() << "The last changes could not be saved:" << reason
+                                 << "\nThey are kept in" << kept;
+        m_platform.showMessage(m_applicationTitle, unsavedChangesText(reason, kept),
                                Platform::Icon::Warning);
+    }
+    // A run of "Start Creating Survey" still copying a picture finishes its
+    // files, but says "Done." to nobody and opens nothing.
+    m_platform.endSession();
     QWidget::closeEvent(event);
 }
 
-QString SurveyWindow::unsavedChangesText(const QString &reason) const {
+QString SurveyWindow::keepUnsavedChanges(const QString &reason) const {
+    const QString name = QStringLiteral("Velmora unsaved changes %1.txt")
+                             .arg(m_platform.now().toString(QStringLiteral("yyyy-MM-dd HHmmss")));
+    const QByteArray text = QStringLiteral("Velmora could not save these texts: %1\r\n\r\n%2")
+                                .arg(reason, unsavedFieldsText())
+                                .toUtf8();
+    // The settings folder is what failed; the desktop and the home folder are
+    // where people look, the temporary folder the last resort.
+    for (const QString &folder : {m_platform.desktopFolder(), QDir::homePath(), QDir::tempPath()}) {
+        if (folder.isEmpty())
+            continue;
+        const QString path = QDir(folder).filePath(name);
+        try {
+            writeFileDurably(path, text, 0600);
+            return path;
+        } catch (const RuntimeError &) {
+        }
+    }
+    return {};
+}
+
+QString SurveyWindow::unsavedChangesText(const QString &reason, const QString &keptIn) const {
+    QString text = QStringLiteral("The last changes could not be saved: %1\r\n").arg(reason);
+    if (!keptIn.isEmpty())
+        text += QStringLiteral("They are kept in %1.\r\n").arg(keptIn);
+    return text + QStringLiteral("Copy them with Ctrl+C before closing this box.\r\n\r\n") +
+           unsavedFieldsText();
+}
+
+QString SurveyWindow::unsavedFieldsText() const {
     const SurveyFields fields = surveyFields();
     const QList<std::pair<QString, QString>> kept{
         {QStringLiteral("Page Title"), fields.pageTitle},
@@ -307,12 +353,10 @@ QString SurveyWindow::unsavedChangesText(const QString &reason) const {
         {QStringLiteral("Background Image"), fields.backgroundImage},
         {QStringLiteral("Save Results To This Folder"), fields.outputFolder},
         {QStringLiteral("Message"), fields.message}};
-    QString text = QStringLiteral("The last changes could not be saved: %1\r\n"
-                                  "Copy them with Ctrl+C before closing this box.")
-                       .arg(reason);
+    QStringList sections;
     for (const auto &[caption, value] : kept)
-        text += QStringLiteral("\r\n\r\n--- %1 ---\r\n%2").arg(caption, value);
-    return text;
+        sections.append(QStringLiteral("--- %1 ---\r\n%2").arg(caption, value));
+    return sections.join(QStringLiteral("\r\n\r\n"));
 }
 
 void SurveyWindow::showEvent(QShowEvent *event) {

@@ -51,7 +51,13 @@ private:
 
     void createControls();
     void fill(QLineEdit *field, const QString &text);
-    QString unsavedChangesText(const QString &reason) const;
+    // The box shown when the last changes could not be saved; `keptIn` names the
+    // file that holds them, when one could be written.
+    QString unsavedChangesText(const QString &reason, const QString &keptIn) const;
+    QString unsavedFieldsText() const;
+    // Writes the kept fields into a file of their own; returns its path, or
+    // nothing when no folder would take it.
+    QString keepUnsavedChanges(const QString &reason) const;
     void keepInStore(QLineEdit *field, const QString &key);
     void keepInStore(MultiLineTextBox *field, const QString &key);
     template <typename Field> void restore(Field *field, const QString &key, const QString &text);

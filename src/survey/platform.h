@@ -30,6 +30,10 @@ public:
     virtual QString openFileName(const QString &title, const QString &filter,
                                  const QString &initialFolder) = 0;
     virtual QString existingDirectory(const QString &title, const QString &initialFolder) = 0;
+    // The program is ending (its window closed, a termination signal): a
+    // command still running finishes its files, but no box or dialog opens any
+    // more and nothing is handed to the desktop.
+    virtual void endSession() = 0;
 };
 
 } // namespace Velmora

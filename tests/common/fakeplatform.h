@@ -17,11 +17,15 @@ public:
     };
 
     void showMessage(const QString &caption, const QString &text, Icon icon) override {
+        if (ended)
+            return;
         messages.append({caption, text, icon});
         if (onMessage)
             onMessage();
     }
     bool openUrl(const QUrl &url) override {
+        if (ended)
+            return false;
         opened.append(url);
         return openSucceeds;
     }
@@ -42,6 +46,8 @@ public:
         return chosenFolder;
     }
 
+    void endSession() override { ended = true; }
+
     QStringList messageTexts() const {
         QStringList texts;
         for (const Message &m : messages)
@@ -56,6 +62,7 @@ public:
     QStringList initialFolders;
     std::function<void()> onMessage;
     bool openSucceeds = true;
+    bool ended = false;
     QDateTime clock{QDate(2021, 8, 31), QTime(14, 3, 27)};
     double randomValue = 0.5;
     QString programPath = QStringLiteral("/opt/velmora");

@@ -30,7 +30,8 @@ private slots:
     void fillsCanBeUndone_data();
     void fillsCanBeUndone();
     void unreadableSettingsAreReportedAndKept();
-    void terminationSignalSavesTheLastKeystroke();
+    void endingKeepsTheLastKeystroke_data();
+    void endingKeepsTheLastKeystroke();
 
 private:
     void start() {
@@ -227,18 +228,56 @@ void TestFieldRoundTrip::unreadableSettingsAreReportedAndKept() {
     QVERIFY(QFileInfo(m_settings->filePath()).isDir());
 }
 
-void TestFieldRoundTrip::terminationSignalSavesTheLastKeystroke() {
+void TestFieldRoundTrip::endingKeepsTheLastKeystroke_data() {
+    QTest::addColumn<bool>("bySignal"); // SIGTERM as the program takes it, or the close box
+    QTest::addColumn<bool>("savesFail");
+
+    QTest::newRow("closed") << false << false;
+    QTest::newRow("SIGTERM") << true << false;
+    QTest::newRow("closed while saves fail") << false << true;
+    QTest::newRow("SIGTERM while saves fail") << true << true;
+}
+
+void TestFieldRoundTrip::endingKeepsTheLastKeystroke() {
+    QFETCH(bool, bySignal);
+    QFETCH(bool, savesFail);
     start();
     m_form->show();
-    onTerminationSignals(m_form.get(), [this] { m_form->close(); });
+    QVERIFY(m_store->waitForWrites());
+    if (savesFail) {
+        QVERIFY(QFile::remove(m_settings->filePath()));
+        QVERIFY(QDir().mkpath(m_settings->filePath())); // a folder where the file belongs
+    }
+    onTerminationSignals(m_form.get(), [this] {
+        m_platform.endSession();
+        m_form->close();
+    });
     auto *title = field<QLineEdit>("titleEdit");
     title->setFocus();
     QTest::keyClicks(title, QStringLiteral("last words"));
-    QTimer::singleShot(10, [] { std::raise(SIGTERM); });
+    if (bySignal)
+        QTimer::singleShot(10, [] { std::raise(SIGTERM); });
+    else
+        m_form->close();
 
     QTRY_VERIFY(!m_form->isVisible());
-    QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(),
-             QStringLiteral("last words"));
+    const QStringList kept = QDir(m_folder->path()).entryList({"Velmora unsaved changes *.txt"});
+    if (!savesFail) {
+        QCOMPARE(TempSettings::stored(QStringLiteral("Title")).toString(),
+                 QStringLiteral("last words"));
+        QCOMPARE(kept, QStringList());
+        QVERIFY(m_platform.messages.isEmpty());
+        return;
+    }
+    QCOMPARE(kept, QStringList{QStringLiteral("Velmora unsaved changes 2021-08-31 140327.txt")});
+    const QString file = m_folder->filePath(kept[0]);
+    QVERIFY(fileContent(file).contains("--- Page Title ---\r\nlast words\r\n"));
+    // Only the close box has a person to show the box to; it names the file.
+    QCOMPARE(m_platform.messages.size(), bySignal ? 0 : 1);
+    if (!bySignal)
+        QVERIFY2(
+            m_platform.messages[0].text.contains(QStringLiteral("They are kept in %1.").arg(file)),
+            qPrintable(m_platform.messages[0].text));
 }
 
 QTEST_MAIN(TestFieldRoundTrip)

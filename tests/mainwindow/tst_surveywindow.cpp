@@ -10,10 +10,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace Velmora;
 
-class TestForm1 : public QObject {
+class TestSurveyWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -28,6 +29,7 @@ private slots:
     void keptFieldsAreSavedOnEveryChange();
     void failedSaveShowsInCaption();
     void buttonsRunTheirCommands();
+    void closeDuringACopyOpensNothing();
     void hoverPointer();
     void skinRecolours_data();
     void skinRecolours();
@@ -47,7 +49,7 @@ private:
     std::unique_ptr<SurveyWindow> m_form;
 };
 
-void TestForm1::init() {
+void TestSurveyWindow::init() {
     m_form.reset();
     m_store.reset();
     m_settings = std::make_unique<TempSettings>();
@@ -59,11 +61,11 @@ void TestForm1::init() {
     m_form = std::make_unique<SurveyWindow>(m_platform, *m_store);
 }
 
-void TestForm1::cleanup() {
+void TestSurveyWindow::cleanup() {
     m_form.reset();
 }
 
-void TestForm1::layout_data() {
+void TestSurveyWindow::layout_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("container");
     QTest::addColumn<QString>("caption");
@@ -94,7 +96,7 @@ void TestForm1::layout_data() {
     row("createButton", "SurveyWindow", "Start Creating Survey", 120, 8580, 7800, 405);
 }
 
-void TestForm1::layout() {
+void TestSurveyWindow::layout() {
     QFETCH(QString, name);
     QFETCH(QString, container);
     QFETCH(QString, caption);
@@ -126,7 +128,7 @@ void TestForm1::layout() {
     QVERIFY(widget->font().bold());
 }
 
-void TestForm1::windowAndFonts() {
+void TestSurveyWindow::windowAndFonts() {
     QCOMPARE(m_form->size(), QSize(536, 607));
     QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
     const Qt::WindowFlags flags = m_form->windowFlags();
@@ -136,7 +138,7 @@ void TestForm1::windowAndFonts() {
     QCOMPARE(m_form->font().pointSizeF(), 9.0);
 }
 
-void TestForm1::tabOrderAndFocus() {
+void TestSurveyWindow::tabOrderAndFocus() {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     const QStringList expected{
@@ -159,7 +161,7 @@ void TestForm1::tabOrderAndFocus() {
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("sampleButton"));
 }
 
-void TestForm1::multiLineFieldsUseCrLf() {
+void TestSurveyWindow::multiLineFieldsUseCrLf() {
     auto *questions = control<QPlainTextEdit>("questionsEdit");
     questions->setFocus();
     QTest::keyClicks(questions, QStringLiteral("[1] Why?"));
@@ -175,7 +177,7 @@ void TestForm1::multiLineFieldsUseCrLf() {
     QVERIFY(m_platform.messages.isEmpty());
 }
 
-void TestForm1::keptFieldsAreSavedOnEveryChange_data() {
+void TestSurveyWindow::keptFieldsAreSavedOnEveryChange_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("key");
 
@@ -193,7 +195,7 @@ void TestForm1::keptFieldsAreSavedOnEveryChange_data() {
                                         << "";
 }
 
-void TestForm1::keptFieldsAreSavedOnEveryChange() {
+void TestSurveyWindow::keptFieldsAreSavedOnEveryChange() {
     QFETCH(QString, field);
     QFETCH(QString, key);
 
@@ -213,7 +215,7 @@ void TestForm1::keptFieldsAreSavedOnEveryChange() {
     QCOMPARE(TempSettings::stored(key), QVariant(QString()));
 }
 
-void TestForm1::failedSaveShowsInCaption() {
+void TestSurveyWindow::failedSaveShowsInCaption() {
     m_form->startUp();
     m_store->waitForWrites();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Velmora"));
@@ -233,7 +235,7 @@ void TestForm1::failedSaveShowsInCaption() {
              QStringLiteral("Typing goes on!"));
 }
 
-void TestForm1::buttonsRunTheirCommands() {
+void TestSurveyWindow::buttonsRunTheirCommands() {
     m_form->startUp();
     control<QPushButton>("helpButton")->click();
     QCOMPARE(m_platform.messages.size(), 1);
@@ -254,7 +256,44 @@ void TestForm1::buttonsRunTheirCommands() {
              QStringLiteral("Ann \"A\"")); // fields unchanged
 }
 
-void TestForm1::hoverPointer() {
+void TestSurveyWindow::closeDuringACopyOpensNothing() {
+    // Memory-backed where the machine has it: the copy must still be going on
+    // when the window closes, and the disk's speed must not decide that.
+    QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
+                             ? QStringLiteral("/dev/shm/velmora-XXXXXX")
+                             : QDir::tempPath() + QStringLiteral("/velmora-XXXXXX"));
+    const QString picture = folder.filePath(QStringLiteral("big.gif"));
+    {
+        QFile file(picture);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray block(1 << 20, 'p');
+        for (int i = 0; i < 256; ++i)
+            QCOMPARE(file.write(block), block.size());
+    }
+    m_form->startUp();
+    m_form->show();
+    control<QLineEdit>("backgroundEdit")->setText(picture);
+    control<QLineEdit>("outputFolderEdit")->setText(folder.path() + QStringLiteral("/out/"));
+    QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("out"))));
+
+    bool closedWhileCopying = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (m_form->mousePointer() == MousePointer::Wait && m_form->isVisible()) {
+            closedWhileCopying = true;
+            m_form->close();
+        }
+    });
+    closer.start(1);
+    control<QPushButton>("createButton")->click();
+    closer.stop();
+
+    QVERIFY2(closedWhileCopying, "the copy ended before the window could be closed");
+    QCOMPARE(m_platform.messageTexts(), QStringList());
+    QCOMPARE(m_platform.opened, QList<QUrl>());
+}
+
+void TestSurveyWindow::hoverPointer() {
     auto move = [](QWidget *widget) {
         QMouseEvent event(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)),
                           Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -278,13 +317,13 @@ void TestForm1::hoverPointer() {
     QCOMPARE(m_form->cursor().shape(), Qt::WaitCursor);
 }
 
-void TestForm1::skinRecolours_data() {
+void TestSurveyWindow::skinRecolours_data() {
     QTest::addColumn<bool>("skinFile");
     QTest::newRow("without skin file") << false;
     QTest::newRow("with skin file") << true;
 }
 
-void TestForm1::skinRecolours() {
+void TestSurveyWindow::skinRecolours() {
     QFETCH(bool, skinFile);
     if (skinFile) {
         QVERIFY(QDir(m_program->path()).mkpath(QStringLiteral("x")));
@@ -304,5 +343,5 @@ void TestForm1::skinRecolours() {
     QVERIFY(m_platform.messages.isEmpty());
 }
 
-QTEST_MAIN(TestForm1)
+QTEST_MAIN(TestSurveyWindow)
 #include "tst_surveywindow.moc"
