@@ -6,6 +6,7 @@
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    Velmora::reportWritesPastFileSizeLimit();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Kestrand"));

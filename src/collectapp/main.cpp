@@ -102,6 +102,7 @@ int main(int argc, char *argv[]) {
         return exitCode;
     if (options->window)
         return showWindow(argv);
+    reportWritesPastFileSizeLimit();
     QCoreApplication app(argc, argv);
     if (options->summary)
         return writeSummaries(*options);

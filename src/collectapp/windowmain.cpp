@@ -14,6 +14,7 @@ int main(int argc, char *argv[]) {
         CollectOptions::fromCommandLine(argc, argv, &exitCode);
     if (!options)
         return exitCode;
+    reportWritesPastFileSizeLimit();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velmora-collect"));
     QGuiApplication::setDesktopFileName(QStringLiteral("example.kestrand.Velmora"));

@@ -22,6 +22,10 @@ extern "C" void forwardSignal(int signal) {
 
 } // namespace
 
+void reportWritesPastFileSizeLimit() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
 void onSignals(QObject *context, std::initializer_list<int> signalNumbers,
                std::function<void()> handler) {
     int pair[2] = {-1, -1};

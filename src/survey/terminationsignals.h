@@ -15,6 +15,11 @@ namespace Velmora {
 void onSignals(QObject *context, std::initializer_list<int> signalNumbers,
                std::function<void()> handler);
 
+// A write past the file-size limit (`ulimit -f`) then fails with "File too
+// large" and is reported like any failed write, instead of SIGXFSZ ending the
+// program with nothing said and the person's work unsaved.
+void reportWritesPastFileSizeLimit();
+
 // SIGTERM, SIGINT and SIGHUP: kill, Ctrl+C, logout.
 inline void onTerminationSignals(QObject *context, std::function<void()> handler) {
     onSignals(context, {SIGTERM, SIGINT, SIGHUP}, std::move(handler));

@@ -53,6 +53,13 @@ void TestSignalAtStartUp::signalDuringAStartUpReportEndsTheProgram() {
     QTest::qWait(1500);
     QCOMPARE(velmora.state(), QProcess::Running);
     QVERIFY2(!QFile::exists(settings), "the report shows before the fields are restored");
+    // A file-size limit is a failed write to report, not an end.
+    QFile status(QStringLiteral("/proc/%1/status").arg(velmora.processId()));
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    const QByteArray proc = status.readAll();
+    const qsizetype at = proc.indexOf("SigIgn:");
+    const QByteArray ignored = proc.mid(at + 7, proc.indexOf('\n', at) - at - 7).trimmed();
+    QVERIFY2(at >= 0 && (ignored.toULongLong(nullptr, 16) >> (SIGXFSZ - 1)) & 1, ignored);
     ::kill(pid_t(velmora.processId()), signal);
 
     const bool ended = velmora.waitForFinished(10000);

@@ -5,6 +5,7 @@
 
 #include "filecontent.h"
 #include "smallfilesystem.h"
+#include "terminationsignals.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,7 +14,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Velmora;
 
@@ -41,6 +45,7 @@ private slots:
     void readOnlyFilesAreNotReplaced_data();
     void readOnlyFilesAreNotReplaced();
     void fullDiskDuringALargePage();
+    void fileSizeLimitIsReported();
     void hugePictureIsCopiedWhileEventsGoOn_data();
     void hugePictureIsCopiedWhileEventsGoOn();
 
@@ -410,6 +415,48 @@ void TestCreateSurvey::fullDiskDuringALargePage() {
     QCOMPARE(fileContent(page), older);
     QCOMPARE(disk.files(), QStringList{QStringLiteral("My Product Survey.htm")});
     QVERIFY(m_platform.opened.isEmpty());
+}
+
+void TestCreateSurvey::fileSizeLimitIsReported() {
+    // `ulimit -f` as the program meets it: in a child, so that the signal the
+    // limit sends, if not ignored, ends only the child.
+    const QString page = out() + QStringLiteral("My Product Survey.htm");
+    {
+        QFile older(page);
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("the older page") == 14);
+    }
+    int pipe[2];
+    QCOMPARE(::pipe(pipe), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        reportWritesPastFileSizeLimit();
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        FakePlatform platform;
+        SurveyFields fields = WorkedExample::fields(out(), QString());
+        fields.surveyQuestions = QStringLiteral("[1] Question?\r\n[r] a) Yes\r\n").repeated(10000);
+        CreateSurveyCommand(platform).run(fields, QString());
+        const QByteArray said = platform.messageTexts().join(QLatin1Char('|')).toUtf8();
+        [[maybe_unused]] const ssize_t told = ::write(pipe[1], said.constData(), said.size());
+        ::_exit(platform.opened.isEmpty() ? 0 : 1);
+    }
+    ::close(pipe[1]);
+    QByteArray said;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, got);
+    ::close(pipe[0]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+
+    QVERIFY2(WIFEXITED(status), "the file-size limit ended the program");
+    QCOMPARE(WEXITSTATUS(status), 0);
+    const QString text = QString::fromUtf8(said);
+    QVERIFY2(text.startsWith(QStringLiteral("File too large (%1)").arg(page)) &&
+                 text.contains(QStringLiteral(" at line ")) &&
+                 !text.contains(QLatin1String("Done.")),
+             qPrintable(text));
+    QCOMPARE(fileContent(page), QByteArray("the older page"));
 }
 
 void TestCreateSurvey::hugePictureIsCopiedWhileEventsGoOn_data() {
