@@ -7,8 +7,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QStandardPaths>
+#include <QTreeView>
 
 namespace Velmora {
 
@@ -17,6 +21,25 @@ namespace {
 QString existingFolderOrHome(QStandardPaths::StandardLocation location) {
     const QString path = QStandardPaths::writableLocation(location);
     return !path.isEmpty() && QFileInfo(path).isDir() ? path : QDir::homePath();
+}
+
+// Qt's own dialog opens too small for its columns: sizes, types and dates were
+// cut to "PN...ge" and "8 Dec ...:10". It gets room, and the columns after the
+// name fit what they show once the folder is read.
+void fitColumns(QFileDialog &dialog) {
+    QSize size(860, 520);
+    if (const QScreen *screen = dialog.screen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    dialog.resize(size);
+    auto *details = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    auto *files = dialog.findChild<QFileSystemModel *>();
+    if (!details || !files)
+        return; // the desktop's own dialog lays itself out
+    QHeaderView *header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 }
 
 } // namespace
@@ -69,6 +92,7 @@ QString DesktopPlatform::openFileName(const QString &title, const QString &filte
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontUseNativeDialog, !m_useNativeDialogs);
+    fitColumns(dialog);
     if (m_ending || dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -84,6 +108,7 @@ QString DesktopPlatform::existingDirectory(const QString &title, const QString &
     dialog.setDirectory(!initialFolder.isEmpty() && QFileInfo(initialFolder).isDir()
                             ? initialFolder
                             : QDir::homePath());
+    fitColumns(dialog);
     if (m_ending || dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -425,7 +425,12 @@ void SurveyWindow::chooseBackgroundPicture() {
 
 void SurveyWindow::chooseOutputFolder() {
     Velmora::chooseOutputFolder(
-        m_platform, [this] { return m_store.value(SettingKey::LastFolderDot); },
+        m_platform,
+        [this] {
+            // Without a folder stored for the dialog, it opens where the survey goes now.
+            const QString last = m_store.value(SettingKey::LastFolderDot);
+            return last.isEmpty() ? m_outputFolderEdit->text() : last;
+        },
         [this](const QString &folder) { fill(m_outputFolderEdit, folder); },
         [this](MousePointer pointer) { setMousePointer(pointer); });
 }
