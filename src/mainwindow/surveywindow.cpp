@@ -414,6 +414,11 @@ void SurveyWindow::fill(QLineEdit *field, const QString &text) {
     // person's own text for good.
     field->selectAll();
     field->insert(text);
+    // The line edit adds what is typed next to the same undo step unless the
+    // cursor moved in between: a move closes the fill's step.
+    const int end = field->cursorPosition();
+    field->setCursorPosition(end == 0 ? 1 : 0);
+    field->setCursorPosition(end);
 }
 
 void SurveyWindow::chooseBackgroundPicture() {
