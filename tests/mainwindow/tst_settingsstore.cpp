@@ -3,11 +3,13 @@
 #include "settingsstore.h"
 
 #include "filecontent.h"
+#include "pausedchild.h"
 #include "smallfilesystem.h"
 #include "tempsettings.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QLockFile>
 #include <QRect>
 #include <QSignalSpy>
 #include <QSize>
@@ -26,6 +28,7 @@ private slots:
     void keepsWhatOthersWrote_data();
     void keepsWhatOthersWrote();
     void fullDiskKeepsTheFileAndRetries();
+    void lockOfAKilledSaveIsTakenOver();
     void unreadableFileIsNeverWritten_data();
     void unreadableFileIsNeverWritten();
     void unmadeFolderGivesTheSystemsReason_data();
@@ -152,6 +155,25 @@ void TestSettingsStore::keepsWhatOthersWrote() {
     const QVariant kept = TempSettings::stored(key);
     QCOMPARE(kept.metaType(), value.metaType());
     QCOMPARE(kept, value);
+}
+
+void TestSettingsStore::lockOfAKilledSaveIsTakenOver() {
+    TempSettings temp;
+    SettingsStore store;
+    store.save(SettingKey::Title, QStringLiteral("before"));
+    QVERIFY(store.waitForWrites());
+    const QString lockFile = store.fileName() + QStringLiteral(".lock");
+    {
+        // A copy killed in the middle of its save leaves its lock file behind.
+        PausedChild killed([&] { (new QLockFile(lockFile))->tryLock(0); });
+        QVERIFY(killed.ready());
+    }
+    QVERIFY(QFile::exists(lockFile));
+
+    store.save(SettingKey::Title, QStringLiteral("after"));
+    QVERIFY(store.waitForWrites());
+    QCOMPARE(TempSettings::stored(SettingKey::Title).toString(), QStringLiteral("after"));
+    QVERIFY2(!QFile::exists(lockFile), "the next save cleans it up");
 }
 
 void TestSettingsStore::fullDiskKeepsTheFileAndRetries() {
