@@ -12,6 +12,10 @@ namespace Velmora {
 QuestionsTextBox::QuestionsTextBox(QWidget *parent)
     : MultiLineTextBox(parent)
     , m_highlighter(new QuestionHighlighter(document())) {
+    // Owned by the box: the documents it colours come and go.
+    m_highlighter->setParent(this);
+    connect(this, &MultiLineTextBox::documentReplaced, m_highlighter,
+            &QuestionHighlighter::setDocument);
     setAccessibleName(QStringLiteral("Survey Questions"));
     setAccessibleDescription(markupDescription());
     connect(this, &QPlainTextEdit::cursorPositionChanged, this,

@@ -1,5 +1,7 @@
 #include "multilinetextbox.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -18,6 +20,8 @@ private slots:
     void replacingWhileLoadingUndoesToTheWholeText();
     void settingAgainWhileLoadingDropsTheOldLines();
     void ctrlEndGoesToTheEndOfTheWholeText();
+    void selectAllActsOnTheWholeText_data();
+    void selectAllActsOnTheWholeText();
 
 private:
     static QString lines(int count, const QString &lineBreak = QStringLiteral("\r\n")) {
@@ -95,7 +99,7 @@ void TestLongText::replacingWhileLoadingUndoesToTheWholeText() {
 
     box.replaceText(QStringLiteral("[1] A new survey"));
     QCOMPARE(box.text(), QStringLiteral("[1] A new survey"));
-    box.undo();
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
 
     QCOMPARE(box.text(), text);
 }
@@ -118,7 +122,61 @@ void TestLongText::ctrlEndGoesToTheEndOfTheWholeText() {
     QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(&box, QStringLiteral("last"));
 
+    // What is typed there waits for the end to come in, then lands after it.
+    QTRY_VERIFY_WITH_TIMEOUT(!box.isLoading(), 20000);
     QCOMPARE(box.text(), text + QStringLiteral("last"));
+}
+
+void TestLongText::selectAllActsOnTheWholeText_data() {
+    QTest::addColumn<QStringList>("steps"); // "wait" lets the whole text come in
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("Delete, then type") << QStringList{"Delete", "[1] new"} << "[1] new";
+    QTest::newRow("type over it") << QStringList{"x"} << "x";
+    QTest::newRow("Backspace") << QStringList{"Backspace"} << "";
+    QTest::newRow("paste over it") << QStringList{"Paste"} << "pasted";
+    QTest::newRow("cut") << QStringList{"Cut"} << "";
+    QTest::newRow("Enter") << QStringList{"Enter"} << "\r\n";
+    QTest::newRow("once it is all there") << QStringList{"wait", "Delete", "y"} << "y";
+}
+
+void TestLongText::selectAllActsOnTheWholeText() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, expected);
+    const QString text = lines(40000);
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+    MultiLineTextBox box;
+    box.setText(text);
+    QVERIFY(box.isLoading());
+
+    QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+    for (const QString &step : steps) {
+        if (step == QLatin1String("wait"))
+            QTRY_VERIFY_WITH_TIMEOUT(!box.isLoading(), 20000);
+        else if (step == QLatin1String("Delete"))
+            QTest::keyClick(&box, Qt::Key_Delete);
+        else if (step == QLatin1String("Backspace"))
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        else if (step == QLatin1String("Enter"))
+            QTest::keyClick(&box, Qt::Key_Return);
+        else if (step == QLatin1String("Paste"))
+            QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+        else if (step == QLatin1String("Cut"))
+            QTest::keyClick(&box, Qt::Key_X, Qt::ControlModifier);
+        else
+            QTest::keyClicks(&box, step);
+    }
+
+    QCOMPARE(box.text(), expected);
+    QTest::qWait(100); // the lines that were still to come stay gone
+    QVERIFY(!box.isLoading());
+    QCOMPARE(box.text(), expected);
+    if (steps.contains(QLatin1String("Cut")))
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    // The whole text comes back with Ctrl+Z, the typing first.
+    for (int undo = 0; undo < 5 && box.text() != text; ++undo)
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box.text(), text);
 }
 
 QTEST_MAIN(TestLongText)
