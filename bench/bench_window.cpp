@@ -1,6 +1,11 @@
 // The window's figures: time from keystroke to synced settings file while the
 // questions box holds 100 KB and 1 MB, and start-up time against a bare window.
 // With --start-up it measures only the start-up, on the platform QT_QPA_PLATFORM names.
+// With --large: a survey of 5 and 20 MB stored, the window's start-up, keystrokes,
+// and the longest time the window goes without painting while the survey loads
+// and while Ctrl+End, Ctrl+A + Delete or "Load Sample/Example Survey" are pressed
+// right after start.
+#include "multilinetextbox.h"
 #include "silentplatform.h"
 #include "surveywindow.h"
 
@@ -10,8 +15,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -181,6 +188,64 @@ void largeStoredSurvey(qsizetype bytes) {
     printPercentiles(qPrintable(typed + QStringLiteral(" (goal 100 ms)")), ms);
 }
 
+// Starts the window with `bytes` of survey stored, does `action` at once, and
+// runs until the whole survey is in the box: the longest time the event loop
+// went without a turn is the longest the window went without painting.
+void pausesWhileLoading(qsizetype bytes, const QString &action) {
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    {
+        SettingsStore store;
+        store.save(QStringLiteral("Survey Questions"), questionText(bytes));
+        store.waitForWrites();
+    }
+    SilentPlatform platform(settings.path());
+    SettingsStore store;
+    SurveyWindow form(platform, store);
+    QElapsedTimer clock;
+    clock.start();
+    form.startUp();
+    form.show();
+    QCoreApplication::processEvents();
+    const qint64 shown = clock.elapsed();
+    auto *questions = form.findChild<MultiLineTextBox *>(QStringLiteral("questionsEdit"));
+    questions->setFocus();
+
+    qint64 last = clock.elapsed();
+    qint64 worst = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        worst = std::max(worst, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    ticker.start(5);
+    auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(questions, &event);
+    };
+    if (action == QLatin1String("Ctrl+End")) {
+        press(Qt::Key_End, Qt::ControlModifier);
+    } else if (action == QLatin1String("Ctrl+A + Delete")) {
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_Delete, Qt::NoModifier);
+    } else if (action == QLatin1String("Load Sample")) {
+        form.findChild<QPushButton *>(QStringLiteral("sampleButton"))->click();
+    }
+    worst = std::max(worst, clock.elapsed() - last); // what the action itself held
+    last = clock.elapsed();
+    while (questions->isLoading() && clock.elapsed() < 300000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    QCoreApplication::processEvents();
+    worst = std::max(worst, clock.elapsed() - last);
+    const bool atTheEnd = action != QLatin1String("Ctrl+End") || questions->textCursor().atEnd();
+    std::printf("%-46s longest without painting %5lld ms (goal 100), all in %6lld ms%s\n",
+                qPrintable(QStringLiteral("%1 MB, %2 right after start")
+                               .arg(double(bytes) / (1024 * 1024), 0, 'f', 0)
+                               .arg(action.isEmpty() ? QStringLiteral("nothing") : action)),
+                worst, clock.elapsed() - shown, atTheEnd ? "" : "  (the cursor is NOT at the end)");
+    store.waitForWrites();
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -192,6 +257,8 @@ int main(int argc, char *argv[]) {
     if (argc > 1 && qstrcmp(argv[1], "--large") == 0) {
         largeStoredSurvey(5 * 1024 * 1024);
         largeStoredSurvey(20 * 1024 * 1024);
+        for (const char *action : {"", "Ctrl+End", "Ctrl+A + Delete", "Load Sample"})
+            pausesWhileLoading(20 * 1024 * 1024, QString::fromLatin1(action));
         return 0;
     }
     if (argc > 1)
