@@ -322,6 +322,23 @@ void appendValue(QByteArray &out, const QString &value) {
 } // namespace
 
 SettingsDocument SettingsDocument::parse(QByteArrayView bytes) {
+    return parseLines(bytes, true);
+}
+
+bool SettingsDocument::standsAlone(QByteArrayView line, const QString &key,
+                                   const std::optional<QString> &text) {
+    // A line that reads the same with another after it, and swallows nothing of
+    // that one (an open quote, a trailing backslash), can stand anywhere.
+    if (line.contains('\n') || line.contains('\r'))
+        return false;
+    const QByteArray Sentinel = QByteArrayLiteral("velmora-sentinel");
+    const SettingsDocument alone = parseLines(line.toByteArray() + '\n' + Sentinel + "=1\n", false);
+    const auto read = alone.keys.constFind(key);
+    return alone.keys.value(QString::fromLatin1(Sentinel)) == QLatin1String("1") &&
+           (read == alone.keys.cend() ? !text : text && *read == *text);
+}
+
+SettingsDocument SettingsDocument::parseLines(QByteArrayView bytes, bool keepVerbatim) {
     SettingsDocument document;
     if (bytes.startsWith("\xef\xbb\xbf"))
         bytes = bytes.sliced(3);
@@ -351,7 +368,13 @@ SettingsDocument SettingsDocument::parse(QByteArrayView bytes) {
         }
         const std::optional<QString> text =
             textOfStoredValue(unescapeValue(bytes.sliced(equals + 1, end - equals - 1)));
-        document.verbatim.insert(key, line.toByteArray());
+        // A text is written back the same either way; this keeps the type of a
+        // value QSettings typed (a size, bytes, a list). Lines of a megabyte
+        // and more are texts (the questions) that need no second reading.
+        if (keepVerbatim && line.size() < (1 << 20) && standsAlone(line, key, text))
+            document.verbatim.insert(key, line.toByteArray());
+        else
+            document.verbatim.remove(key);
         if (text)
             document.keys.insert(key, *text);
         else

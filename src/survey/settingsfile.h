@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QString>
 
+#include <optional>
+
 namespace Velmora {
 
 // The per-user settings file in the INI dialect that QSettings reads and writes,
@@ -29,6 +31,11 @@ struct SettingsDocument {
 
     static SettingsDocument parse(QByteArrayView bytes);
     QByteArray serialize() const;
+
+private:
+    static SettingsDocument parseLines(QByteArrayView bytes, bool keepVerbatim);
+    static bool standsAlone(QByteArrayView line, const QString &key,
+                            const std::optional<QString> &text);
 };
 
 } // namespace Velmora
