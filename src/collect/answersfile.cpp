@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace Velmora {
 
@@ -19,6 +20,13 @@ QByteArray readHead(const QString &path, qint64 bytes) {
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(QStringLiteral("%1 (%2)").arg(file.errorString(), path));
     return file.read(bytes);
+}
+
+// What tells one record from another when a replaced file is compared with
+// what was written: its answer ID, or all of it where it has none.
+QString identity(const QStringList &record) {
+    return record.size() > 3 && record.last().size() == 32 ? record.last()
+                                                           : record.join(QChar(0x1f));
 }
 
 } // namespace
@@ -53,16 +61,26 @@ QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
         if (!info.exists() && !info.isSymLink())
             return path;
         // A file that begins with this header (or only with part of it, the rest
-        // lost in a crash before any answer) is this page's.
-        const QByteArray head = readHead(path, start.size());
-        if (info.isFile() && (head == start || start.startsWith(head)))
+        // lost in a crash before any answer) is this page's; so is one a
+        // spreadsheet saved again, without the byte order mark or other quotes.
+        const QByteArray head = readHead(path, start.size() * 2 + 1024);
+        if (!info.isFile())
+            continue;
+        if (head.startsWith(start) || start.startsWith(head))
+            return path;
+        const QList<QStringList> records = parseRecords(head);
+        if (!records.isEmpty() && records.constFirst() == header)
             return path;
     }
 }
 
 AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
                          const QStringList &header, const Record &existing, int mode)
-    : m_path(pathFor(folder, pageFileName, header)) {
+    : m_folder(folder)
+    , m_pageFileName(pageFileName)
+    , m_header(header)
+    , m_mode(mode)
+    , m_path(pathFor(folder, pageFileName, header)) {
     const QByteArray start = beginning(header);
     // Respondents' names and e-mail addresses: for the organiser's eyes only.
     m_file.open(m_path, mode);
@@ -88,6 +106,7 @@ AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,
             m_file.truncate(end); // the torn record of a crash, never acknowledged
         m_answers = records - 1;
     }
+    m_ownFrom = m_file.size();
     m_writer = std::thread([this] { writeLoop(); });
 }
 
@@ -103,6 +122,101 @@ AnswersFile::~AnswersFile() {
 qsizetype AnswersFile::answers() {
     std::lock_guard lock(m_mutex);
     return m_answers;
+}
+
+QString AnswersFile::path() {
+    std::lock_guard lock(m_mutex);
+    return m_path;
+}
+
+std::optional<AnswersFile::Reread> AnswersFile::takeReread() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_reread, std::nullopt);
+}
+
+QList<QStringList> AnswersFile::takeUp(const QString &path, bool reopen) {
+    if (reopen) {
+        m_file.close();
+        m_file.open(path, m_mode);
+    } else {
+        m_file.refreshSize();
+    }
+    QList<QStringList> records;
+    qint64 end = 0;
+    QString error;
+    const auto read = [&] {
+        records.clear();
+        if (!CsvReader::readFile(
+                path, [&](const QStringList &record) { records.append(record); }, &end, &error))
+            throw RuntimeError(error);
+    };
+    read();
+    if (records.isEmpty() && m_file.size() == 0) {
+        m_file.append(beginning(m_header));
+        read();
+    } else if (end != m_file.size()) {
+        // An editor's save may end without a line break: the next answer must
+        // not run on into its last row.
+        m_file.append("\r\n");
+        read();
+    }
+    return records;
+}
+
+void AnswersFile::followThePath(QByteArrayView justWritten) {
+    const DurableAppender::AtPath at = m_file.atPath();
+    if (at == DurableAppender::AtPath::Same)
+        return;
+    // What this run wrote into the file open now; it may be gone from the path.
+    const QList<QStringList> ours = parseRecords(at == DurableAppender::AtPath::Other
+                                                     ? QByteArrayView(m_file.readFrom(m_ownFrom))
+                                                     : justWritten);
+    // What stands at the path now, whatever its header, tells which of them
+    // the organiser kept.
+    const QString oldPath = this->path();
+    QSet<QString> kept;
+    CsvReader::readFile(oldPath,
+                        [&kept](const QStringList &record) { kept.insert(identity(record)); });
+    const QString path = pathFor(m_folder, m_pageFileName, m_header);
+    const bool samePath = path == oldPath;
+    QList<QStringList> records =
+        takeUp(path, !(at == DurableAppender::AtPath::Changed && samePath));
+    m_ownFrom = m_file.size();
+
+    // The answers the new file lacks after the last one of ours it kept came
+    // after its maker read the file: they go into it again.
+    qsizetype from = ours.size();
+    while (from > 0 && !kept.contains(identity(ours[from - 1])))
+        --from;
+    QByteArray again;
+    for (qsizetype i = from; i < ours.size(); ++i) {
+        again += csvRecord(ours[i]);
+        records.append(ours[i]);
+    }
+    if (!again.isEmpty())
+        m_file.append(again);
+
+    QString what = at == DurableAppender::AtPath::Changed ? QStringLiteral("was edited")
+                   : at == DurableAppender::AtPath::Other ? QStringLiteral("was replaced")
+                                                          : QStringLiteral("was removed or moved");
+    if (!samePath)
+        what += QStringLiteral("; answers go to %1 now").arg(path);
+    if (ours.size() > from)
+        what += QStringLiteral("; %1 answers it lacked were written into it again")
+                    .arg(ours.size() - from);
+    // The answers being written now are counted as they are acknowledged.
+    for (const QStringList &record : parseRecords(justWritten)) {
+        for (qsizetype i = records.size() - 1; i > 0; --i) {
+            if (identity(records[i]) == identity(record)) {
+                records.removeAt(i);
+                break;
+            }
+        }
+    }
+    std::lock_guard lock(m_mutex);
+    m_path = path;
+    m_answers = records.size() - 1;
+    m_reread = Reread{std::move(records), what};
 }
 
 void AnswersFile::append(QByteArray record, Done done) {
@@ -133,7 +247,10 @@ void AnswersFile::writeLoop() {
             records += waiting.record;
         QString failure;
         try {
+            followThePath({});
             m_file.append(records);
+            // Replaced or removed while it was written: nobody would see it there.
+            followThePath(records);
         } catch (const RuntimeError &error) {
             failure = error.description();
         }

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -23,6 +24,17 @@ namespace Velmora {
 //
 // Answers arriving together share one sync (group commit), written by a thread
 // of the file's own: nobody who hands over an answer waits for the disk.
+//
+// The file is the organiser's too: before every write the writer checks that
+// the file open is the one at the path, as it left it. Edited in place (a row
+// removed, cut short) it is read again; replaced (an editor's save, `sed -i`)
+// the new file is taken, and the answers this run wrote that the new file lacks
+// after the last of them it kept (those came after the editor read the file)
+// are written into it again; removed or moved, a new file starts at the path
+// (the answers went with the file, or were meant to go). A header row changed
+// by hand sends new answers to the next numbered file. Answers written at the
+// moment of a replacement are written again into the file at the path before
+// they are acknowledged.
 class AnswersFile {
 public:
     // New answers files and summaries: readable by their owner only, or by a
@@ -41,7 +53,7 @@ public:
     AnswersFile(const AnswersFile &) = delete;
     AnswersFile &operator=(const AnswersFile &) = delete;
 
-    const QString &path() const { return m_path; }
+    QString path();
     // The file these columns go to, whether it exists yet or not. Throws RuntimeError.
     static QString pathFor(const QString &folder, const QString &pageFileName,
                            const QStringList &header);
@@ -49,6 +61,14 @@ public:
     // the page "My Product Survey.htm".
     static QString name(const QString &pageFileName, int number = 1);
     qsizetype answers();
+
+    // The records of the file as it is now, header first, after the writer found
+    // it changed and read it again; taken once.
+    struct Reread {
+        QList<QStringList> records;
+        QString what; // what happened to the file, for the log
+    };
+    std::optional<Reread> takeReread();
     // What an answers file with these columns begins with: the byte order mark
     // and the header row.
     static QByteArray beginning(const QStringList &header);
@@ -72,9 +92,20 @@ private:
         Done done;
     };
     void writeLoop();
+    // On the writer's thread: makes the file open the one at the path, read again
+    // when it changed. `justWritten` went into the file open now.
+    void followThePath(QByteArrayView justWritten);
+    // Opens `path` (not open yet) or reads the open file again; returns its records.
+    QList<QStringList> takeUp(const QString &path, bool reopen);
 
-    QString m_path;
+    const QString m_folder;
+    const QString m_pageFileName;
+    const QStringList m_header;
+    const int m_mode;
+    QString m_path; // changed by the writer, under m_mutex
     DurableAppender m_file;
+    qint64 m_ownFrom = 0; // where the records this run wrote into the open file begin
+    std::optional<Reread> m_reread;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -497,6 +497,12 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         {
             std::lock_guard lock(m_mutex);
             const auto answers = m_answers.find(fileName);
+            // The organiser's edit of the file shows in its counts and IDs.
+            const bool current = file && answers != m_answers.end() && answers->second.file == file;
+            if (current) {
+                if (std::optional<AnswersFile::Reread> reread = file->takeReread())
+                    readAgain(fileName, answers->second, *reread);
+            }
             if (!id.isEmpty() && answers != m_answers.end()) {
                 const auto waiting = answers->second.waiting.find(answerIdKey(id));
                 if (waiting != answers->second.waiting.end()) {
@@ -506,7 +512,10 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                 if (failure.isEmpty())
                     answers->second.ids.insert(answerIdKey(id));
             }
-            if (failure.isEmpty() && tally) {
+            if (failure.isEmpty() && current && answers->second.tally) {
+                answers->second.tally->add(cells);
+                answers->second.summaryDue = true;
+            } else if (failure.isEmpty() && tally) {
                 tally->add(cells);
                 if (answers != m_answers.end() && answers->second.tally == tally)
                     answers->second.summaryDue = true;
@@ -533,6 +542,28 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         m_database->append(*shared, row.cells, stored);
     else
         file->append(csvRecord(row.cells), stored);
+}
+
+void Collector::readAgain(const QString &fileName, Answers &answers,
+                          const AnswersFile::Reread &reread) {
+    const auto page = m_pages->pages.constFind(fileName);
+    auto tally =
+        page == m_pages->pages.cend()
+            ? nullptr
+            : std::make_shared<SummaryTally>(page->page, AnswerSheet::Form::RespondentPage);
+    answers.ids.clear();
+    for (const QStringList &record : reread.records) {
+        if (tally)
+            tally->add(record);
+        if (record.size() == answers.sheetWidth && !record.last().isEmpty())
+            answers.ids.insert(answerIdKey(record.last()));
+    }
+    if (tally)
+        answers.tally = std::move(tally);
+    answers.summaryDue = true;
+    m_errors(QStringLiteral("The answers file of %1 %2; read again: %3 answers")
+                 .arg(fileName, reread.what)
+                 .arg(reread.records.size() - 1));
 }
 
 AnswerDatabase::Survey Collector::sharedSurvey(const QString &fileName, const SurveyPage &page,

@@ -164,6 +164,8 @@ private:
     static QString requestedName(const QByteArray &path);
 
     void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
+    // The counts and answer IDs of a file the organiser edited; call with m_mutex held.
+    void readAgain(const QString &fileName, Answers &answers, const AnswersFile::Reread &reread);
     // The survey as the database knows it; reads the page file. Throws RuntimeError.
     AnswerDatabase::Survey sharedSurvey(const QString &fileName, const SurveyPage &page,
                                         const QStringList &header) const;

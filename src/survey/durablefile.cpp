@@ -209,7 +209,8 @@ void DurableAppender::open(const QString &path, int mode) {
         throwFileError(EINVAL, path);
     m_path = path;
     const QByteArray name = QFile::encodeName(path);
-    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode);
+    // Read too: what was appended can be recovered after the file was replaced.
+    m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode);
     if (m_fd < 0)
         throwFileError(errno, path);
     struct stat info {};
@@ -229,6 +230,51 @@ void DurableAppender::open(const QString &path, int mode) {
     m_size = info.st_size;
     // The new file's entry must survive a crash as its first records do.
     syncFolder(folderOf(name));
+}
+
+void DurableAppender::close() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_size = 0;
+}
+
+DurableAppender::AtPath DurableAppender::atPath() const {
+    struct stat open {
+    }, named{};
+    if (m_fd < 0 || ::fstat(m_fd, &open) != 0)
+        return AtPath::Missing;
+    if (::lstat(QFile::encodeName(m_path).constData(), &named) != 0)
+        return AtPath::Missing;
+    if (named.st_dev != open.st_dev || named.st_ino != open.st_ino)
+        return AtPath::Other;
+    return open.st_size == m_size ? AtPath::Same : AtPath::Changed;
+}
+
+void DurableAppender::refreshSize() {
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0)
+        throwFileError(errno, m_path);
+    m_size = info.st_size;
+}
+
+QByteArray DurableAppender::readFrom(qint64 offset) const {
+    QByteArray bytes;
+    if (m_fd < 0 || offset >= m_size)
+        return bytes;
+    bytes.resize(m_size - offset);
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const ssize_t read =
+            ::pread(m_fd, bytes.data() + got, size_t(bytes.size() - got), offset + got);
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read <= 0)
+            break;
+        got += read;
+    }
+    bytes.truncate(got);
+    return bytes;
 }
 
 void DurableAppender::truncate(qint64 size) {

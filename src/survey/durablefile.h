@@ -59,6 +59,16 @@ public:
     // Cuts the file to `size` bytes, as when a crash left a record unfinished.
     void truncate(qint64 size);
     void append(QByteArrayView bytes);
+    void close();
+
+    // What stands at the path now, against the file open here, which someone
+    // may have edited, replaced, moved or removed meanwhile.
+    enum class AtPath { Same, Changed, Other, Missing };
+    AtPath atPath() const;
+    // The open file's size as it is on the disk now (after someone else's edit).
+    void refreshSize();
+    // The bytes of the open file from `offset` to the end it had here.
+    QByteArray readFrom(qint64 offset) const;
 
 private:
     QString m_path;

@@ -26,6 +26,8 @@ private slots:
     void otherColumnsGoToAnotherFile();
     void concurrentAnswersAreAllWritten();
     void fullDiskRefusesAndKeepsTheFile();
+    void organiserEditsAreFollowed_data();
+    void organiserEditsAreFollowed();
 
 private:
     const QStringList m_header{"Received", "Page made", "Name", "E-mail", "1) q"};
@@ -174,6 +176,96 @@ void TestAnswersFile::fullDiskRefusesAndKeepsTheFile() {
     disk.free();
     answers.append(csvRecord({"3", "s", "n", "e", "after"}));
     QCOMPARE(AnswersFile::parseRecords(fileContent(answers.path())).size(), 3);
+}
+
+void TestAnswersFile::organiserEditsAreFollowed_data() {
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("goesTo");
+    QTest::addColumn<QList<int>>("expected"); // the answers in that file afterwards, in order
+
+    QTest::newRow("a row removed, the file replaced (sed -i)")
+        << "replace 1 3"
+        << "Survey answers.csv" << QList<int>{1, 3, 4, 5};
+    QTest::newRow("a copy read before the last answer replaces it")
+        << "replace 1 2"
+        << "Survey answers.csv" << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("saved again by a spreadsheet, without byte order mark or quotes")
+        << "spreadsheet 1 2 3"
+        << "Survey answers.csv" << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("emptied in place") << "in place"
+                                      << "Survey answers.csv" << QList<int>{4, 5};
+    QTest::newRow("edited in place, the last line break dropped")
+        << "in place 1 2"
+        << "Survey answers.csv" << QList<int>{1, 2, 4, 5};
+    QTest::newRow("removed") << "remove"
+                             << "Survey answers.csv" << QList<int>{4, 5};
+    QTest::newRow("moved away") << "move"
+                                << "Survey answers.csv" << QList<int>{4, 5};
+    QTest::newRow("header changed by hand") << "header 1 2 3"
+                                            << "Survey answers (2).csv" << QList<int>{4, 5};
+}
+
+void TestAnswersFile::organiserEditsAreFollowed() {
+    QFETCH(QString, edit);
+    QFETCH(QString, goesTo);
+    QFETCH(QList<int>, expected);
+    QTemporaryDir dir;
+    const auto answer = [](int n) {
+        return QStringList{"2026-12-08", "12:00:00|12-08-2026", "Ann", "ann@example.org",
+                           QStringLiteral("answer %1").arg(n)};
+    };
+    const auto rows = [&](const QStringList &numbers, bool quoted = true) {
+        QByteArray bytes;
+        for (const QString &n : numbers)
+            bytes += quoted ? csvRecord(answer(n.toInt()))
+                            : answer(n.toInt()).join(QLatin1Char(',')).toUtf8() + "\r\n";
+        return bytes;
+    };
+    AnswersFile file(dir.path(), QStringLiteral("Survey.htm"), m_header);
+    const QString path = file.path();
+    for (int n : {1, 2, 3})
+        file.append(csvRecord(answer(n)));
+
+    const QStringList words = edit.split(QLatin1Char(' '));
+    const QStringList kept = words.mid(edit.startsWith(QLatin1String("in place")) ? 2 : 1);
+    QByteArray content = AnswersFile::beginning(m_header) + rows(kept);
+    if (words[0] == QLatin1String("spreadsheet"))
+        content = m_header.join(QLatin1Char(',')).toUtf8() + "\r\n" + rows(kept, false);
+    if (words[0] == QLatin1String("header"))
+        content = AnswersFile::beginning(QStringList(m_header) << "new column") + rows(kept);
+    if (words[0] == QLatin1String("in")) {
+        QFile same(path);
+        QVERIFY(same.open(QIODevice::ReadWrite | QIODevice::Truncate));
+        same.write(kept.isEmpty() ? QByteArray() : content.chopped(2));
+    } else if (words[0] == QLatin1String("remove")) {
+        QVERIFY(QFile::remove(path));
+    } else if (words[0] == QLatin1String("move")) {
+        QVERIFY(QFile::rename(path, dir.filePath(QStringLiteral("kept elsewhere.csv"))));
+    } else {
+        QFile replacement(path + QStringLiteral(".new"));
+        QVERIFY(replacement.open(QIODevice::WriteOnly));
+        replacement.write(content);
+        replacement.close();
+        QVERIFY(::rename(QFile::encodeName(replacement.fileName()).constData(),
+                         QFile::encodeName(path).constData()) == 0);
+    }
+    for (int n : {4, 5})
+        file.append(csvRecord(answer(n)));
+
+    QCOMPARE(file.path(), dir.filePath(goesTo));
+    QList<int> found;
+    QVERIFY(CsvReader::readFile(file.path(), [&](const QStringList &record) {
+        if (record.last().startsWith(QLatin1String("answer ")))
+            found.append(record.last().mid(7).toInt());
+    }));
+    QCOMPARE(found, expected);
+    QCOMPARE(file.answers(), expected.size());
+    const std::optional<AnswersFile::Reread> reread = file.takeReread();
+    QVERIFY(reread);
+    QCOMPARE(reread->records.size(), expected.size() - 1); // header, less the last batch
+    if (words[0] == QLatin1String("move"))
+        QCOMPARE(AnswersFile::parseRecords(fileContent(dir.filePath("kept elsewhere.csv"))).size(),
+                 4);
 }
 
 QTEST_GUILESS_MAIN(TestAnswersFile)

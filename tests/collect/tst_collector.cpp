@@ -9,7 +9,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QTimeZone>
+#include <cstdio>
 
 #include <sys/stat.h>
 
@@ -29,6 +31,7 @@ private slots:
     void answerIsStoredAndAcknowledged();
     void hostileAnswersAreStoredAsText();
     void remadePageStartsANewFile();
+    void editedAnswersFileIsCountedAgain();
     void healthSaysWhetherAnswersCanBeStored_data();
     void healthSaysWhetherAnswersCanBeStored();
     void listCanBeTurnedOff();
@@ -211,6 +214,33 @@ void TestCollector::remadePageStartsANewFile() {
     QCOMPARE(second.size(), 2);
     QCOMPARE(second[0].value(4), QStringLiteral("1) What did you pay?"));
     QCOMPARE(second[1].value(4), QStringLiteral("$10"));
+}
+
+void TestCollector::editedAnswersFileIsCountedAgain() {
+    QCOMPARE(request("POST", Page, "UserName=test&2=+a%29").status, 303);
+    QCOMPARE(request("POST", Page, "UserName=Ann&2=+b%29").status, 303);
+    // The organiser removes the test answer as `sed -i` does: a new file renamed over.
+    const QString answers = file(QStringLiteral("My Product Survey answers.csv"));
+    QByteArray edited;
+    for (const QByteArray &line : fileContent(answers).split('\n'))
+        if (!line.contains("\"test\"") && !line.isEmpty())
+            edited += line + '\n';
+    write(QStringLiteral("edited.csv"), edited);
+    QVERIFY(::rename(QFile::encodeName(file(QStringLiteral("edited.csv"))).constData(),
+                     QFile::encodeName(answers).constData()) == 0);
+
+    QCOMPARE(request("POST", Page, "UserName=Bo&2=+b%29").status, 303);
+
+    const QList<QStringList> rows = records();
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[1].value(2), QStringLiteral("Ann"));
+    QCOMPARE(rows[2].value(2), QStringLiteral("Bo"));
+    m_collector->writeSummaries();
+    const QByteArray summary = fileContent(file(QStringLiteral("My Product Survey summary.html")));
+    QVERIFY2(summary.contains("<td class=\"option\">a) Yes</td>") &&
+                 summary.contains("<td class=\"count\">0 (0.0%)</td>") &&
+                 summary.contains("<td class=\"count\">2 (100.0%)</td>"),
+             summary.constData());
 }
 
 void TestCollector::healthSaysWhetherAnswersCanBeStored_data() {
