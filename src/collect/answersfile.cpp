@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 namespace Velmora {
 
 namespace {
@@ -72,6 +76,28 @@ QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,
         if (!records.isEmpty() && records.constFirst() == header)
             return path;
     }
+}
+
+bool AnswersFile::heldElsewhere(const QString &path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    // Read from the kernel's table rather than tried: a lock taken to see
+    // would turn away this collector's own writer meanwhile.
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray file = QByteArray::number(major(info.st_dev), 16).rightJustified(2, '0') +
+                            ':' +
+                            QByteArray::number(minor(info.st_dev), 16).rightJustified(2, '0') +
+                            ':' + QByteArray::number(qulonglong(info.st_ino));
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        // "1: FLOCK  ADVISORY  WRITE 4242 fd:01:1234 0 EOF"
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 5 && fields[5] == file && fields[4].toLongLong() != ::getpid())
+            return true;
+    }
+    return false;
 }
 
 AnswersFile::AnswersFile(const QString &folder, const QString &pageFileName,

@@ -57,6 +57,9 @@ public:
     // The file these columns go to, whether it exists yet or not. Throws RuntimeError.
     static QString pathFor(const QString &folder, const QString &pageFileName,
                            const QStringList &header);
+    // True when another process holds the lock on the file at `path` (another
+    // collector on the same folder): no answer can be written there then.
+    static bool heldElsewhere(const QString &path);
     // "My Product Survey answers.csv", "My Product Survey answers (2).csv" for
     // the page "My Product Survey.htm".
     static QString name(const QString &pageFileName, int number = 1);

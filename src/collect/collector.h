@@ -190,7 +190,7 @@ private:
     QElapsedTimer m_steady;
 
     std::mutex m_scanMutex; // one rescan at a time
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::shared_ptr<const Folder> m_pages;
     std::map<QString, Answers> m_answers;
     std::shared_ptr<AnswerDatabase> m_database;

@@ -148,6 +148,11 @@ void CollectSession::stop() {
     m_server.reset();
 }
 
+QString CollectSession::whyAnswersCannotBeStored() {
+    std::lock_guard lock(m_mutex);
+    return m_cannotStore;
+}
+
 void CollectSession::summaryLoop() {
     using namespace std::chrono;
     const auto now = steady_clock::now;
@@ -164,6 +169,16 @@ void CollectSession::summaryLoop() {
         if (m_folderChanged.exchange(false) || now() >= nextRescan) {
             nextRescan = now() + seconds(1);
             m_collector.rescan();
+            // Said once when answers cannot be stored, and once when they can again.
+            const QString why = m_collector.whyAnswersCannotBeStored();
+            std::lock_guard checked(m_mutex);
+            if (why != m_cannotStore) {
+                log(why.isEmpty() ? QStringLiteral("Answers can be stored again.")
+                                  : QStringLiteral("Answers cannot be stored: %1. Respondents "
+                                                   "are asked to try again later.")
+                                        .arg(why));
+                m_cannotStore = why;
+            }
         }
         if (now() >= nextSummaries || last) {
             nextSummaries = now() + seconds(1);

@@ -48,6 +48,9 @@ public:
     static constexpr quint16 DefaultPort = 8080;
     QList<Collector::Survey> surveys() { return m_collector.surveys(); }
     QString folder() const { return m_collector.folder(); }
+    // Why answers cannot be stored now (a full disk, an answers file another
+    // program holds), as last looked at, about once a second; empty when they can.
+    QString whyAnswersCannotBeStored();
 
 signals:
     // A line for the log, on this object's thread.
@@ -77,6 +80,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stopping = false;
+    QString m_cannotStore; // under m_mutex
 };
 
 } // namespace Velmora

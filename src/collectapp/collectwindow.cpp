@@ -102,6 +102,7 @@ void CollectWindow::startCollecting() {
     m_refresh.stop();
     m_session.reset(); // stops the one before, with its last summaries
     m_session = std::make_unique<CollectSession>(m_options);
+    m_cannotStore.clear();
     m_folder->setText(m_session->folder());
     m_activity->clear();
     connect(m_session.get(), &CollectSession::logLine, m_activity, &QLabel::setText);
@@ -165,6 +166,20 @@ void CollectWindow::showAddresses() {
 void CollectWindow::refreshSurveys() {
     if (!m_session)
         return;
+    // No code to hand out while answers cannot be stored: the reason instead.
+    const QString why = m_session->whyAnswersCannotBeStored();
+    if (why != m_cannotStore) {
+        m_cannotStore = why;
+        if (why.isEmpty()) {
+            showAddresses();
+        } else {
+            clear(m_addresses);
+            m_status->setText(
+                QStringLiteral("Answers cannot be stored: %1. Respondents are asked to try "
+                               "again later.")
+                    .arg(why));
+        }
+    }
     const QList<Collector::Survey> surveys = m_session->surveys();
     QStringList shown;
     for (int row = 0; row < m_surveys->rowCount(); ++row)

@@ -42,6 +42,7 @@ private:
     std::unique_ptr<CollectSession> m_session;
     QLabel *m_folder = nullptr;
     QLabel *m_status = nullptr;
+    QString m_cannotStore;        // why answers cannot be stored, as shown
     QLabel *m_activity = nullptr; // the latest line of the log: an answer, or why one was not saved
     QGridLayout *m_addresses = nullptr;
     QGridLayout *m_surveys = nullptr;

@@ -2,6 +2,7 @@
 #include "collector.h"
 
 #include "filecontent.h"
+#include "pausedchild.h"
 #include "smallfilesystem.h"
 #include "workedexample.h"
 
@@ -12,6 +13,8 @@
 
 #include <QTimeZone>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
 
 #include <sys/stat.h>
 
@@ -254,6 +257,12 @@ void TestCollector::healthSaysWhetherAnswersCanBeStored_data() {
                                         "answers cannot be stored: the survey folder is gone\n");
     QTest::newRow("disk full") << "full" << 503
                                << QByteArray("answers cannot be stored: the disk is full\n");
+    // The next answer starts it again: nothing stands in the way.
+    QTest::newRow("answers file deleted") << "deleted" << 200 << QByteArray("ok\n");
+    QTest::newRow("answers file held by another program")
+        << "locked" << 503
+        << QByteArray("answers cannot be stored: another program is writing to My Product Survey "
+                      "answers.csv\n");
 }
 
 void TestCollector::healthSaysWhetherAnswersCanBeStored() {
@@ -269,8 +278,22 @@ void TestCollector::healthSaysWhetherAnswersCanBeStored() {
         REQUIRE_SMALL_FILE_SYSTEM(disk);
         folder = disk.path();
     }
+    std::unique_ptr<PausedChild> otherCollector;
+    if (state == QLatin1String("locked")) {
+        const QByteArray answers =
+            QFile::encodeName(file(QStringLiteral("My Product Survey answers.csv")));
+        otherCollector = std::make_unique<PausedChild>(
+            [&] { ::flock(::open(answers.constData(), O_RDWR | O_CREAT, 0600), LOCK_EX); });
+        QVERIFY(otherCollector->ready());
+    }
     Collector collector(
         folder, [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
+    const HttpRequest post{"POST", Page,     {}, "application/x-www-form-urlencoded",
+                           Answer, QString()};
+    if (state == QLatin1String("deleted")) {
+        QCOMPARE(collector.handle(post).status, 303);
+        QVERIFY(QFile::remove(file(QStringLiteral("My Product Survey answers.csv"))));
+    }
     if (state == QLatin1String("gone"))
         gone.remove();
     else if (state == QLatin1String("full"))
@@ -280,6 +303,12 @@ void TestCollector::healthSaysWhetherAnswersCanBeStored() {
     QCOMPARE(health.status, status);
     QCOMPARE(health.body, body);
     QCOMPARE(health.contentType, QByteArray("text/plain; charset=utf-8"));
+    if (otherCollector) // and respondents are told so, their answers kept
+        QCOMPARE(collector.handle(post).status, 503);
+    if (state == QLatin1String("deleted")) {
+        QCOMPARE(collector.handle(post).status, 303);
+        QCOMPARE(records().size(), 2);
+    }
 }
 
 const QByteArray Token = "0123456789abcdef0123456789abcdef";

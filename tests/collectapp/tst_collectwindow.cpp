@@ -1,6 +1,7 @@
 #include "collectwindow.h"
 
 #include "httpclient.h"
+#include "pausedchild.h"
 #include "workedexample.h"
 
 #include <QAccessible>
@@ -8,8 +9,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
 
 using namespace Velmora;
 
@@ -20,6 +24,7 @@ private slots:
     void showsAddressesAndLiveCounts();
     void everyControlHasAName();
     void closingStopsCollecting();
+    void answersThatCannotBeStoredShowNoCode();
 
 private:
     std::unique_ptr<CollectWindow> open(QTemporaryDir &dir) {
@@ -97,6 +102,31 @@ void TestCollectWindow::closingStopsCollecting() {
     window->close();
     // Refused outright: nothing is left listening on the port.
     QVERIFY(!LoopbackConnection(listening).connected());
+}
+
+void TestCollectWindow::answersThatCannotBeStoredShowNoCode() {
+    QTemporaryDir dir;
+    // Another collector on the same folder holds the answers file.
+    const QByteArray answers = QFile::encodeName(dir.filePath("My Product Survey answers.csv"));
+    auto other = std::make_unique<PausedChild>(
+        [&] { ::flock(::open(answers.constData(), O_RDWR | O_CREAT, 0600), LOCK_EX); });
+    QVERIFY(other->ready());
+    auto window = open(dir);
+    const auto codes = [&window] {
+        int shown = 0;
+        for (QLabel *label : window->findChildren<QLabel *>())
+            shown += label->accessibleName().startsWith(QStringLiteral("QR code of"));
+        return shown;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(texts(*window).contains(QStringLiteral(
+                                 "Answers cannot be stored: another program is writing to My "
+                                 "Product Survey answers.csv. Respondents are asked to try again "
+                                 "later.")),
+                             5000);
+    QCOMPARE(codes(), 0);
+
+    other.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(codes() > 0, 5000);
 }
 
 QTEST_MAIN(TestCollectWindow)
