@@ -29,7 +29,7 @@ const QString Style = QStringLiteral(
     "padding:.5rem .75rem .75rem;min-width:0}"
     "legend{font-weight:bold;padding:0 .25rem;overflow-wrap:anywhere}"
     ".field{margin:0 0 1rem}.field label{display:block;font-weight:bold;margin-bottom:.25rem}"
-    "input[type=text],input[type=email],textarea{display:block;width:100%;min-height:2.75rem;"
+    "input[type=text],textarea{display:block;width:100%;min-height:2.75rem;"
     "font:inherit;color:inherit;background:transparent;padding:.5rem;"
     "border:1px solid var(--line);border-radius:.375rem}"
     "textarea{min-height:7rem;resize:vertical}"
@@ -82,13 +82,16 @@ QByteArray respondentPage(const SurveyPage &page, const QString &language,
     const QString title = page.title.isEmpty() ? QStringLiteral("Survey") : page.title;
     QString body;
     body += QStringLiteral("<h1>%1</h1>\n").arg(escapeHtml(title));
+    // The e-mail box takes whatever is typed, as the page file's does: a browser's
+    // own e-mail check refuses "zoë@example.org" and rewrites other addresses.
     body += QStringLiteral(
                 "<div class=\"field\"><label for=\"UserName\">Enter your name:</label>"
                 "<input type=\"text\" id=\"UserName\" name=\"UserName\" value=\"%1\" "
                 "autocomplete=\"name\"></div>\n"
                 "<div class=\"field\"><label for=\"UserEmail\">Enter your email address:</label>"
-                "<input type=\"email\" id=\"UserEmail\" name=\"UserEmail\" value=\"%2\" "
-                "autocomplete=\"email\"></div>\n")
+                "<input type=\"text\" inputmode=\"email\" id=\"UserEmail\" name=\"UserEmail\" "
+                "value=\"%2\" autocomplete=\"email\" autocapitalize=\"none\" "
+                "spellcheck=\"false\"></div>\n")
                 .arg(attribute(page.name), attribute(page.email));
 
     // One fieldset a question, in page order; its legend names every input in it.
@@ -163,7 +166,15 @@ QByteArray respondentPage(const SurveyPage &page, const QString &language,
                           "initial-scale=1\">\n<meta name=\"robots\" content=\"noindex\">\n"
                           "<title>%2</title>\n<link rel=\"icon\" href=\"favicon.ico\">\n"
                           "<link rel=\"stylesheet\" href=\"%3\">\n%4</head>\n<body><main>\n"
-                          "<form method=\"post\" action=\"\" accept-charset=\"utf-8\">\n%5"
+                          // Enter in a one-line box, a radio button or a check box
+                          // presses the form's first button that can be pressed. This
+                          // one submits by the "dialog" method, which outside a
+                          // dialog sends nothing: a half-filled survey is not stored.
+                          // (A disabled one would not do: Chromium then presses
+                          // FINISHED for a radio button.)
+                          "<form method=\"post\" action=\"\" accept-charset=\"utf-8\">\n"
+                          "<button type=\"submit\" formmethod=\"dialog\" hidden "
+                          "tabindex=\"-1\"></button>\n%5"
                           "</form>\n</main></body></html>\n")
         .arg(attribute(language), escapeHtml(title), StyleAddress, background, body)
         .toUtf8();

@@ -401,7 +401,11 @@ void TestCollector::respondentPageIsBuiltForEveryone_data() {
          {"<!DOCTYPE html>", "<html lang=\"de-CH\">", "name=\"viewport\"",
           "<meta name=\"robots\" content=\"noindex\">", "<main>", "<h1>My Product Survey</h1>",
           "<label for=\"UserName\">Enter your name:</label>",
-          "type=\"email\" id=\"UserEmail\" name=\"UserEmail\" value=\"\" autocomplete=\"email\"",
+          "type=\"text\" inputmode=\"email\" id=\"UserEmail\" name=\"UserEmail\" value=\"\" "
+          "autocomplete=\"email\"",
+          // Enter in a box sends nothing: the first button submits by "dialog".
+          "<form method=\"post\" action=\"\" accept-charset=\"utf-8\">\n<button type=\"submit\" "
+          "formmethod=\"dialog\" hidden tabindex=\"-1\"></button>",
           "<fieldset><legend id=\"q1\">1) What product did you test?</legend>",
           "<input type=\"text\" id=\"i1\" name=\"1\" aria-labelledby=\"q1\">",
           // A code shared by two options: each posts its words.

@@ -22,6 +22,7 @@ import time
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 collect, write_sample, picture = sys.argv[1:4]
@@ -29,6 +30,7 @@ HTTPS = os.environ.get('VELMORA_BROWSER_HTTPS') == '1'
 DATABASE = os.environ.get('VELMORA_BROWSER_DATABASE')
 TYPED = '€ 中文 😀 "q" & <x>'
 NAME = 'Jürgen Müller'
+EMAIL = 'zoë@example.org'  # refused by a browser's own e-mail check
 
 
 def free_port():
@@ -87,7 +89,15 @@ def main():
         driver.find_element(By.LINK_TEXT, 'My Product Survey').click()
 
         driver.find_element(By.NAME, 'UserName').send_keys(NAME)
-        driver.find_element(By.NAME, 'UserEmail').send_keys('j@example.org')
+        driver.find_element(By.NAME, 'UserEmail').send_keys(EMAIL)
+        # Enter in a one-line box, on a radio button or a check box sends nothing.
+        for selector in ('[name=UserName]', '[name=UserEmail]', 'input[type=radio]',
+                         'input[type=checkbox]'):
+            driver.find_element(By.CSS_SELECTOR, selector).send_keys(Keys.ENTER)
+        time.sleep(0.5)
+        assert '?answered' not in driver.current_url, 'Enter sent the survey half-filled'
+        for box in driver.find_elements(By.CSS_SELECTOR, 'input[type=checkbox]:checked'):
+            box.click()  # Enter on a check box may have ticked it
         # ChromeDriver types only the Basic Multilingual Plane; the emoji goes in
         # as the page's own script would put it, and the form encodes it.
         for name in ('1', '4'):
@@ -99,7 +109,7 @@ def main():
             box.click()
         if len(sys.argv) > 4:
             driver.save_screenshot(sys.argv[4])
-        driver.find_element(By.CSS_SELECTOR, 'button[type=submit]').click()
+        driver.find_element(By.CSS_SELECTOR, 'button[value=FINISHED]').click()
         WebDriverWait(driver, 20).until(lambda d: d.current_url.endswith('?answered'))
         assert 'My Product Survey' in driver.page_source, driver.page_source
 
@@ -114,7 +124,7 @@ def main():
         rows = list(csv.reader(io.StringIO(raw[3:].decode('utf-8'), newline='')))
         assert len(rows) == 2, rows
         row = rows[1]
-        expected = [NAME, 'j@example.org', TYPED, 'a) Yes', 'a) Good | a) Poor', '', TYPED]
+        expected = [NAME, EMAIL, TYPED, 'a) Yes', 'a) Good | a) Poor', '', TYPED]
         if row[2:-1] != expected or len(row[-1]) != 32:
             print('FAIL: the answers file holds', row[2:], 'not', expected, 'and an answer ID')
             return 1

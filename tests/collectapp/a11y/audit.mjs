@@ -99,7 +99,10 @@ try {
       const size = parseFloat(getComputedStyle(element).fontSize);
       if (size < 16) small.push(`${element.tagName} text ${size}px`);
     }
-    const targets = [...document.querySelectorAll('label.option, input[type=text], input[type=email], textarea, button')];
+    // Targets a person can see and touch: the hidden button that keeps Enter
+    // from sending the survey is none.
+    const targets = [...document.querySelectorAll('label.option, input[type=text], textarea, button')]
+      .filter((target) => target.getClientRects().length > 0);
     for (const target of targets) {
       const box = target.getBoundingClientRect();
       if (box.height < 44 || box.width < 44) small.push(`${target.tagName} ${box.width}x${box.height}`);
