@@ -112,8 +112,12 @@ AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTim
         else if (field.name != m_stamp)
             ++row.ignoredFields;
     }
-    for (qsizetype i = 0; i < m_columns.size(); ++i)
+    // Inputs left empty are no answer: two check boxes unticked, or a text box
+    // beside options left blank, must not read as " | ".
+    for (qsizetype i = 0; i < m_columns.size(); ++i) {
+        values[i].removeAll(QString());
         row.cells[FirstAnswer + i] = values[i].join(Joiner);
+    }
 
     if (row.cells[2].size() > NameCap || row.cells[3].size() > NameCap)
         row.tooLong = QStringLiteral("A name or an e-mail address can be %1 long at most.")

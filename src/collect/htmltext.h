@@ -4,7 +4,9 @@
 
 namespace Velmora {
 
-// Text to put into HTML as text or a quoted attribute: nothing in it can become markup.
+// Text to put into HTML as text or a quoted attribute: nothing in it can become
+// markup. Control characters, which HTML does not allow (a NUL a respondent
+// sent, say), are shown as the replacement character.
 inline QString escapeHtml(const QString &text) {
     QString escaped;
     escaped.reserve(text.size() + text.size() / 8);
@@ -25,8 +27,16 @@ inline QString escapeHtml(const QString &text) {
         case u'\'':
             escaped += QLatin1String("&#39;");
             break;
-        default:
+        case u'\t':
+        case u'\n':
+        case u'\f':
+        case u'\r':
             escaped += c;
+            break;
+        default:
+            escaped += c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f)
+                           ? QChar(QChar::ReplacementCharacter)
+                           : c;
         }
     }
     return escaped;

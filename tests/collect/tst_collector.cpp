@@ -33,6 +33,7 @@ private slots:
     void onlyPagesAndTheirPicturesAreServed();
     void answerIsStoredAndAcknowledged();
     void hostileAnswersAreStoredAsText();
+    void emptyInputsAreNoAnswer();
     void remadePageStartsANewFile();
     void editedAnswersFileIsCountedAgain();
     void healthSaysWhetherAnswersCanBeStored_data();
@@ -197,6 +198,14 @@ void TestCollector::hostileAnswersAreStoredAsText() {
     QCOMPARE(row.value(8), QStringLiteral("'@SUM(1)"));
     QCOMPARE(m_log, QStringList{"1 answers to My Product Survey (2 fields the page does not have "
                                 "were ignored)"});
+}
+
+void TestCollector::emptyInputsAreNoAnswer() {
+    // Two check boxes of one name posted empty, as some forms send them: no " | ".
+    QCOMPARE(request("POST", Page, "UserName=Ann&3%29+a%29=&3%29+a%29=&1=").status, 303);
+    const QStringList row = records().value(1);
+    QCOMPARE(row.value(6), QString());
+    QCOMPARE(row.value(4), QString());
 }
 
 void TestCollector::remadePageStartsANewFile() {

@@ -96,9 +96,12 @@ void TestSummary::textsNewestFirstAndEscaped() {
 }
 
 void TestSummary::hostileAnswersRunNothing() {
-    const QStringList hostile{"<script>alert(1)</script>", "<img src=x onerror=alert(2)>",
-                              "\"><svg onload=alert(3)>", "</textarea><a href=javascript:x>",
-                              "%2$s %1 &lt;"};
+    const QStringList hostile{"<script>alert(1)</script>",
+                              "<img src=x onerror=alert(2)>",
+                              "\"><svg onload=alert(3)>",
+                              "</textarea><a href=javascript:x>",
+                              "%2$s %1 &lt;",
+                              QStringLiteral("nul\u0000bell\u0007c1\u0085")};
     QList<QStringList> answers;
     for (const QString &text : hostile)
         answers.append({text, text, text, "", text});
@@ -109,6 +112,11 @@ void TestSummary::hostileAnswersRunNothing() {
     QVERIFY(html.contains("%2$s %1 &amp;lt;"));
     QVERIFY(html.contains("(an answer the page does not offer)"));
     QVERIFY(html.contains("default-src 'none'"));
+    // HTML allows no control characters: they show as the replacement character.
+    QVERIFY(html.contains("nul\xEF\xBF\xBD"
+                          "bell\xEF\xBF\xBD"
+                          "c1\xEF\xBF\xBD"));
+    QVERIFY(!html.contains('\0') && !html.contains('\x07'));
 }
 
 void TestSummary::largeSurveyStaysReadable() {
