@@ -109,12 +109,17 @@ HttpResponse acknowledged(const QString &fileName) {
     return response;
 }
 
-HttpResponse thanks(const QString &title, bool listed) {
-    return htmlResponse(200, QStringLiteral("Thank you"),
-                        QStringLiteral("<p>Your answers to <strong>%1</strong> were saved. "
-                                       "You can close this page.</p>")
-                                .arg(escapeHtml(title)) +
-                            onward(listed));
+// On a tablet passed round a room, the next person starts with an empty
+// survey of their own (a new answer ID), not the last person's answers.
+HttpResponse thanks(const QString &fileName, const QString &title, bool listed) {
+    return htmlResponse(
+        200, QStringLiteral("Thank you"),
+        QStringLiteral("<p>Your answers to <strong>%1</strong> were saved. "
+                       "You can close this page.</p>\n<p><a href=\"%2\">Answer the survey "
+                       "again, as someone else</a></p>")
+                .arg(escapeHtml(title),
+                     escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(fileName)))) +
+            onward(listed));
 }
 
 // The program's icon, which every browser asks for.
@@ -417,7 +422,7 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
         if (post)
             return answer(name, request, reply);
         if (request.query == "answered")
-            return reply(thanks(page->page.title, m_listed));
+            return reply(thanks(name, page->page.title, m_listed));
         return reply(respondentResponse(*page));
     }
     if (!post && folder->pictures.contains(name))
