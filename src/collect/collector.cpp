@@ -456,6 +456,20 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         if (page == m_pages->pages.cend())
             return reply(notFound(m_listed));
         title = page->page.title;
+        // An empty body, or one of fields the survey does not have, is no
+        // answer: it would only add a blank row.
+        const auto ofTheSurvey = [&page](const FormField &field) {
+            return field.name == QLatin1String("UserName") ||
+                   field.name == QLatin1String("UserEmail") || field.name == AnswerIdField ||
+                   field.name == page->page.stamp ||
+                   std::any_of(
+                       page->page.inputs.cbegin(), page->page.inputs.cend(),
+                       [&field](const SurveyInput &input) { return input.name == field.name; });
+        };
+        if (std::none_of(fields->cbegin(), fields->cend(), ofTheSurvey))
+            return reply(
+                status(400, QStringLiteral("Bad form"),
+                       QStringLiteral("The answers did not arrive as this survey's form.")));
         Answers &answers = answersFor(fileName, page->page);
         sheet = answers.sheet;
         file = answers.file;

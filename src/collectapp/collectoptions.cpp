@@ -61,8 +61,9 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                                   QStringLiteral("Listen on this port only (default: 8080, or the "
                                                  "next free one)."),
                                   QStringLiteral("N"));
-    const QCommandLineOption local(QStringLiteral("local"),
-                                   QStringLiteral("Listen on 127.0.0.1 only (this computer)."));
+    const QCommandLineOption local(
+        QStringLiteral("local"),
+        QStringLiteral("Listen on this computer only (127.0.0.1 and ::1)."));
     const QCommandLineOption perAddress(
         QStringLiteral("connections-per-address"),
         QStringLiteral("Connections one address may hold at once before it is told \"busy\" "

@@ -117,6 +117,9 @@ void TestCollector::refusedRequestsStoreNothing_data() {
         << QByteArray("POST") << Page << form << QByteArray("1=%G0") << 400;
     QTest::newRow("raw bytes") << QByteArray("POST") << Page << form << QByteArray("1=\xFF\xFE")
                                << 400;
+    QTest::newRow("empty form") << QByteArray("POST") << Page << form << QByteArray() << 400;
+    QTest::newRow("none of the survey's fields")
+        << QByteArray("POST") << Page << form << QByteArray("a=1&b=2&_charset_=UTF-8") << 400;
     QTest::newRow("unknown page") << QByteArray("POST") << QByteArray("/other.htm") << form
                                   << Answer << 404;
     QTest::newRow("a file that is no survey")
