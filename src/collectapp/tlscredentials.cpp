@@ -5,6 +5,7 @@
 #include <gnutls/abstract.h>
 #include <gnutls/gnutls.h>
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -44,6 +45,23 @@ gnutls_datum_t datum(QByteArray &bytes) {
 int retrieve(gnutls_session_t, const gnutls_datum_t *, int, const gnutls_pk_algorithm_t *, int,
              gnutls_pcert_st **chain, unsigned int *length, gnutls_privkey_t *key);
 
+// The certificate's public key is the one the private key makes.
+bool belongTogether(gnutls_pubkey_t certified, gnutls_privkey_t key) {
+    gnutls_pubkey_t made = nullptr;
+    if (gnutls_pubkey_init(&made) < 0)
+        return false;
+    unsigned char madeId[64], certifiedId[64];
+    size_t madeSize = sizeof madeId, certifiedSize = sizeof certifiedId;
+    const bool same =
+        gnutls_pubkey_import_privkey(made, key, 0, 0) >= 0 &&
+        gnutls_pubkey_get_key_id(made, GNUTLS_KEYID_USE_SHA256, madeId, &madeSize) >= 0 &&
+        gnutls_pubkey_get_key_id(certified, GNUTLS_KEYID_USE_SHA256, certifiedId, &certifiedSize) >=
+            0 &&
+        madeSize == certifiedSize && std::equal(madeId, madeId + madeSize, certifiedId);
+    gnutls_pubkey_deinit(made);
+    return same;
+}
+
 } // namespace
 
 std::shared_ptr<TlsCredentials> TlsCredentials::load(const QString &certificateFile,
@@ -81,6 +99,13 @@ std::shared_ptr<TlsCredentials> TlsCredentials::load(const QString &certificateF
     key.fill('\0'); // the key's bytes do not linger in memory
     if (result < 0) {
         *error = QStringLiteral("%1 (%2)").arg(QString::fromUtf8(gnutls_strerror(result)), keyFile);
+        return nullptr;
+    }
+    // A renewal cut half-way leaves a new certificate beside the old key: every
+    // handshake would then fail. Such a pair is refused, as nginx does.
+    if (!belongTogether(data.chain[0].pubkey, data.key)) {
+        *error = QStringLiteral("The key does not belong to the certificate (%1, %2)")
+                     .arg(keyFile, certificateFile);
         return nullptr;
     }
     return credentials;

@@ -125,12 +125,30 @@ def main():
         stored = {row[4] for row in rows[1:]}
         missing = [a for a in acknowledged if a not in stored]
         assert not missing, missing[:5]
-        print(f'https: {len(acknowledged)} answers over HTTPS, none lost while the certificate '
-              'was renewed; curl, HSTS and the redirect port checked')
-        return 0
+
+        # A renewal cut half-way: a certificate beside a key not its own. SIGHUP
+        # keeps the pair in use, and HTTPS goes on.
+        with open(old_cert, 'rb') as f, open(cert + '.new', 'wb') as out:
+            out.write(f.read())
+        os.replace(cert + '.new', cert)
+        server.send_signal(signal.SIGHUP)
+        time.sleep(1)
+        assert served_certificate(port, context) == der(new_cert), 'a mismatched pair was taken'
     finally:
         server.terminate()
         server.wait(10)
+
+    # At start such a pair is refused with a message that says why.
+    started = subprocess.run([collect, folder, '--port', str(free_port()), '--local',
+                              '--tls-cert', old_cert, '--tls-key', new_key],
+                             capture_output=True, text=True, timeout=30)
+    assert started.returncode != 0, 'started with a key that is not the certificate\'s'
+    assert 'The key does not belong to the certificate' in started.stderr + started.stdout, \
+        started.stderr
+    print(f'https: {len(acknowledged)} answers over HTTPS, none lost while the certificate '
+          'was renewed; curl, HSTS and the redirect port checked; a mismatched certificate and '
+          'key refused at start and at SIGHUP')
+    return 0
 
 
 sys.exit(main())
