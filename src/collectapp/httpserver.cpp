@@ -220,8 +220,13 @@ bool HttpServer::startDaemon(const sockaddr_storage &address, unsigned flags) {
     const quint16 port = portOf(address);
     // Only HTTPS has its option; the certificate is asked for at each handshake,
     // so that a renewed one is used without a restart.
+    // TLS 1.2 and 1.3 only, in the server's order (forward secrecy first, no
+    // static RSA key exchange), as nginx on Debian 12 offers them.
+    static const char Priorities[] =
+        "NORMAL:-VERS-ALL:+VERS-TLS1.3:+VERS-TLS1.2:-RSA:%SERVER_PRECEDENCE";
     const MHD_OptionItem tls[] = {{m_tls ? MHD_OPTION_HTTPS_CERT_CALLBACK : MHD_OPTION_END, 0,
                                    TlsCredentials::retrieveFunction()},
+                                  {MHD_OPTION_HTTPS_PRIORITIES, 0, const_cast<char *>(Priorities)},
                                   {MHD_OPTION_END, 0, nullptr}};
     MHD_Daemon *daemon = MHD_start_daemon(
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME |

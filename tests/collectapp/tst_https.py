@@ -83,6 +83,18 @@ def main():
         assert f'Location: https://localhost:{port}{PAGE}?x'.encode() in moved, moved[:400]
         assert served_certificate(port, context) == der(old_cert)
 
+        # Today's TLS only: 1.2 and 1.3, no static RSA key exchange. The old
+        # versions are asked for at OpenSSL's lowest security level, so that
+        # only the server can say no.
+        for option, cipher, served in (('-tls1', 'DEFAULT@SECLEVEL=0', False),
+                                       ('-tls1_1', 'DEFAULT@SECLEVEL=0', False),
+                                       ('-tls1_2', 'AES128-SHA@SECLEVEL=0', False),
+                                       ('-tls1_2', 'DEFAULT', True), ('-tls1_3', 'DEFAULT', True)):
+            handshake = subprocess.run(['openssl', 's_client', '-connect', f'127.0.0.1:{port}',
+                                        option, '-cipher', cipher, '-servername', 'localhost'],
+                                       input=b'', capture_output=True, timeout=20)
+            assert (handshake.returncode == 0) == served, (option, cipher, handshake.stdout[-300:])
+
         # Eight respondents answer while the certificate is renewed.
         acknowledged, failed = [], []
         running = True
