@@ -68,8 +68,18 @@ QString TrustedProxies::normalised(const QString &address) {
     return address;
 }
 
-std::optional<TrustedProxies> TrustedProxies::parse(const QStringList &networks, QString *error) {
+std::optional<TrustedProxies::Header> TrustedProxies::headerNamed(const QString &name) {
+    if (name.compare(QLatin1String("X-Forwarded-For"), Qt::CaseInsensitive) == 0)
+        return Header::XForwardedFor;
+    if (name.compare(QLatin1String("Forwarded"), Qt::CaseInsensitive) == 0)
+        return Header::Forwarded;
+    return std::nullopt;
+}
+
+std::optional<TrustedProxies> TrustedProxies::parse(const QStringList &networks, QString *error,
+                                                    Header header) {
     TrustedProxies proxies;
+    proxies.m_header = header;
     for (const QString &network : networks) {
         const QString address = network.section(u'/', 0, 0);
         const std::optional<std::array<unsigned char, 16>> bytes = bytesOf(address);
@@ -113,11 +123,15 @@ TrustedProxies::Client TrustedProxies::clientOf(const QString &peer, const QByte
     const QString address = normalised(peer);
     if (!contains(address))
         return {address, false};
-    QStringList chain = forwarded.isEmpty() ? QStringList() : Velmora::forwardedFor(forwarded);
-    if (chain.isEmpty())
+    const bool standard = m_header == Header::Forwarded;
+    QStringList chain;
+    if (standard) {
+        chain = Velmora::forwardedFor(forwarded);
+    } else {
         for (const QByteArray &hop : forwardedFor.split(','))
             if (!hop.trimmed().isEmpty())
                 chain.append(bareAddress(QString::fromLatin1(hop)));
+    }
     // From the nearest hop outwards: each trusted proxy vouches for the one before it.
     Client client{address, false};
     for (auto hop = chain.crbegin(); hop != chain.crend(); ++hop) {
@@ -125,13 +139,13 @@ TrustedProxies::Client TrustedProxies::clientOf(const QString &peer, const QByte
         if (!bytesOf(candidate))
             break; // "unknown" or an obfuscated name: no further than here
         client.address = candidate;
+        client.forwarded = true;
         if (!contains(candidate))
             break;
     }
     const QString proto =
-        forwarded.isEmpty()
-            ? QString::fromLatin1(forwardedProto.split(',').last()).trimmed().toLower()
-            : Velmora::forwardedProto(forwarded);
+        standard ? Velmora::forwardedProto(forwarded)
+                 : QString::fromLatin1(forwardedProto.split(',').last()).trimmed().toLower();
     client.secure = proto == QLatin1String("https");
     return client;
 }

@@ -76,10 +76,16 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("N"));
     const QCommandLineOption trustedProxy(
         QStringLiteral("trusted-proxy"),
-        QStringLiteral("A reverse proxy (ADDRESS or ADDRESS/BITS, repeatable) whose Forwarded "
-                       "or X-Forwarded-For header names the real client; limits and logs then "
-                       "apply to that client. Such headers from anyone else are ignored."),
+        QStringLiteral("A reverse proxy (ADDRESS or ADDRESS/BITS, repeatable) whose header "
+                       "(--proxy-header) names the real client; limits and logs then apply to "
+                       "that client. Such headers from anyone else are ignored."),
         QStringLiteral("ADDRESS[/BITS]"));
+    const QCommandLineOption proxyHeader(
+        QStringLiteral("proxy-header"),
+        QStringLiteral("The header the trusted proxies set to name the client: X-Forwarded-For "
+                       "(the default, with X-Forwarded-Proto) or Forwarded. Only that one is "
+                       "read: a proxy passes on what a client sent in the other."),
+        QStringLiteral("NAME"));
     const QCommandLineOption requestRate(
         QStringLiteral("requests-per-second"),
         QStringLiteral("Requests one client may send a second once its burst is used up "
@@ -148,11 +154,11 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("With --database: write the answers in the database into FOLDER as the "
                        "answers files and summaries collecting there would have made, then end."),
         QStringLiteral("FOLDER"));
-    parser.addOptions({port,          local,          perAddress, connections, trustedProxy,
-                       requestRate,   requestBurst,   answerRate, answerBurst, noList,
-                       newToken,      tlsCertificate, tlsKey,     redirect,    language,
-                       groupReadable, quiet,          window,     summary,     database,
-                       exportTo});
+    parser.addOptions({port,        local,         perAddress,     connections, trustedProxy,
+                       proxyHeader, requestRate,   requestBurst,   answerRate,  answerBurst,
+                       noList,      newToken,      tlsCertificate, tlsKey,      redirect,
+                       language,    groupReadable, quiet,          window,      summary,
+                       database,    exportTo});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -194,6 +200,15 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.trustedProxies = parser.values(trustedProxy);
     if (!TrustedProxies::parse(options.trustedProxies, error))
         return std::nullopt;
+    if (parser.isSet(proxyHeader)) {
+        options.proxyHeader = parser.value(proxyHeader);
+        if (!TrustedProxies::headerNamed(options.proxyHeader)) {
+            *error = QStringLiteral("--proxy-header takes X-Forwarded-For or Forwarded, not "
+                                    "\"%1\".")
+                         .arg(options.proxyHeader);
+            return std::nullopt;
+        }
+    }
     options.quiet = parser.isSet(quiet);
     options.list = !parser.isSet(noList);
     options.groupReadable = parser.isSet(groupReadable);

@@ -15,13 +15,14 @@ struct CollectOptions {
     bool local = false;
     unsigned connectionsPerAddress = 1000;
     unsigned connections = 10000;
-    QStringList trustedProxies;          // ADDRESS[/BITS]
-    double requestsPerSecond = 200;      // one client's steady rate of requests
-    double requestBurst = 2000;          // requests one client may send at once
-    double answersPerSecond = 5;         // one client's steady rate of answers
-    double answerBurst = 600;            // answers one client may send at once
-    bool quiet = false;                  // errors only
-    bool list = true;                    // "/" lists the surveys
+    QStringList trustedProxies;                              // ADDRESS[/BITS]
+    QString proxyHeader = QStringLiteral("X-Forwarded-For"); // or "Forwarded"
+    double requestsPerSecond = 200;                          // one client's steady rate of requests
+    double requestBurst = 2000;                              // requests one client may send at once
+    double answersPerSecond = 5;                             // one client's steady rate of answers
+    double answerBurst = 600;                                // answers one client may send at once
+    bool quiet = false;                                      // errors only
+    bool list = true;                                        // "/" lists the surveys
     bool groupReadable = false;          // answers files readable by their group too
     bool newResultsToken = false;        // replace the secret of the results link
     QString language;                    // of the respondent pages; empty: the system's

@@ -105,7 +105,10 @@ bool CollectSession::start(QString *error) {
             m_collector.handle(request, std::move(reply));
         },
         limits,
-        TrustedProxies::parse(m_options.trustedProxies, &proxyError).value_or(TrustedProxies()));
+        TrustedProxies::parse(m_options.trustedProxies, &proxyError,
+                              TrustedProxies::headerNamed(m_options.proxyHeader)
+                                  .value_or(TrustedProxies::Header::XForwardedFor))
+            .value_or(TrustedProxies()));
     m_server->setTls(tls());
     bool listening = false;
     if (m_options.port) {

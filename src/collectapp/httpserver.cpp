@@ -369,7 +369,7 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         request.client = client.address;
         request.secure = m_tls || client.secure;
         request.host = header(connection, MHD_HTTP_HEADER_HOST);
-        request.forwarded = link && client.address != link->peer;
+        request.forwarded = client.forwarded;
         if (link && overCapacity(*link)) {
             ++m_busyRefusals;
             return send(connection, busyResponse(), true, m_tls);

@@ -18,58 +18,77 @@ private slots:
 };
 
 void TestClients::realClientBehindTrustedProxies_data() {
+    QTest::addColumn<QString>("header"); // the one the proxies set
     QTest::addColumn<QString>("peer");
     QTest::addColumn<QByteArray>("forwarded");
     QTest::addColumn<QByteArray>("forwardedFor");
     QTest::addColumn<QByteArray>("proto");
     QTest::addColumn<QString>("client");
     QTest::addColumn<bool>("secure");
+    QTest::addColumn<bool>("named"); // by a proxy, so never this computer itself
 
-    QTest::newRow("no proxy in between")
-        << "192.0.2.7" << QByteArray() << QByteArray() << QByteArray() << "192.0.2.7" << false;
+    const QString xff = QStringLiteral("X-Forwarded-For");
+    const QString standard = QStringLiteral("Forwarded");
+    QTest::newRow("no proxy in between") << xff << "192.0.2.7" << QByteArray() << QByteArray()
+                                         << QByteArray() << "192.0.2.7" << false << false;
     QTest::newRow("headers from an untrusted peer are ignored")
-        << "192.0.2.7" << QByteArray("for=198.51.100.1;proto=https") << QByteArray("198.51.100.2")
-        << QByteArray("https") << "192.0.2.7" << false;
+        << xff << "192.0.2.7" << QByteArray("for=198.51.100.1;proto=https")
+        << QByteArray("198.51.100.2") << QByteArray("https") << "192.0.2.7" << false << false;
     QTest::newRow("X-Forwarded-For from the trusted proxy")
-        << "127.0.0.1" << QByteArray() << QByteArray("198.51.100.9") << QByteArray("https")
-        << "198.51.100.9" << true;
+        << xff << "127.0.0.1" << QByteArray() << QByteArray("198.51.100.9") << QByteArray("https")
+        << "198.51.100.9" << true << true;
     QTest::newRow("a spoofed first hop is passed over")
-        << "127.0.0.1" << QByteArray() << QByteArray("6.6.6.6, 198.51.100.9") << QByteArray("http")
-        << "198.51.100.9" << false;
+        << xff << "127.0.0.1" << QByteArray() << QByteArray("6.6.6.6, 198.51.100.9")
+        << QByteArray("http") << "198.51.100.9" << false << true;
     QTest::newRow("a chain of trusted proxies")
-        << "127.0.0.1" << QByteArray() << QByteArray("198.51.100.9, 10.1.2.3") << QByteArray()
-        << "198.51.100.9" << false;
-    QTest::newRow("Forwarded wins, with IPv6 and a port")
-        << "127.0.0.1" << QByteArray("for=\"[2001:db8::17]:4711\";proto=https")
-        << QByteArray("6.6.6.6") << QByteArray() << "2001:db8::17" << true;
+        << xff << "127.0.0.1" << QByteArray() << QByteArray("198.51.100.9, 10.1.2.3")
+        << QByteArray() << "198.51.100.9" << false << true;
+    // nginx passes a client's own Forwarded through unchanged.
+    QTest::newRow("a client's own Forwarded is not believed")
+        << xff << "127.0.0.1" << QByteArray("for=127.0.0.1;proto=https")
+        << QByteArray("198.51.100.9") << QByteArray("http") << "198.51.100.9" << false << true;
+    QTest::newRow("a forwarded loopback address is not this computer")
+        << xff << "127.0.0.1" << QByteArray() << QByteArray("127.0.0.1") << QByteArray()
+        << "127.0.0.1" << false << true;
+    QTest::newRow("Forwarded, with IPv6 and a port")
+        << standard << "127.0.0.1" << QByteArray("for=\"[2001:db8::17]:4711\";proto=https")
+        << QByteArray("6.6.6.6") << QByteArray() << "2001:db8::17" << true << true;
+    QTest::newRow("Forwarded, X-Forwarded-For and its proto ignored")
+        << standard << "127.0.0.1" << QByteArray("for=192.0.2.60") << QByteArray("6.6.6.6")
+        << QByteArray("https") << "192.0.2.60" << false << true;
     QTest::newRow("Forwarded with an IPv4 port and two elements")
-        << "127.0.0.1" << QByteArray("for=6.6.6.6, for=192.0.2.60:8080") << QByteArray()
-        << QByteArray() << "192.0.2.60" << false;
+        << standard << "127.0.0.1" << QByteArray("for=6.6.6.6, for=192.0.2.60:8080") << QByteArray()
+        << QByteArray() << "192.0.2.60" << false << true;
     QTest::newRow("an unknown hop stops the walk")
-        << "127.0.0.1" << QByteArray("for=unknown") << QByteArray() << QByteArray() << "127.0.0.1"
-        << false;
+        << standard << "127.0.0.1" << QByteArray("for=unknown") << QByteArray() << QByteArray()
+        << "127.0.0.1" << false << false;
     QTest::newRow("IPv4-mapped peer")
-        << "::ffff:127.0.0.1" << QByteArray() << QByteArray("203.0.113.5") << QByteArray()
-        << "203.0.113.5" << false;
+        << xff << "::ffff:127.0.0.1" << QByteArray() << QByteArray("203.0.113.5") << QByteArray()
+        << "203.0.113.5" << false << true;
     QTest::newRow("trusted peer without headers")
-        << "127.0.0.1" << QByteArray() << QByteArray() << QByteArray() << "127.0.0.1" << false;
+        << xff << "127.0.0.1" << QByteArray() << QByteArray() << QByteArray() << "127.0.0.1"
+        << false << false;
 }
 
 void TestClients::realClientBehindTrustedProxies() {
+    QFETCH(QString, header);
     QFETCH(QString, peer);
     QFETCH(QByteArray, forwarded);
     QFETCH(QByteArray, forwardedFor);
     QFETCH(QByteArray, proto);
     QFETCH(QString, client);
     QFETCH(bool, secure);
+    QFETCH(bool, named);
     QString error;
     const std::optional<TrustedProxies> proxies =
-        TrustedProxies::parse({QStringLiteral("127.0.0.1"), QStringLiteral("10.0.0.0/8")}, &error);
+        TrustedProxies::parse({QStringLiteral("127.0.0.1"), QStringLiteral("10.0.0.0/8")}, &error,
+                              *TrustedProxies::headerNamed(header));
     QVERIFY2(proxies, qPrintable(error));
 
     const TrustedProxies::Client found = proxies->clientOf(peer, forwarded, forwardedFor, proto);
     QCOMPARE(found.address, client);
     QCOMPARE(found.secure, secure);
+    QCOMPARE(found.forwarded, named);
 }
 
 void TestClients::badProxyNetworksAreRefused_data() {

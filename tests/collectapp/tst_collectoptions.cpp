@@ -19,6 +19,12 @@ void TestCollectOptions::databaseOptions_data() {
     QTest::addColumn<QByteArray>("database");
     QTest::addColumn<QString>("exportFolder");
     QTest::newRow("files") << QStringList{} << QString() << QByteArray() << QString();
+    QTest::newRow("the standard proxy header")
+        << QStringList{"--proxy-header", "forwarded"} << QString() << QByteArray() << QString();
+    QTest::newRow("a proxy header not read")
+        << QStringList{"--proxy-header", "X-Real-IP"}
+        << "--proxy-header takes X-Forwarded-For or Forwarded, not \"X-Real-IP\"." << QByteArray()
+        << QString();
     QTest::newRow("keywords") << QStringList{"--database", "host=db dbname=surveys"} << QString()
                               << QByteArray("host=db dbname=surveys") << QString();
     QTest::newRow("the environment's")
