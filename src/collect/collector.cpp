@@ -395,7 +395,15 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
                           : status(405, QStringLiteral("Method not allowed"),
                                    QStringLiteral("Results are read here, nothing else."),
                                    "GET, HEAD"));
-    if (!m_limits.admit(request.client, post, m_steady.elapsed())) {
+    // What a respondent whose answers are saved still loads (the thank-you page,
+    // the style, the icon, the picture) is small and stores nothing: the limits
+    // that protect taking answers never tell that person "busy".
+    const QString asked = requestedName(request.path);
+    const bool afterSaving =
+        read && (request.query == "answered" || request.path == "/velmora.css" ||
+                 request.path == "/favicon.ico" ||
+                 (!asked.isEmpty() && folderNow()->pictures.contains(asked)));
+    if (!afterSaving && !m_limits.admit(request.client, post, m_steady.elapsed())) {
         std::lock_guard lock(m_mutex);
         ++m_refused;
         m_refusedClients.insert(request.client);

@@ -47,6 +47,7 @@ private slots:
     void resultsLinkForTheOrganiserOnly_data();
     void resultsLinkForTheOrganiserOnly();
     void wrongTokensAreRateLimited();
+    void savedRespondentsAreNeverBusy();
     void answersAndSummariesAreOwnerOnly_data();
     void answersAndSummariesAreOwnerOnly();
 
@@ -393,6 +394,23 @@ void TestCollector::resultsLinkForTheOrganiserOnly() {
     }
     if (status == 200 && path.endsWith('/'))
         QVERIFY(response.body.contains("href=\"My%20Product%20Survey%20summary.html\""));
+}
+
+void TestCollector::savedRespondentsAreNeverBusy() {
+    // A crowd behind one address has used up its requests...
+    Collector crowded(
+        m_dir->path(), [] { return QDateTime::currentDateTime(); }, [](const QString &) {},
+        [](const QString &) {}, {{0, 1}, {0, 1}});
+    const auto get = [&](const QByteArray &path, const QByteArray &query = {}) {
+        return crowded.handle({"GET", path, query, {}, {}, QStringLiteral("192.0.2.1")}).status;
+    };
+    QCOMPARE(get(Page), 200);
+    QCOMPARE(get(Page), 503);
+    // ...but whoever's answers are saved gets the thank-you page and what it shows.
+    QCOMPARE(get(Page, "answered"), 200);
+    QCOMPARE(get("/velmora.css"), 200);
+    QCOMPARE(get("/favicon.ico"), 200);
+    QCOMPARE(get("/background.gif"), 200);
 }
 
 void TestCollector::wrongTokensAreRateLimited() {
