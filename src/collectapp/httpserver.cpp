@@ -234,8 +234,10 @@ bool HttpServer::startDaemon(const sockaddr_storage &address, unsigned flags) {
         port, nullptr, nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
         MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
         m_limits.connections + BusySpare, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes, MHD_OPTION_LISTEN_BACKLOG_SIZE,
-        4096u, MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes,
+        // HTTP/1.1 without Host, and spaces in the path, are refused (400).
+        MHD_OPTION_STRICT_FOR_CLIENT, 1, MHD_OPTION_LISTEN_BACKLOG_SIZE, 4096u,
+        MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
         &requestDone, this, MHD_OPTION_NOTIFY_CONNECTION, &connectionNotice, this, MHD_OPTION_ARRAY,
         tls, MHD_OPTION_END);
     if (!daemon)
@@ -374,6 +376,15 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
             ++m_busyRefusals;
             return send(connection, busyResponse(), true, m_tls);
         }
+        // A length given both ways is how a request is smuggled past a proxy
+        // that reads it otherwise (RFC 9112, 6.1): refused, and the connection closed.
+        if (!header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).isNull() &&
+            !header(connection, MHD_HTTP_HEADER_TRANSFER_ENCODING).isNull())
+            return send(connection,
+                        htmlResponse(400, QStringLiteral("Bad request"),
+                                     QStringLiteral("<p>The request gave the length of its body "
+                                                    "twice.</p>")),
+                        true, m_tls);
         // A body announced as too large is refused before it is read.
         if (header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong() > Collector::MaxBody)
             return send(connection, bodyTooLarge(), true, m_tls);

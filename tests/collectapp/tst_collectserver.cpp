@@ -101,6 +101,28 @@ void TestCollectServer::badRequestsGetTheirStatus_data() {
     for (int i = 0; i < 17; ++i)
         chunked += "10000\r\n" + QByteArray(0x10000, 'a') + "\r\n";
     QTest::newRow("chunked body over 1 MiB") << chunked + "0\r\n\r\n" << 413;
+    // What RFC 9112 says to refuse: a body whose length two headers give
+    // differently, or both ways; whitespace before a colon; HTTP/1.1 without Host.
+    const QByteArray answer = sampleAnswer("smuggled");
+    const QByteArray start =
+        "POST " + SamplePage + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: " + form;
+    QTest::newRow("two Content-Lengths that differ")
+        << start + "\r\nContent-Length: 5\r\nContent-Length: " + QByteArray::number(answer.size()) +
+               "\r\n\r\n" + answer
+        << 400;
+    QTest::newRow("Content-Length with chunked")
+        << start + "\r\nContent-Length: " + QByteArray::number(answer.size()) +
+               "\r\nTransfer-Encoding: chunked\r\n\r\n" + QByteArray::number(answer.size(), 16) +
+               "\r\n" + answer + "\r\n0\r\n\r\n"
+        << 400;
+    QTest::newRow("whitespace before the colon")
+        << start + "\r\nContent-Length : " + QByteArray::number(answer.size()) + "\r\n\r\n" + answer
+        << 400;
+    QTest::newRow("HTTP/1.1 without Host")
+        << QByteArray(
+               "POST " + SamplePage + " HTTP/1.1\r\nConnection: close\r\nContent-Type: " + form +
+               "\r\nContent-Length: " + QByteArray::number(answer.size()) + "\r\n\r\n" + answer)
+        << 400;
     QTest::newRow("headers over 32 KiB")
         << QByteArray("GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nX-Pad: " +
                       QByteArray(40000, 'p') + "\r\n\r\n")
