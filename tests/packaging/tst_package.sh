@@ -71,6 +71,41 @@ for graphical in libQt6Widgets libQt6Gui libX11 libEGL libGL; do
 done
 dpkg-deb -e "$server_deb" "$work/control"
 grep -qx "/etc/velmora-collect.conf" "$work/control/conffiles" || fail "the settings are no conffile"
+[[ "$server_depends" == *init-system-helpers* ]] || fail "velmora-collect Depends lacks init-system-helpers"
+
+# The maintainer scripts, run with deb-systemd-helper, deb-systemd-invoke and
+# systemctl that only write down how they were called.
+stubs="$work/stubs"
+mkdir -p "$stubs"
+for tool in deb-systemd-helper deb-systemd-invoke systemctl; do
+    # As on a first installation: the unit was never installed nor enabled.
+    printf '#!/bin/sh\necho "%s $*" >> "%s"\ncase "$1" in debian-installed|--quiet) exit 1 ;; esac\n' \
+        "$tool" "$work/calls" > "$stubs/$tool"
+    chmod +x "$stubs/$tool"
+done
+script_calls() { # SCRIPT ARGUMENTS...: the calls it made
+    rm -f "$work/calls"
+    PATH="$stubs:$PATH" sh "$work/control/$1" "${@:2}" || fail "$1 $* failed"
+    cat "$work/calls" 2>/dev/null || true
+}
+for script in postinst prerm postrm; do
+    [ -x "$work/control/$script" ] || fail "no executable $script"
+done
+calls=$(script_calls postinst configure)
+[[ "$calls" == *"deb-systemd-helper update-state velmora-collect.service"* ]] || fail "postinst registers nothing: $calls"
+[[ "$calls" != *"deb-systemd-helper enable"* && "$calls" != *"invoke start"* ]] || fail "a new installation was enabled or started: $calls"
+calls=$(script_calls postrm purge)
+[[ "$calls" == *"deb-systemd-helper purge velmora-collect.service"* ]] || fail "a purge leaves the unit's links: $calls"
+calls=$(script_calls postrm remove)
+[[ "$calls" == *"deb-systemd-helper mask velmora-collect.service"* ]] || fail "a removal leaves the unit enabled: $calls"
+if [ -d /run/systemd/system ]; then
+    calls=$(script_calls prerm remove)
+    [[ "$calls" == *"deb-systemd-invoke stop velmora-collect.service"* ]] || fail "a removal does not stop the service: $calls"
+    calls=$(script_calls postinst configure 1.0.0-1)
+    [[ "$calls" == *"deb-systemd-invoke try-restart velmora-collect.service"* ]] || fail "an upgrade does not restart a running service: $calls"
+else
+    echo "maintainer scripts: stopping and restarting skipped (systemd is not running here)"
+fi
 
 # Debian's own checker: no error, no warning, on either package.
 if command -v lintian >/dev/null; then
