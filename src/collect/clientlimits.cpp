@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <arpa/inet.h>
+
 namespace Velmora {
 
 namespace {
@@ -20,7 +22,19 @@ bool ClientLimits::take(Bucket &bucket, const Rate &rate, qint64 nowMs) {
     return true;
 }
 
-bool ClientLimits::admit(const QString &client, bool answer, qint64 nowMs) {
+QString clientNetwork(const QString &address) {
+    in6_addr bytes{};
+    if (!address.contains(u':') ||
+        ::inet_pton(AF_INET6, address.toLatin1().constData(), &bytes) != 1)
+        return address;
+    std::fill(bytes.s6_addr + 8, bytes.s6_addr + 16, 0);
+    char text[INET6_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET6, &bytes, text, sizeof text);
+    return QString::fromLatin1(text) + QStringLiteral("/64");
+}
+
+bool ClientLimits::admit(const QString &address, bool answer, qint64 nowMs) {
+    const QString client = clientNetwork(address);
     std::lock_guard lock(m_mutex);
     forgetQuietClients(nowMs);
     auto found = m_clients.find(client);

@@ -1,5 +1,6 @@
 #include "httpserver.h"
 
+#include "clientlimits.h"
 #include "tlscredentials.h"
 
 #include <arpa/inet.h>
@@ -28,6 +29,7 @@ struct HttpServer::Link {
     enum class Phase { Idle, Request, Waiting, Closing };
     int fd = -1;
     QString peer;
+    QString network; // what the per-address limit counts: the address, or its IPv6 /64
     // Written by the pool's threads and read by the sweeper without a lock: a
     // request must not wait for another thread's bookkeeping.
     std::atomic<Phase> phase = Phase::Idle;
@@ -284,10 +286,11 @@ void HttpServer::connectionChanged(MHD_Connection *connection, void **context, b
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
         link->fd = info ? info->connect_fd : -1;
         link->peer = peerOf(connection);
+        link->network = clientNetwork(link->peer);
         link->sinceMs = steadyMs();
         m_links.insert(link);
         ++m_connections;
-        ++m_perAddress[link->peer];
+        ++m_perAddress[link->network];
         *context = link;
         return;
     }
@@ -298,8 +301,8 @@ void HttpServer::connectionChanged(MHD_Connection *connection, void **context, b
         return;
     m_links.erase(link);
     --m_connections;
-    if (--m_perAddress[link->peer] == 0)
-        m_perAddress.remove(link->peer);
+    if (--m_perAddress[link->network] == 0)
+        m_perAddress.remove(link->network);
     delete link;
     *context = nullptr;
 }
@@ -312,7 +315,7 @@ bool HttpServer::overCapacity(const Link &link) {
     if (connections <= m_limits.connectionsPerAddress)
         return false;
     std::lock_guard lock(m_mutex);
-    return m_perAddress.value(link.peer) > m_limits.connectionsPerAddress;
+    return m_perAddress.value(link.network) > m_limits.connectionsPerAddress;
 }
 
 void HttpServer::sweepLoop() {

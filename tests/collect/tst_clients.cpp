@@ -15,6 +15,7 @@ private slots:
     void badProxyNetworksAreRefused_data();
     void badProxyNetworksAreRefused();
     void crowdGetsItsBurstAndAFloodItsRate();
+    void anIPv6SlashSixtyFourIsOneClient();
 };
 
 void TestClients::realClientBehindTrustedProxies_data() {
@@ -132,6 +133,19 @@ void TestClients::crowdGetsItsBurstAndAFloodItsRate() {
         taken += limits.admit(flood, true, 1000 + ms) ? 1 : 0;
     QVERIFY2(taken >= 49 && taken <= 56, QByteArray::number(taken)); // five a second
     QVERIFY(limits.admit(QStringLiteral("203.0.113.9"), true, 11000));
+}
+
+void TestClients::anIPv6SlashSixtyFourIsOneClient() {
+    // A phone or a home gets a whole /64: a new address for each request gets no
+    // new burst.
+    ClientLimits limits({{0, 3}, {0, 3}});
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(limits.admit(QStringLiteral("2001:db8:1:2::%1").arg(i), false, 0));
+    QVERIFY(!limits.admit(QStringLiteral("2001:db8:1:2:ffff::9"), false, 0));
+    QVERIFY(limits.admit(QStringLiteral("2001:db8:1:3::1"), false, 0)); // the next /64
+    QCOMPARE(clientNetwork(QStringLiteral("2001:db8:1:2:aaaa:bbbb:cccc:dddd")),
+             QStringLiteral("2001:db8:1:2::/64"));
+    QCOMPARE(clientNetwork(QStringLiteral("192.0.2.1")), QStringLiteral("192.0.2.1"));
 }
 
 QTEST_GUILESS_MAIN(TestClients)
