@@ -264,8 +264,11 @@ void Collector::rescan() {
     auto folder = std::make_shared<Folder>();
     // Files only, no dot-files, and nothing a link takes out of the folder.
     for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Readable, QDir::Name)) {
+        // A name no address can reach (a backslash, a NUL) is no survey here:
+        // listed, it would lead to a 404 and an answers file nobody can fill.
         if (!info.isFile() || info.size() > MaxPageSize ||
-            QFileInfo(info.canonicalFilePath()).absolutePath() != canonicalFolder)
+            QFileInfo(info.canonicalFilePath()).absolutePath() != canonicalFolder ||
+            requestedName('/' + QUrl::toPercentEncoding(info.fileName())) != info.fileName())
             continue;
         const auto same =
             known ? known->pages.constFind(info.fileName()) : QMap<QString, Page>::const_iterator();

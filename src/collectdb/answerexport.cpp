@@ -102,6 +102,15 @@ bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
     try {
         for (int row = 0; row < surveys.rows(); ++row) {
             const QString pageFile = surveys.text(row, 1);
+            // Any role that collects may write page names: one that would lead
+            // out of the folder ("../x.htm") is left out, never followed.
+            if (pageFile.isEmpty() || pageFile.startsWith(u'.') || pageFile.contains(u'/') ||
+                pageFile.contains(u'\\') || pageFile.contains(QChar(0))) {
+                if (log)
+                    log(QStringLiteral("Left out: the page name \"%1\" would lead out of %2")
+                            .arg(pageFile, folder));
+                continue;
+            }
             const qsizetype answers =
                 exportSurvey(connection, QDir(folder).absolutePath(), mode, surveys.text(row, 0),
                              pageFile, jsonStrings(surveys.text(row, 2)),

@@ -87,6 +87,8 @@ void TestCollector::init() {
     write(QStringLiteral("notes.htm"), "<html><body>not a survey</body></html>");
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("sub")));
     write(QStringLiteral("sub/inner.htm"), WorkedExample::page());
+    // A survey no address can reach: never listed, no answers file made for it.
+    write(QStringLiteral("back\\slash.htm"), WorkedExample::page());
     // Opening a FIFO blocks until someone writes: the collector must never try.
     QCOMPARE(::mkfifo(QFile::encodeName(file(QStringLiteral("trap.htm"))).constData(), 0644), 0);
     m_log.clear();
@@ -172,6 +174,9 @@ void TestCollector::onlyPagesAndTheirPicturesAreServed() {
         QVERIFY(response.body.contains("<h1>My Product Survey</h1>"));
     QVERIFY(!response.body.contains("secret"));
     QVERIFY(!response.body.contains("Received"));
+    QCOMPARE(m_collector->surveys().size(), 1);
+    QVERIFY(!request("GET", "/").body.contains("slash"));
+    QVERIFY(!QFile::exists(file(QStringLiteral("back\\slash answers.csv"))));
 }
 
 void TestCollector::answerIsStoredAndAcknowledged() {

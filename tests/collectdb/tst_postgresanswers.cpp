@@ -59,6 +59,7 @@ private slots:
     void answerIdTwiceIsOneRowAcrossCollectors();
     void summaryGoesWithItsPage();
     void exportToAFullDiskLeavesTheOlderFiles();
+    void exportStaysInItsFolder();
     void hostileRequestsStoreNothing_data();
     void hostileRequestsStoreNothing();
     void nulIsRefusedNotStoredChanged();
@@ -251,6 +252,34 @@ void TestPostgresAnswers::exportToAFullDiskLeavesTheOlderFiles() {
     for (qsizetype i = 0; i < names.size(); ++i)
         QCOMPARE(fileContent(disk.path() + QLatin1Char('/') + names[i]), before[i]);
     QCOMPARE(disk.files(), QStringList(names)); // no half-written file left behind
+}
+
+void TestPostgresAnswers::exportStaysInItsFolder() {
+    // A role that may collect may write any page name: the export follows none
+    // that leads out of its folder.
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(collector->handle(post("1=Phone&velmora-answer-id=" + answerId(1))).status, 303);
+    PgConnection connection(m_database->conninfo());
+    QString error;
+    QVERIFY(connection.connect(&error));
+    QVERIFY2(connection.run({"INSERT INTO velmora.surveys (page_file, columns, title, page_made, "
+                             "page) SELECT '../escaped.htm', columns || '{x}', title, page_made, "
+                             "page FROM velmora.surveys LIMIT 1"},
+                            &error),
+             qPrintable(error));
+    QTemporaryDir outer;
+    const QString inner = outer.filePath(QStringLiteral("export"));
+    QVERIFY(QDir().mkpath(inner));
+    QStringList said;
+    QVERIFY2(exportAnswers(
+                 m_database->conninfo(), inner, 0600,
+                 [&said](const QString &line) { said.append(line); }, &error),
+             qPrintable(error));
+    QCOMPARE(QDir(outer.path()).entryList(QDir::Files), QStringList());
+    QVERIFY(QFile::exists(inner + QStringLiteral("/My Product Survey answers.csv")));
+    QVERIFY2(!said.filter(QStringLiteral("Left out: the page name \"../escaped.htm\"")).isEmpty(),
+             qPrintable(said.join(QLatin1Char('\n'))));
 }
 
 void TestPostgresAnswers::hostileRequestsStoreNothing_data() {
