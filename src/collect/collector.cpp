@@ -648,10 +648,13 @@ void Collector::countSummaries(const Folder &folder) {
     }
 }
 
-void Collector::writeSummaries(bool everySurvey) {
+bool Collector::writeSummaries(bool everySurvey) {
     const std::shared_ptr<const Folder> folder = folderNow();
-    if (m_database)
-        return countSummaries(*folder);
+    if (m_database) {
+        countSummaries(*folder);
+        return true;
+    }
+    bool written = true;
     QList<std::pair<QString, QByteArray>> due;        // where, what
     QList<std::pair<QString, SurveyPage>> notCounted; // page file, page
     {
@@ -686,6 +689,7 @@ void Collector::writeSummaries(bool everySurvey) {
             due.append({summaryPath(path), tally.page()});
         } catch (const RuntimeError &error) {
             m_errors(QStringLiteral("No summary of %1: %2").arg(page.title, error.description()));
+            written = false;
         }
     }
     for (const auto &[path, html] : due) {
@@ -693,8 +697,10 @@ void Collector::writeSummaries(bool everySurvey) {
             writeFileDurably(path, html, m_fileMode);
         } catch (const RuntimeError &error) {
             m_errors(QStringLiteral("No summary written: %1").arg(error.description()));
+            written = false;
         }
     }
+    return written;
 }
 
 void Collector::setResultsToken(const QByteArray &token) {

@@ -119,7 +119,8 @@ public:
     // to date, from what is counted in memory; with `everySurvey`, of every
     // survey that has an answers file, read in pieces. With a database, every
     // survey's summary is counted by it instead, when its answers changed.
-    void writeSummaries(bool everySurvey = false);
+    // False when a summary due could not be read or written (the log says why).
+    bool writeSummaries(bool everySurvey = false);
 
     // Requests refused since the last call because their client was over its
     // rate, and how many clients that was.

@@ -24,7 +24,11 @@ void say(const QString &line) {
 int writeSummaries(const CollectOptions &options) {
     Collector collector(
         options.folder, [] { return QDateTime::currentDateTime(); }, say);
-    collector.writeSummaries(true);
+    if (!collector.writeSummaries(true)) {
+        std::fprintf(stderr, "Not every summary could be written in %s.\n",
+                     qPrintable(collector.folder()));
+        return 1;
+    }
     say(QStringLiteral("Summaries written in %1").arg(collector.folder()));
     return 0;
 }

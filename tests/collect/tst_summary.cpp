@@ -6,6 +6,7 @@
 #include "filecontent.h"
 #include "workedexample.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -148,7 +149,7 @@ void TestSummary::collectorWritesSummariesItNeverServes() {
     QCOMPARE(collector.handle({"POST", path, {}, form, "2=+a%29&1=%3Cb%3Ehi", QString()}).status,
              303);
 
-    collector.writeSummaries();
+    QVERIFY(collector.writeSummaries());
     const QString summary = dir.filePath(QStringLiteral("My Product Survey summary.html"));
     QVERIFY(fileContent(summary).contains("1 answers"));
     QVERIFY(fileContent(summary).contains("&lt;b&gt;hi"));
@@ -161,8 +162,13 @@ void TestSummary::collectorWritesSummariesItNeverServes() {
     QFile::remove(summary);
     collector.writeSummaries();
     QVERIFY(!QFile::exists(summary));
-    collector.writeSummaries(true); // as --summary does
+    QVERIFY(collector.writeSummaries(true)); // as --summary does
     QVERIFY(QFile::exists(summary));
+
+    // One that cannot be written is said, to --summary's exit status too.
+    QFile::remove(summary);
+    QVERIFY(QDir().mkdir(summary));
+    QVERIFY(!collector.writeSummaries(true));
 }
 
 QTEST_GUILESS_MAIN(TestSummary)
