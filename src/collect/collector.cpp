@@ -487,8 +487,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         shared = answers.shared;
         tally = answers.tally;
     } catch (const RuntimeError &error) {
-        m_errors(
-            QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, error.description()));
+        logNotSaved(title, error.description());
         return reply(notSaved(title, *fields));
     }
     // Outside the lock: the other threads go on meanwhile.
@@ -552,11 +551,12 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
             }
         }
         if (!failure.isEmpty()) {
-            m_errors(QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, failure));
+            logNotSaved(title, failure);
             for (const Reply &waiting : replies)
                 waiting(notSaved(title, posted));
             return;
         }
+        logNotSaved({}, {});
         if (m_log) {
             QString line = file ? QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title)
                                 : QStringLiteral("An answer to %1 is in the database").arg(title);
@@ -572,6 +572,29 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         m_database->append(*shared, row.cells, stored);
     else
         file->append(csvRecord(row.cells), stored);
+}
+
+void Collector::logNotSaved(const QString &title, const QString &why) {
+    // A full disk refuses every answer for the same reason: the log says it
+    // once, then how many more, so that the lines around it stay in sight.
+    QString line;
+    {
+        std::lock_guard lock(m_notSavedMutex);
+        if (!why.isEmpty() && why == m_notSavedWhy) {
+            ++m_notSavedRepeats;
+            return;
+        }
+        if (m_notSavedRepeats > 0)
+            line = QStringLiteral("%1 more answers were NOT saved: %2")
+                       .arg(m_notSavedRepeats)
+                       .arg(m_notSavedWhy);
+        m_notSavedWhy = why;
+        m_notSavedRepeats = 0;
+    }
+    if (!line.isEmpty())
+        m_errors(line);
+    if (!why.isEmpty())
+        m_errors(QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, why));
 }
 
 void Collector::readAgain(const QString &fileName, Answers &answers,

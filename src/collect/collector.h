@@ -165,6 +165,9 @@ private:
     static QString requestedName(const QByteArray &path);
 
     void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
+    // Says why an answer was not saved, the same reason once until another
+    // comes; with an empty `why` (an answer saved), how many more it refused.
+    void logNotSaved(const QString &title, const QString &why);
     // The counts and answer IDs of a file the organiser edited; call with m_mutex held.
     void readAgain(const QString &fileName, Answers &answers, const AnswersFile::Reread &reread);
     // The survey as the database knows it; reads the page file. Throws RuntimeError.
@@ -209,6 +212,9 @@ private:
     QByteArray m_resultsToken;
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute
     qsizetype m_refused = 0;
+    std::mutex m_notSavedMutex;
+    QString m_notSavedWhy; // the reason said last
+    qsizetype m_notSavedRepeats = 0;
     QSet<QString> m_refusedClients;
 };
 

@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <mutex>
 #include <thread>
 
 using namespace Velmora;
@@ -43,7 +44,11 @@ private slots:
 private:
     void serve(const QString &folder, HttpServer::Limits limits = {}) {
         m_collector = std::make_unique<Collector>(
-            folder, [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
+            folder, [] { return QDateTime::currentDateTime(); },
+            [this](const QString &line) {
+                std::lock_guard lock(m_logMutex);
+                m_logged.append(line);
+            });
         m_server = std::make_unique<HttpServer>(
             [this](const HttpRequest &request, Collector::Reply reply) {
                 m_collector->handle(request, std::move(reply));
@@ -63,6 +68,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Collector> m_collector;
     std::unique_ptr<HttpServer> m_server;
+    std::mutex m_logMutex;
+    QStringList m_logged;
 };
 
 void TestCollectServer::init() {
@@ -297,16 +304,27 @@ void TestCollectServer::fullDiskGives503AndKeepsTheFile() {
     const QByteArray before = fileContent(answersPath(disk.path()));
     disk.fill();
 
-    const HttpReply reply =
-        httpExchange(m_server->port(),
-                     postRequest(SamplePage, sampleAnswer("x") + "&4=" + QByteArray(19000, 'x')));
-    QCOMPARE(reply.status, 503);
-    QVERIFY(reply.body.contains("not saved"));
+    for (int i = 0; i < 5; ++i) {
+        const HttpReply reply = httpExchange(
+            m_server->port(),
+            postRequest(SamplePage, sampleAnswer("x") + "&4=" + QByteArray(19000, 'x')));
+        QCOMPARE(reply.status, 503);
+        QVERIFY(reply.body.contains("not saved"));
+    }
     QCOMPARE(fileContent(answersPath(disk.path())), before);
 
     disk.free();
     QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("after"))).status,
              303);
+    // The reason once, then how many more: not five lines that bury the rest.
+    std::lock_guard lock(m_logMutex);
+    const QStringList refused = m_logged.filter(QStringLiteral("NOT saved"));
+    QCOMPARE(refused.size(), 2);
+    QVERIFY2(refused[0].startsWith(QStringLiteral("An answer to My Product Survey was NOT saved: "
+                                                  "No space left on device")),
+             qPrintable(refused[0]));
+    QVERIFY2(refused[1].startsWith(QStringLiteral("4 more answers were NOT saved: No space")),
+             qPrintable(refused[1]));
 }
 
 void TestCollectServer::killedDuringLoadKeepsEveryAcknowledgedAnswer() {
