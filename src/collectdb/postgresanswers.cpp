@@ -150,9 +150,11 @@ qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey,
     }
     // The newest version of the page seen gives the title and the page itself.
     const PgResult result =
-        connection.exec("INSERT INTO velmora.surveys (page_file, columns, title, page_made, page) "
-                        "VALUES ($1, $2::text[], $3, $4, decode($5, 'hex')) "
-                        "ON CONFLICT (page_file, columns) DO UPDATE SET title = EXCLUDED.title, "
+        connection.exec("INSERT INTO velmora.surveys (page_file, columns, columns_key, title, "
+                        "page_made, page) VALUES ($1, $2::text[], " VELMORA_COLUMNS_KEY("$2::text[]") ", "
+                        "$3, $4, decode($5, 'hex')) "
+                        "ON CONFLICT (page_file, columns_key) DO UPDATE SET title = "
+                        "EXCLUDED.title, "
                         "page_made = EXCLUDED.page_made, page = EXCLUDED.page RETURNING id",
                         {survey.pageFile.toUtf8(), pgTextArray(survey.header),
                          survey.title.toUtf8(), survey.stamp.toUtf8(), survey.page.toHex()});

@@ -48,6 +48,19 @@ CREATE VIEW velmora.answer_cells AS
     FROM velmora.answers a JOIN velmora.surveys s ON s.id = a.survey_id
     CROSS JOIN LATERAL unnest(a.cells[4:]) WITH ORDINALITY AS c(value, number);
 )sql",
+    // 2: a survey is known by its page file and a hash of its columns: a
+    // unique index over the columns themselves cannot hold a survey of about
+    // 40 questions or more (a btree row holds at most 2,704 bytes).
+    R"sql(
+ALTER TABLE velmora.surveys ADD COLUMN columns_key bytea;
+UPDATE velmora.surveys SET columns_key = )sql" VELMORA_COLUMNS_KEY("columns") R"sql(;
+ALTER TABLE velmora.surveys ALTER COLUMN columns_key SET NOT NULL;
+ALTER TABLE velmora.surveys DROP CONSTRAINT surveys_page_file_columns_key;
+ALTER TABLE velmora.surveys ADD CONSTRAINT surveys_page_file_columns_hash
+    UNIQUE (page_file, columns_key);
+COMMENT ON COLUMN velmora.surveys.columns_key IS
+    'sha256 of the columns as a JSON array: with page_file, what tells one survey from another';
+)sql",
 };
 
 } // namespace

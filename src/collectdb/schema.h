@@ -13,7 +13,11 @@ namespace Velmora {
 bool ensureSchema(PgConnection &connection, QString *error);
 
 // The version of the schema this program makes.
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
+
+// The key of a survey's columns in SQL, given the expression of its text[]: the
+// same in the schema's upgrade and in every insert.
+#define VELMORA_COLUMNS_KEY(columns) "sha256(convert_to(array_to_json(" columns ")::text, 'UTF8'))"
 
 // SQL for the cell of velmora.answers that holds column `column` of an answer
 // row (AnswerSheet::row(): "Page made" is 1, the first answer FirstAnswer).

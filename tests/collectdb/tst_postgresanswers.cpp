@@ -1,8 +1,10 @@
 #include "answerexport.h"
 #include "collector.h"
+#include "createsurvey.h"
 #include "postgresanswers.h"
 #include "schema.h"
 
+#include "fakeplatform.h"
 #include "filecontent.h"
 #include "httpclient.h"
 #include "smallfilesystem.h"
@@ -59,6 +61,7 @@ private slots:
     void answerIdTwiceIsOneRowAcrossCollectors();
     void summaryGoesWithItsPage();
     void exportToAFullDiskLeavesTheOlderFiles();
+    void surveysOfAnySizeAndAnUpgradedDatabase();
     void exportStaysInItsFolder();
     void hostileRequestsStoreNothing_data();
     void hostileRequestsStoreNothing();
@@ -254,6 +257,54 @@ void TestPostgresAnswers::exportToAFullDiskLeavesTheOlderFiles() {
     QCOMPARE(disk.files(), QStringList(names)); // no half-written file left behind
 }
 
+void TestPostgresAnswers::surveysOfAnySizeAndAnUpgradedDatabase() {
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    // 200 questions: a header of about 12 KB, past what one btree row holds.
+    FakePlatform platform;
+    SurveyFields fields = WorkedExample::fields(collector->folder() + QLatin1Char('/'), QString());
+    fields.pageTitle = QStringLiteral("Big");
+    fields.surveyQuestions.clear();
+    for (int i = 1; i <= 200; ++i)
+        fields.surveyQuestions +=
+            QStringLiteral("[%1] How would you rate part number %1 of the product?\r\n[s]\r\n")
+                .arg(i);
+    CreateSurveyCommand(platform).run(fields, QString());
+    QCOMPARE(platform.messageTexts(), QStringList{QStringLiteral("Done.")});
+    collector->rescan();
+    const HttpRequest big{"POST",
+                          "/Big.htm",
+                          {},
+                          "application/x-www-form-urlencoded",
+                          "1=first&200=last&velmora-answer-id=" + answerId(1),
+                          QString()};
+    QCOMPARE(collector->handle(big).status, 303);
+    QCOMPARE(collector->handle(post("1=Phone&velmora-answer-id=" + answerId(2))).status, 303);
+
+    // A database of the first schema, with its surveys, is brought up to date.
+    QString error;
+    PgConnection connection(m_database->conninfo());
+    QVERIFY(connection.connect(&error));
+    QVERIFY2(connection.run({"ALTER TABLE velmora.surveys DROP CONSTRAINT "
+                             "surveys_page_file_columns_hash",
+                             "ALTER TABLE velmora.surveys DROP COLUMN columns_key",
+                             "DELETE FROM velmora.answers WHERE survey_id IN "
+                             "(SELECT id FROM velmora.surveys WHERE page_file = 'Big.htm')",
+                             "DELETE FROM velmora.surveys WHERE page_file = 'Big.htm'",
+                             "ALTER TABLE velmora.surveys ADD CONSTRAINT "
+                             "surveys_page_file_columns_key UNIQUE (page_file, columns)",
+                             "DELETE FROM velmora.schema_version WHERE version > 1"},
+                            &error),
+             qPrintable(error));
+    QVERIFY2(ensureSchema(connection, &error), qPrintable(error));
+    QCOMPARE(m_database->column("SELECT count(*) FROM velmora.surveys WHERE columns_key IS NULL"),
+             QStringList{"0"});
+    collector = databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(collector->handle(post("1=again&velmora-answer-id=" + answerId(3))).status, 303);
+    QCOMPARE(m_database->column("SELECT count(*) FROM velmora.surveys"), QStringList{"1"});
+    QCOMPARE(m_database->column("SELECT count(*) FROM velmora.answers"), QStringList{"2"});
+}
+
 void TestPostgresAnswers::exportStaysInItsFolder() {
     // A role that may collect may write any page name: the export follows none
     // that leads out of its folder.
@@ -263,9 +314,9 @@ void TestPostgresAnswers::exportStaysInItsFolder() {
     PgConnection connection(m_database->conninfo());
     QString error;
     QVERIFY(connection.connect(&error));
-    QVERIFY2(connection.run({"INSERT INTO velmora.surveys (page_file, columns, title, page_made, "
-                             "page) SELECT '../escaped.htm', columns || '{x}', title, page_made, "
-                             "page FROM velmora.surveys LIMIT 1"},
+    QVERIFY2(connection.run({"INSERT INTO velmora.surveys (page_file, columns, columns_key, title, "
+                             "page_made, page) SELECT '../escaped.htm', columns || '{x}', "
+                             "'\\x00', title, page_made, page FROM velmora.surveys LIMIT 1"},
                             &error),
              qPrintable(error));
     QTemporaryDir outer;
@@ -370,8 +421,11 @@ void TestPostgresAnswers::schemaIsMadeOnceByCollectorsStartingTogether() {
     for (std::thread &collector : collectors)
         collector.join();
     QCOMPARE(made.load(), 8);
-    QCOMPARE(m_database->column("SELECT version FROM velmora.schema_version"),
-             QStringList{QString::number(SchemaVersion)});
+    QStringList versions;
+    for (int version = 1; version <= SchemaVersion; ++version)
+        versions.append(QString::number(version));
+    QCOMPARE(m_database->column("SELECT version FROM velmora.schema_version ORDER BY version"),
+             versions);
 }
 
 void TestPostgresAnswers::schemaOfANewerVersionIsRefused() {
