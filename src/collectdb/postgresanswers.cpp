@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 
 #include <chrono>
+#include <map>
 
 namespace Velmora {
 
@@ -131,6 +132,14 @@ void PostgresAnswers::writeLoop() {
             if (!stored && !connection.connected())
                 wentAway(failure);
         }
+        if (!stored && connection.connected() && !failure.isEmpty()) {
+            // The database refused the statement, not the connection: one
+            // survey's trouble must not fail the answers to the others, so each
+            // survey's answers are tried on their own.
+            storeEachSurvey(connection, batch);
+            lock.lock();
+            continue;
+        }
         // Whatever kept the batch from the database, even another writer
         // finding it back meanwhile, an answer not stored is never acknowledged.
         if (!stored && failure.isEmpty())
@@ -138,6 +147,20 @@ void PostgresAnswers::writeLoop() {
         for (const Waiting &waiting : batch)
             waiting.done(stored ? QString() : failure);
         lock.lock();
+    }
+}
+
+void PostgresAnswers::storeEachSurvey(PgConnection &connection, const std::vector<Waiting> &batch) {
+    std::map<QString, std::vector<Waiting>> bySurvey;
+    for (const Waiting &waiting : batch)
+        bySurvey[surveyKey(waiting.survey.pageFile, waiting.survey.header)].push_back(waiting);
+    for (const auto &[key, answers] : bySurvey) {
+        QString failure;
+        const bool stored = store(connection, answers, &failure);
+        if (!stored && failure.isEmpty())
+            failure = unreachable();
+        for (const Waiting &waiting : answers)
+            waiting.done(stored ? QString() : failure);
     }
 }
 
@@ -149,15 +172,16 @@ qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey,
             return *known;
     }
     // The newest version of the page seen gives the title and the page itself.
-    const PgResult result =
-        connection.exec("INSERT INTO velmora.surveys (page_file, columns, columns_key, title, "
-                        "page_made, page) VALUES ($1, $2::text[], " VELMORA_COLUMNS_KEY("$2::text[]") ", "
-                        "$3, $4, decode($5, 'hex')) "
-                        "ON CONFLICT (page_file, columns_key) DO UPDATE SET title = "
-                        "EXCLUDED.title, "
-                        "page_made = EXCLUDED.page_made, page = EXCLUDED.page RETURNING id",
-                        {survey.pageFile.toUtf8(), pgTextArray(survey.header),
-                         survey.title.toUtf8(), survey.stamp.toUtf8(), survey.page.toHex()});
+    const PgResult result = connection.exec(
+        "INSERT INTO velmora.surveys (page_file, columns, columns_key, title, "
+        "page_made, page) VALUES ($1, $2::text[], " VELMORA_COLUMNS_KEY(
+            "$2::text[]") ", "
+                          "$3, $4, decode($5, 'hex')) "
+                          "ON CONFLICT (page_file, columns_key) DO UPDATE SET title = "
+                          "EXCLUDED.title, "
+                          "page_made = EXCLUDED.page_made, page = EXCLUDED.page RETURNING id",
+        {survey.pageFile.toUtf8(), pgTextArray(survey.header), survey.title.toUtf8(),
+         survey.stamp.toUtf8(), survey.page.toHex()});
     if (!result.ok() || result.rows() != 1) {
         *failure = result.error();
         return 0;

@@ -53,6 +53,9 @@ private:
     // Connects `connection` when it is not, at most once a second.
     bool ensureConnected(PgConnection &connection, QElapsedTimer &lastAttempt);
     bool store(PgConnection &connection, const std::vector<Waiting> &batch, QString *failure);
+    // After the database refused a batch: each survey's answers on their own,
+    // each told its own outcome.
+    void storeEachSurvey(PgConnection &connection, const std::vector<Waiting> &batch);
     // The survey's row id, made when there is none; 0 when that failed.
     qint64 surveyId(PgConnection &connection, const Survey &survey, QString *failure);
     void wentAway(const QString &why);

@@ -59,6 +59,7 @@ private slots:
     void databaseHoldsWhatTheFilesHold_data();
     void databaseHoldsWhatTheFilesHold();
     void answerIdTwiceIsOneRowAcrossCollectors();
+    void oneSurveysFailureFailsNoOther();
     void summaryGoesWithItsPage();
     void exportToAFullDiskLeavesTheOlderFiles();
     void surveysOfAnySizeAndAnUpgradedDatabase();
@@ -202,6 +203,45 @@ void TestPostgresAnswers::answerIdTwiceIsOneRowAcrossCollectors() {
     QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers WHERE answer_id = '" +
                                 answerId(0) + "'"),
              QStringList{QStringLiteral("twice")});
+}
+
+void TestPostgresAnswers::oneSurveysFailureFailsNoOther() {
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(collector->handle(post("1=first&velmora-answer-id=" + answerId(0))).status, 303);
+    // A second survey the database refuses (here by a rule an analyst added).
+    QFile other(collector->folder() + QStringLiteral("/Other.htm"));
+    QVERIFY(other.open(QIODevice::WriteOnly) && other.write(WorkedExample::page()) > 0);
+    other.close();
+    collector->rescan();
+    QString error;
+    PgConnection connection(m_database->conninfo());
+    QVERIFY(connection.connect(&error));
+    QVERIFY2(connection.run({"ALTER TABLE velmora.surveys ADD CONSTRAINT not_other "
+                             "CHECK (page_file <> 'Other.htm')"},
+                            &error),
+             qPrintable(error));
+
+    // Answers to both at once, so that they share the writers' batches.
+    std::atomic<int> replies = 0, stored = 0, refused = 0;
+    constexpr int Answers = 100;
+    for (int n = 1; n <= Answers; ++n) {
+        HttpRequest request = post("1=x&velmora-answer-id=" + answerId(n));
+        const bool toOther = n % 2 == 0;
+        if (toOther)
+            request.path = "/Other.htm";
+        collector->handle(request, [&, toOther](HttpResponse response) {
+            if (response.status == 303 && !toOther)
+                ++stored;
+            if (response.status == 503 && toOther)
+                ++refused;
+            ++replies;
+        });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(replies.load(), Answers, 20000);
+    QCOMPARE(stored.load(), Answers / 2);
+    QCOMPARE(refused.load(), Answers / 2);
+    QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(Answers / 2 + 1));
 }
 
 void TestPostgresAnswers::summaryGoesWithItsPage() {
