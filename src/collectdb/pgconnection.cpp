@@ -26,6 +26,11 @@ QString PgResult::error() const {
     return QString::fromUtf8(PQresultErrorMessage(m_result.get())).trimmed();
 }
 
+bool PgResult::refusesWrites() const {
+    const char *state = m_result ? PQresultErrorField(m_result.get(), PG_DIAG_SQLSTATE) : nullptr;
+    return state && qstrcmp(state, "25006") == 0; // read_only_sql_transaction
+}
+
 bool PgConnection::connect(QString *error) {
     // A database that does not answer within seconds is taken as away: the
     // respondents waiting meanwhile are told to try again. The organiser's own

@@ -26,6 +26,9 @@ public:
     bool isNull(int row, int column) const { return PQgetisnull(m_result.get(), row, column); }
     // PostgreSQL's own words on the failure.
     QString error() const;
+    // The server refuses to write here (a read-only server, a fenced old
+    // primary): another connection, to another host, may do.
+    bool refusesWrites() const;
 
 private:
     std::shared_ptr<PGresult> m_result;

@@ -55,7 +55,30 @@ void PostgresAnswers::append(const Survey &survey, const QStringList &cells, Don
 
 QString PostgresAnswers::whyUnavailable() const {
     std::lock_guard lock(m_mutex);
-    return m_away;
+    return m_away.isEmpty() ? m_refusing : m_away;
+}
+
+void PostgresAnswers::refusing(const QString &why) {
+    std::lock_guard lock(m_mutex);
+    m_refusing = why.isEmpty() ? QString()
+                               : QStringLiteral("the database refuses answers: %1")
+                                     .arg(why.section(QLatin1Char('\n'), 0, 0));
+}
+
+void PostgresAnswers::probeWriting(PgConnection &connection) {
+    // A write that is taken back: whether the database takes answers again,
+    // for the health check, while no respondent is there to find out.
+    QString why;
+    const bool writes =
+        connection.run({"BEGIN",
+                        "INSERT INTO velmora.surveys (page_file, columns, columns_key, title, "
+                        "page_made, page) VALUES ('velmora-probe', '{}', '\\x00', '', '', '')",
+                        "ROLLBACK"},
+                       &why);
+    if (!writes)
+        connection.exec("ROLLBACK");
+    else
+        refusing({});
 }
 
 void PostgresAnswers::wentAway(const QString &why) {
@@ -123,6 +146,8 @@ void PostgresAnswers::writeLoop() {
         bool stored = false;
         if (ensureConnected(connection, lastAttempt) && !batch.empty())
             stored = store(connection, batch, &failure);
+        else if (connection.connected() && batch.empty() && !whyUnavailable().isEmpty())
+            probeWriting(connection);
         if (!stored && !batch.empty() && !failure.isEmpty() && !connection.connected()) {
             // The connection broke (a restarted server, a cut network). Once
             // more on a new one: an answer that did commit the first time is
@@ -132,6 +157,8 @@ void PostgresAnswers::writeLoop() {
             if (!stored && !connection.connected())
                 wentAway(failure);
         }
+        if (stored)
+            refusing({});
         if (!stored && connection.connected() && !failure.isEmpty()) {
             // The database refused the statement, not the connection: one
             // survey's trouble must not fail the answers to the others, so each
@@ -159,6 +186,7 @@ void PostgresAnswers::storeEachSurvey(PgConnection &connection, const std::vecto
         const bool stored = store(connection, answers, &failure);
         if (!stored && failure.isEmpty())
             failure = unreachable();
+        refusing(stored ? QString() : failure);
         for (const Waiting &waiting : answers)
             waiting.done(stored ? QString() : failure);
     }
@@ -184,6 +212,8 @@ qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey,
          survey.stamp.toUtf8(), survey.page.toHex()});
     if (!result.ok() || result.rows() != 1) {
         *failure = result.error();
+        if (result.refusesWrites())
+            connection.disconnect();
         return 0;
     }
     const qint64 id = result.number(0, 0);
@@ -221,6 +251,10 @@ bool PostgresAnswers::store(PgConnection &connection, const std::vector<Waiting>
     const PgResult result = connection.exec(sql, parameters);
     if (!result.ok()) {
         *failure = result.error();
+        // With target_session_attrs=read-write, a new connection finds the
+        // host that writes now; the batch is tried once more there.
+        if (result.refusesWrites())
+            connection.disconnect();
         return false;
     }
     return true;

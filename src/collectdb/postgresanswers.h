@@ -56,6 +56,10 @@ private:
     // After the database refused a batch: each survey's answers on their own,
     // each told its own outcome.
     void storeEachSurvey(PgConnection &connection, const std::vector<Waiting> &batch);
+    // Keeps why the database refuses answers, for the health check; empty: it
+    // takes them again.
+    void refusing(const QString &why);
+    void probeWriting(PgConnection &connection);
     // The survey's row id, made when there is none; 0 when that failed.
     qint64 surveyId(PgConnection &connection, const Survey &survey, QString *failure);
     void wentAway(const QString &why);
@@ -76,6 +80,7 @@ private:
     std::vector<Waiting> m_waiting;
     bool m_stopping = false;
     QString m_away = QStringLiteral("the database is not connected yet");
+    QString m_refusing; // why the database refused the last answers, while it does
     bool m_everConnected = false;
     QHash<QString, qint64> m_surveyIds; // by page file, header and stamp
     std::vector<std::thread> m_writers;

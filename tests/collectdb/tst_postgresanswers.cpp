@@ -60,6 +60,7 @@ private slots:
     void databaseHoldsWhatTheFilesHold();
     void answerIdTwiceIsOneRowAcrossCollectors();
     void oneSurveysFailureFailsNoOther();
+    void aServerThatStopsWritingIsNoticed();
     void summaryGoesWithItsPage();
     void exportToAFullDiskLeavesTheOlderFiles();
     void surveysOfAnySizeAndAnUpgradedDatabase();
@@ -242,6 +243,37 @@ void TestPostgresAnswers::oneSurveysFailureFailsNoOther() {
     QCOMPARE(stored.load(), Answers / 2);
     QCOMPARE(refused.load(), Answers / 2);
     QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(Answers / 2 + 1));
+}
+
+void TestPostgresAnswers::aServerThatStopsWritingIsNoticed() {
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(collector->handle(post("1=before&velmora-answer-id=" + answerId(1))).status, 303);
+    const auto health = [&] { return collector->handle(get("/healthz")).status; };
+    QCOMPARE(health(), 200);
+
+    // The server turns read-only for new sessions, as a fenced old primary does,
+    // and the collector's sessions end.
+    QString error;
+    PgConnection admin(m_database->conninfo());
+    QVERIFY(admin.connect(&error));
+    const auto readOnly = [&](bool on) {
+        return admin.run({QByteArray("DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET "
+                                     "default_transaction_read_only = ") +
+                              (on ? "on" : "off") + "', current_database()); END $$",
+                          "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+                          "current_database() AND pid <> pg_backend_pid()"},
+                         &error);
+    };
+    QVERIFY2(readOnly(true), qPrintable(error));
+    QCOMPARE(collector->handle(post("1=refused&velmora-answer-id=" + answerId(2))).status, 503);
+    QTRY_COMPARE_WITH_TIMEOUT(health(), 503, 10000);
+
+    // Writable again: the collector finds out by itself, and takes answers.
+    QVERIFY2(readOnly(false), qPrintable(error));
+    QTRY_COMPARE_WITH_TIMEOUT(health(), 200, 10000);
+    QCOMPARE(collector->handle(post("1=after&velmora-answer-id=" + answerId(3))).status, 303);
+    QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(2));
 }
 
 void TestPostgresAnswers::summaryGoesWithItsPage() {
