@@ -32,12 +32,34 @@ bool PgResult::refusesWrites() const {
 }
 
 bool PgConnection::connect(QString *error) {
-    // A database that does not answer within seconds is taken as away: the
-    // respondents waiting meanwhile are told to try again. The organiser's own
+    // Nothing waits on the database without end, so that respondents are told
+    // to try again rather than held: a connection within 5 s; a network that
+    // went silent (a frozen proxy, dropped packets) noticed within about 15 s
+    // by TCP keepalives and the kernel's own timeout; a statement within 15 s;
+    // a lock (an analyst's LOCK TABLE) within 5 s. The organiser's own
     // settings come later and win; the encoding is ours.
-    const char *keys[] = {"connect_timeout", "application_name", "dbname", "client_encoding",
+    const char *keys[] = {"connect_timeout",
+                          "keepalives",
+                          "keepalives_idle",
+                          "keepalives_interval",
+                          "keepalives_count",
+                          "tcp_user_timeout",
+                          "options",
+                          "application_name",
+                          "dbname",
+                          "client_encoding",
                           nullptr};
-    const char *values[] = {"5", "velmora-collect", m_conninfo.constData(), "UTF8", nullptr};
+    const char *values[] = {"5",
+                            "1",
+                            "5",
+                            "2",
+                            "3",
+                            "15000",
+                            "-c statement_timeout=15s -c lock_timeout=5s",
+                            "velmora-collect",
+                            m_conninfo.constData(),
+                            "UTF8",
+                            nullptr};
     m_connection.reset(PQconnectdbParams(keys, values, 1));
     if (connected()) {
         // Notices ("already exists, skipping") are no news to anyone reading the log.

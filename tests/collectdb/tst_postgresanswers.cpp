@@ -61,6 +61,7 @@ private slots:
     void answerIdTwiceIsOneRowAcrossCollectors();
     void oneSurveysFailureFailsNoOther();
     void aServerThatStopsWritingIsNoticed();
+    void aLockedTableHoldsNobodyLong();
     void summaryGoesWithItsPage();
     void exportToAFullDiskLeavesTheOlderFiles();
     void surveysOfAnySizeAndAnUpgradedDatabase();
@@ -274,6 +275,25 @@ void TestPostgresAnswers::aServerThatStopsWritingIsNoticed() {
     QTRY_COMPARE_WITH_TIMEOUT(health(), 200, 10000);
     QCOMPARE(collector->handle(post("1=after&velmora-answer-id=" + answerId(3))).status, 303);
     QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(2));
+}
+
+void TestPostgresAnswers::aLockedTableHoldsNobodyLong() {
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(collector->handle(post("1=before&velmora-answer-id=" + answerId(1))).status, 303);
+    // An analyst locks the answers and goes for coffee.
+    QString error;
+    PgConnection analyst(m_database->conninfo());
+    QVERIFY(analyst.connect(&error));
+    QVERIFY2(analyst.run({"BEGIN", "LOCK TABLE velmora.answers IN ACCESS EXCLUSIVE MODE"}, &error),
+             qPrintable(error));
+    std::atomic<int> status = 0;
+    collector->handle(post("1=waiting&velmora-answer-id=" + answerId(2)),
+                      [&status](HttpResponse response) { status = response.status; });
+    // Told to try again while the lock is still held, not kept waiting for it.
+    QTRY_COMPARE_WITH_TIMEOUT(status.load(), 503, 40000);
+    QVERIFY(analyst.run({"COMMIT"}, &error));
+    QCOMPARE(collector->handle(post("1=after&velmora-answer-id=" + answerId(3))).status, 303);
 }
 
 void TestPostgresAnswers::summaryGoesWithItsPage() {
