@@ -355,27 +355,47 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
 QList<Collector::Survey> Collector::surveys() {
     const std::shared_ptr<const Folder> folder = folderNow();
     QList<Survey> list;
-    std::lock_guard lock(m_mutex);
-    for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
-        Survey survey{it.key(), it->page.title, 0, {}, {}};
-        if (m_database) {
-            const auto counted = m_counted.find(it.key());
-            if (counted != m_counted.end()) {
-                survey.answers = counted->second.answers;
-                survey.countedSummary = summaryPath(AnswersFile::name(it.key()));
+    QList<qsizetype> unopened; // surveys nobody answered in this run
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
+            Survey survey{it.key(), it->page.title, 0, {}, {}};
+            if (m_database) {
+                const auto counted = m_counted.find(it.key());
+                if (counted != m_counted.end()) {
+                    survey.answers = counted->second.answers;
+                    survey.countedSummary = summaryPath(AnswersFile::name(it.key()));
+                }
+            } else if (const auto answers = m_answers.find(it.key());
+                       answers != m_answers.end() && answers->second.file &&
+                       answers->second.stamp == it->page.stamp) {
+                survey.answers = answers->second.file->answers();
+                survey.answersFile = answers->second.file->path();
+            } else {
+                unopened.append(list.size());
             }
             list.append(survey);
-            continue;
         }
+    }
+    // Listing makes nothing and holds no lock over the disk: what a survey
+    // nobody answered yet has is counted from its file, read again only when
+    // the file changed.
+    for (const qsizetype i : std::as_const(unopened)) {
+        Survey &survey = list[i];
         try {
-            Answers &answers = answersFor(it.key(), it->page);
-            survey.answers = answers.file->answers();
-            survey.answersFile = answers.file->path();
+            const SurveyPage &page = folder->pages.value(survey.fileName).page;
+            const QString path =
+                AnswersFile::pathFor(m_folder, survey.fileName,
+                                     AnswerSheet(page, AnswerSheet::Form::RespondentPage).header());
+            const QFileInfo info(path);
+            if (!info.isFile())
+                continue;
+            survey.answersFile = path;
+            survey.answers = m_listedCounts.count(path, info);
         } catch (const RuntimeError &error) {
-            m_errors(QStringLiteral("Cannot open the answers to %1: %2")
-                         .arg(it->page.title, error.description()));
+            m_errors(QStringLiteral("Cannot read the answers to %1: %2")
+                         .arg(survey.title, error.description()));
         }
-        list.append(survey);
     }
     return list;
 }

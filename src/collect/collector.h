@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answercounts.h"
 #include "answerdatabase.h"
 #include "answersfile.h"
 #include "answersheet.h"
@@ -211,6 +212,7 @@ private:
     QString m_language = QStringLiteral("en");
     QByteArray m_resultsToken;
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute
+    AnswerCounts m_listedCounts; // of the surveys nobody answered in this run
     qsizetype m_refused = 0;
     std::mutex m_notSavedMutex;
     QString m_notSavedWhy; // the reason said last

@@ -39,6 +39,7 @@ private slots:
     void healthSaysWhetherAnswersCanBeStored_data();
     void healthSaysWhetherAnswersCanBeStored();
     void listCanBeTurnedOff();
+    void listingMakesNothing();
     void respondentPageIsBuiltForEveryone_data();
     void respondentPageIsBuiltForEveryone();
     void everyChoiceIsKept();
@@ -430,6 +431,27 @@ void TestCollector::wrongTokensAreRateLimited() {
     HttpRequest organiser = guess;
     organiser.path = "/results/" + Token + "/";
     QCOMPARE(m_collector->handle(organiser).status, 200);
+}
+
+void TestCollector::listingMakesNothing() {
+    const auto files = [this] {
+        return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    };
+    const QStringList before = files();
+    QList<Collector::Survey> listed = m_collector->surveys();
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed[0].answers, 0);
+    QVERIFY(listed[0].answersFile.isEmpty());
+    QCOMPARE(files(), before); // no answers file, no lock, nothing
+
+    // The answers an earlier run stored are counted from the file.
+    QCOMPARE(request("POST", Page, Answer).status, 303);
+    QCOMPARE(request("POST", Page, Answer).status, 303);
+    m_collector = std::make_unique<Collector>(
+        m_dir->path(), [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
+    listed = m_collector->surveys();
+    QCOMPARE(listed[0].answers, 2);
+    QCOMPARE(listed[0].answersFile, file(QStringLiteral("My Product Survey answers.csv")));
 }
 
 void TestCollector::respondentPageIsBuiltForEveryone_data() {
