@@ -269,6 +269,28 @@ void HttpServer::stop() {
         m_changed.wait_for(lock, std::chrono::seconds(5),
                            [this] { return m_inFlight == 0 && m_suspended == 0; });
     }
+    // Answers still waiting past that (a database that does not answer) are
+    // told "try again" now: libmicrohttpd cannot stop with connections asleep,
+    // and a respondent gets a page, never an empty reply. An answer that commits
+    // later is known by its answer ID when it comes again.
+    std::set<std::shared_ptr<Exchange>> waiting;
+    {
+        std::lock_guard lock(m_mutex);
+        waiting.swap(m_waiting);
+    }
+    for (const std::shared_ptr<Exchange> &exchange : waiting) {
+        std::lock_guard lock(exchange->mutex);
+        if (!exchange->suspended)
+            continue;
+        exchange->suspended = false;
+        exchange->response = busyResponse();
+        MHD_resume_connection(exchange->connection);
+        --m_suspended;
+    }
+    if (!waiting.empty()) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, std::chrono::seconds(5), [this] { return m_inFlight == 0; });
+    }
     m_sweeper.join();
     for (MHD_Daemon *daemon : m_daemons)
         MHD_stop_daemon(daemon);
@@ -424,10 +446,10 @@ int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Excha
         exchange->suspended = false;
         MHD_resume_connection(exchange->connection);
         lock.unlock();
-        if (--m_suspended == 0 && m_stopping) {
-            std::lock_guard server(m_mutex);
+        std::lock_guard server(m_mutex);
+        m_waiting.erase(exchange);
+        if (--m_suspended == 0 && m_stopping)
             m_changed.notify_all();
-        }
     });
     std::unique_lock lock(exchange->mutex);
     if (exchange->response) {
@@ -441,6 +463,10 @@ int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Excha
     const MHD_ConnectionInfo *info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
     ++m_suspended;
+    {
+        std::lock_guard server(m_mutex);
+        m_waiting.insert(exchange);
+    }
     if (info && info->socket_context)
         static_cast<Link *>(info->socket_context)->phase = Link::Phase::Waiting;
     MHD_suspend_connection(connection);

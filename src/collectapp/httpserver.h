@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -84,9 +85,10 @@ private:
     std::condition_variable m_changed;
     std::unordered_set<Link *> m_links;
     QHash<QString, unsigned> m_perAddress;
-    std::atomic<int> m_suspended = 0;        // answers waiting for the disk
-    std::atomic<int> m_inFlight = 0;         // requests begun and not finished
-    std::atomic<unsigned> m_connections = 0; // open now
+    std::atomic<int> m_suspended = 0;              // answers waiting for the disk
+    std::set<std::shared_ptr<Exchange>> m_waiting; // those answers, under m_mutex
+    std::atomic<int> m_inFlight = 0;               // requests begun and not finished
+    std::atomic<unsigned> m_connections = 0;       // open now
     std::atomic<bool> m_stopping = false;
     std::thread m_sweeper;
     std::atomic<qsizetype> m_busyRefusals = 0;

@@ -81,6 +81,7 @@ private slots:
     void init();
     void twoCollectorsOneKilledLoseNothing();
     void databaseRestartedUnderLoadLosesNothing();
+    void stoppedWhileAnAnswerWaitsEndsCleanly();
 
 private:
     QStringList databaseOptions() const {
@@ -109,6 +110,31 @@ private:
 void TestCollectDatabase::init() {
     m_database = std::make_unique<TestDatabase>();
     QVERIFY2(m_database->isReady(), "the test cluster is not running (scripts/pgcluster.sh)");
+}
+
+void TestCollectDatabase::stoppedWhileAnAnswerWaitsEndsCleanly() {
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_folders.add(), databaseOptions()));
+    QCOMPARE(httpExchange(collector.port(), postRequest(SamplePage, sampleAnswer("first"))).status,
+             303);
+    // The answers table locked: the next answer waits on the database longer
+    // than the stop waits for it.
+    QString error;
+    Velmora::PgConnection analyst(m_database->conninfo());
+    QVERIFY(analyst.connect(&error));
+    QVERIFY(analyst.run({"BEGIN", "LOCK TABLE velmora.answers IN ACCESS EXCLUSIVE MODE"}, &error));
+    std::atomic<int> status = -1;
+    std::thread respondent([&] {
+        status =
+            httpExchange(collector.port(), postRequest(SamplePage, sampleAnswer("waiting"))).status;
+    });
+    QTest::qWait(500);
+
+    // Told to try again, never an empty reply, and the collector ends by itself.
+    QCOMPARE(collector.terminate(), 0);
+    respondent.join();
+    QCOMPARE(status.load(), 503);
+    QVERIFY(analyst.run({"COMMIT"}, &error));
 }
 
 void TestCollectDatabase::twoCollectorsOneKilledLoseNothing() {

@@ -25,6 +25,17 @@ public:
             m_process.kill();
     }
     quint16 port() const { return m_port; }
+    // SIGTERM, as systemd stops the service: the exit code, or -1 when the
+    // program did not end by itself (a crash, an abort, a hang).
+    int terminate(int ms = 30000) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(ms)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+            return -1;
+        }
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
     // Ends the program at once, as a crash or the kernel's OOM killer would.
     void kill() {
         m_process.kill();
