@@ -57,6 +57,12 @@ QString characters(qsizetype count) {
 
 } // namespace
 
+bool AnswerSheet::isFieldOf(const SurveyPage &page, const QString &name) {
+    return name == UserName || name == UserEmail || name == AnswerIdField || name == page.stamp ||
+           std::any_of(page.inputs.cbegin(), page.inputs.cend(),
+                       [&name](const SurveyInput &input) { return input.name == name; });
+}
+
 AnswerSheet::AnswerSheet(const SurveyPage &page, Form form)
     : m_stamp(page.stamp)
     , m_answerIds(form == Form::RespondentPage) {

@@ -39,6 +39,9 @@ public:
     // Items that share a name (two check boxes "a)", two questions numbered alike)
     // keep every value posted, joined by " | ".
     Row row(const QList<FormField> &fields, const QDateTime &received) const;
+    // Whether a form posts `name` for `page`: the name, the e-mail, the answer
+    // ID, FINISHED, or one of its inputs.
+    static bool isFieldOf(const SurveyPage &page, const QString &name);
 
     // An answer column: the name its inputs post under, what it holds in words,
     // and those inputs in page order.

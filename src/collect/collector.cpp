@@ -331,9 +331,7 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
             answers.file = std::make_shared<AnswersFile>(
                 m_folder, fileName, header,
                 [&tally, &answers](const QStringList &record) {
-                    tally->add(record);
-                    if (record.size() == answers.sheetWidth && !record.last().isEmpty())
-                        answers.ids.insert(answerIdKey(record.last()));
+                    answers.count(tally.get(), record);
                 },
                 m_fileMode);
             answers.header = header;
@@ -421,11 +419,11 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
     // What a respondent whose answers are saved still loads (the thank-you page,
     // the style, the icon, the picture) is small and stores nothing: the limits
     // that protect taking answers never tell that person "busy".
-    const QString asked = requestedName(request.path);
+    const QString name = requestedName(request.path);
+    const std::shared_ptr<const Folder> folder = folderNow();
     const bool afterSaving =
         read && (request.query == "answered" || request.path == "/velmora.css" ||
-                 request.path == "/favicon.ico" ||
-                 (!asked.isEmpty() && folderNow()->pictures.contains(asked)));
+                 request.path == "/favicon.ico" || folder->pictures.contains(name));
     if (!afterSaving && !m_limits.admit(request.client, post, m_steady.elapsed())) {
         std::lock_guard lock(m_mutex);
         ++m_refused;
@@ -444,10 +442,8 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
         return reply(favicon());
     if (request.path == "/velmora.css" && read)
         return reply(style());
-    const QString name = requestedName(request.path);
     if (name.isEmpty())
         return reply(notFound(m_listed));
-    const std::shared_ptr<const Folder> folder = folderNow();
     const auto page = folder->pages.constFind(name);
     if (page != folder->pages.cend()) {
         if (post)
@@ -489,15 +485,9 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         title = page->page.title;
         // An empty body, or one of fields the survey does not have, is no
         // answer: it would only add a blank row.
-        const auto ofTheSurvey = [&page](const FormField &field) {
-            return field.name == QLatin1String("UserName") ||
-                   field.name == QLatin1String("UserEmail") || field.name == AnswerIdField ||
-                   field.name == page->page.stamp ||
-                   std::any_of(
-                       page->page.inputs.cbegin(), page->page.inputs.cend(),
-                       [&field](const SurveyInput &input) { return input.name == field.name; });
-        };
-        if (std::none_of(fields->cbegin(), fields->cend(), ofTheSurvey))
+        if (std::none_of(fields->cbegin(), fields->cend(), [&page](const FormField &field) {
+                return AnswerSheet::isFieldOf(page->page, field.name);
+            }))
             return reply(
                 status(400, QStringLiteral("Bad form"),
                        QStringLiteral("The answers did not arrive as this survey's form.")));
@@ -617,6 +607,13 @@ void Collector::logNotSaved(const QString &title, const QString &why) {
         m_errors(QStringLiteral("An answer to %1 was NOT saved: %2").arg(title, why));
 }
 
+void Collector::Answers::count(SummaryTally *counts, const QStringList &record) {
+    if (counts)
+        counts->add(record);
+    if (record.size() == sheetWidth && !record.last().isEmpty())
+        ids.insert(answerIdKey(record.last()));
+}
+
 void Collector::readAgain(const QString &fileName, Answers &answers,
                           const AnswersFile::Reread &reread) {
     const auto page = m_pages->pages.constFind(fileName);
@@ -625,12 +622,8 @@ void Collector::readAgain(const QString &fileName, Answers &answers,
             ? nullptr
             : std::make_shared<SummaryTally>(page->page, AnswerSheet::Form::RespondentPage);
     answers.ids.clear();
-    for (const QStringList &record : reread.records) {
-        if (tally)
-            tally->add(record);
-        if (record.size() == answers.sheetWidth && !record.last().isEmpty())
-            answers.ids.insert(answerIdKey(record.last()));
-    }
+    for (const QStringList &record : reread.records)
+        answers.count(tally.get(), record);
     if (tally)
         answers.tally = std::move(tally);
     answers.summaryDue = true;

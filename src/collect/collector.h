@@ -157,6 +157,9 @@ private:
         std::shared_ptr<SummaryTally> tally;
         QStringList header;
         bool summaryDue = false;
+        // A record of the answers file as read: counted (where there are
+        // counts), its answer ID known.
+        void count(SummaryTally *counts, const QStringList &record);
     };
 
     std::shared_ptr<const Folder> folderNow();

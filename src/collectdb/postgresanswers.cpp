@@ -177,19 +177,30 @@ void PostgresAnswers::writeLoop() {
     }
 }
 
+void PostgresAnswers::refused(PgConnection &connection, const PgResult &result, QString *failure) {
+    *failure = result.error();
+    // With target_session_attrs=read-write, a new connection finds the host
+    // that writes now; the batch is tried once more there.
+    if (result.refusesWrites())
+        connection.disconnect();
+}
+
 void PostgresAnswers::storeEachSurvey(PgConnection &connection, const std::vector<Waiting> &batch) {
     std::map<QString, std::vector<Waiting>> bySurvey;
     for (const Waiting &waiting : batch)
         bySurvey[surveyKey(waiting.survey.pageFile, waiting.survey.header)].push_back(waiting);
+    QString refusal; // the health check says so while any survey's answers are refused
     for (const auto &[key, answers] : bySurvey) {
         QString failure;
         const bool stored = store(connection, answers, &failure);
         if (!stored && failure.isEmpty())
             failure = unreachable();
-        refusing(stored ? QString() : failure);
+        if (!stored)
+            refusal = failure;
         for (const Waiting &waiting : answers)
             waiting.done(stored ? QString() : failure);
     }
+    refusing(refusal);
 }
 
 qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey, QString *failure) {
@@ -211,9 +222,7 @@ qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey,
         {survey.pageFile.toUtf8(), pgTextArray(survey.header), survey.title.toUtf8(),
          survey.stamp.toUtf8(), survey.page.toHex()});
     if (!result.ok() || result.rows() != 1) {
-        *failure = result.error();
-        if (result.refusesWrites())
-            connection.disconnect();
+        refused(connection, result, failure);
         return 0;
     }
     const qint64 id = result.number(0, 0);
@@ -250,11 +259,7 @@ bool PostgresAnswers::store(PgConnection &connection, const std::vector<Waiting>
     sql += " ON CONFLICT (answer_id) DO NOTHING";
     const PgResult result = connection.exec(sql, parameters);
     if (!result.ok()) {
-        *failure = result.error();
-        // With target_session_attrs=read-write, a new connection finds the
-        // host that writes now; the batch is tried once more there.
-        if (result.refusesWrites())
-            connection.disconnect();
+        refused(connection, result, failure);
         return false;
     }
     return true;

@@ -56,6 +56,8 @@ private:
     // After the database refused a batch: each survey's answers on their own,
     // each told its own outcome.
     void storeEachSurvey(PgConnection &connection, const std::vector<Waiting> &batch);
+    // Why a statement failed; a server that refuses writes is left for another.
+    static void refused(PgConnection &connection, const PgResult &result, QString *failure);
     // Keeps why the database refuses answers, for the health check; empty: it
     // takes them again.
     void refusing(const QString &why);

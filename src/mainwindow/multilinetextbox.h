@@ -77,7 +77,6 @@ private:
     QString m_pendingLines; // not shown yet; starts with the line break before them
     bool m_filling = false;
     bool m_addingLines = false;
-    bool m_selectsAll = false; // the selection is all of the text, and grows with it
     bool m_followsEnd = false; // the cursor stays at the end as lines are added
     std::vector<std::unique_ptr<QKeyEvent>> m_keysAtTheEnd; // typed while following the end
     std::optional<QString> m_textBeforeReplacing;           // Ctrl+Z after a whole replacement
