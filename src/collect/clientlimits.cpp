@@ -22,7 +22,15 @@ bool ClientLimits::take(Bucket &bucket, const Rate &rate, qint64 nowMs) {
     return true;
 }
 
-QString clientNetwork(const QString &address) {
+QString clientNetwork(const QString &address, unsigned ipv4PrefixBits) {
+    in_addr v4{};
+    if (ipv4PrefixBits < 32 && ::inet_pton(AF_INET, address.toLatin1().constData(), &v4) == 1) {
+        const quint32 mask = ipv4PrefixBits == 0 ? 0 : ~quint32(0) << (32 - ipv4PrefixBits);
+        v4.s_addr = htonl(ntohl(v4.s_addr) & mask);
+        char text[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &v4, text, sizeof text);
+        return QString::fromLatin1(text) + QLatin1Char('/') + QString::number(ipv4PrefixBits);
+    }
     in6_addr bytes{};
     if (!address.contains(u':') ||
         ::inet_pton(AF_INET6, address.toLatin1().constData(), &bytes) != 1)
@@ -34,7 +42,7 @@ QString clientNetwork(const QString &address) {
 }
 
 bool ClientLimits::admit(const QString &address, bool answer, qint64 nowMs) {
-    const QString client = clientNetwork(address);
+    const QString client = clientNetwork(address, m_settings.ipv4PrefixBits);
     std::lock_guard lock(m_mutex);
     forgetQuietClients(nowMs);
     auto found = m_clients.find(client);

@@ -16,16 +16,18 @@ struct RateLimit {
     double burst = 0;
 };
 
-// What the limits count as one client: an IPv4 address, or an IPv6 /64 (one
-// home or phone gets a whole /64 and can send from any address in it).
-// Anything that is no address is its own client.
-QString clientNetwork(const QString &address);
+// What the limits count as one client: an IPv4 address (or its network, with
+// fewer than 32 prefix bits), or an IPv6 /64 (one home or phone gets a whole
+// /64 and can send from any address in it). Anything that is no address is
+// its own client.
+QString clientNetwork(const QString &address, unsigned ipv4PrefixBits = 32);
 
 struct ClientLimitSettings {
     // A page, its picture and the icon for 300 phones at once, then 200 a second.
     RateLimit requests{200, 2000};
     // A class of 300 answering within a minute, then a steady five a second.
     RateLimit answers{5, 600};
+    unsigned ipv4PrefixBits = 32;
 };
 
 class ClientLimits {

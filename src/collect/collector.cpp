@@ -213,13 +213,34 @@ HttpResponse busyResponse() {
     return response;
 }
 
+namespace {
+
+HttpResponse overBudgetResponse(const AnswerBudget::Refusal &refusal) {
+    const bool today = refusal.over == AnswerBudget::Over::DailyBytes;
+    HttpResponse response = htmlResponse(
+        503,
+        today ? QStringLiteral("No more answers today")
+              : QStringLiteral("Too many answers at once"),
+        today ? QStringLiteral("<p>This survey has taken all the answers it can store for now. "
+                               "Please come back later, within a day, go back and send them "
+                               "again: your answers are still in the form.</p>")
+              : QStringLiteral("<p>More answers are arriving than this survey takes at once. "
+                               "Please wait a minute, then go back and send them again: your "
+                               "answers are still in the form.</p>"));
+    response.addHeader("Retry-After", QByteArray::number(std::max(1, refusal.retryAfterSeconds)));
+    return response;
+}
+
+} // namespace
+
 Collector::Collector(QString folder, Clock clock, Log log, Log errors,
-                     ClientLimits::Settings limits)
+                     ClientLimits::Settings limits, AnswerBudget::Settings budget)
     : m_folder(QDir(folder).absolutePath())
     , m_clock(std::move(clock))
     , m_log(std::move(log))
     , m_errors(std::move(errors))
-    , m_limits(limits) {
+    , m_limits(limits)
+    , m_budget(budget) {
     m_steady.start();
     rescan();
 }
@@ -399,7 +420,11 @@ QList<Collector::Survey> Collector::surveys() {
 }
 
 HttpResponse Collector::handle(const HttpRequest &request) {
-    return awaitCallback<HttpResponse>([&](Reply reply) { handle(request, std::move(reply)); });
+    HttpResponse response =
+        awaitCallback<HttpResponse>([&](Reply reply) { handle(request, std::move(reply)); });
+    if (response.stream)
+        response.body = std::exchange(response.stream, nullptr)->readAll();
+    return response;
 }
 
 void Collector::handle(const HttpRequest &request, Reply reply) {
@@ -429,6 +454,15 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
         ++m_refused;
         m_refusedClients.insert(request.client);
         return reply(busyResponse());
+    }
+    // Checked once the client is within its own rate: one client over it does
+    // not spend what everyone shares.
+    if (post && folder->pages.contains(name)) {
+        if (const auto refusal = m_budget.take(request.body.size(), m_steady.elapsed())) {
+            std::lock_guard lock(m_mutex);
+            ++m_overBudget;
+            return reply(overBudgetResponse(*refusal));
+        }
     }
     if (request.path == "/" && m_listed) {
         if (post)
@@ -831,10 +865,9 @@ HttpResponse Collector::results(const HttpRequest &request) {
                            "default-src 'none'; style-src 'unsafe-inline'");
         response.addHeader("Cache-Control", "no-store");
     } else if (!name.isEmpty() && files.contains(name)) {
-        QFile file(files.value(name));
-        if (!file.open(QIODevice::ReadOnly))
+        response.stream = std::make_shared<QFile>(files.value(name));
+        if (!response.stream->open(QIODevice::ReadOnly))
             return notFound(m_listed);
-        response.body = file.readAll();
         if (name.endsWith(QLatin1String(".csv"))) {
             response.contentType = "text/csv; charset=utf-8";
             response.addHeader("Content-Disposition",
@@ -906,10 +939,11 @@ HttpResponse Collector::health() const {
     return response;
 }
 
-std::pair<qsizetype, qsizetype> Collector::takeRefusals() {
+Collector::Refusals Collector::takeRefusals() {
     std::lock_guard lock(m_mutex);
-    const std::pair<qsizetype, qsizetype> refusals{m_refused, m_refusedClients.size()};
+    const Refusals refusals{m_refused, m_refusedClients.size(), m_overBudget};
     m_refused = 0;
+    m_overBudget = 0;
     m_refusedClients.clear();
     return refusals;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answerbudget.h"
 #include "answercounts.h"
 #include "answerdatabase.h"
 #include "answersfile.h"
@@ -11,6 +12,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QList>
 #include <QMap>
 #include <QSet>
@@ -41,6 +43,9 @@ struct HttpResponse {
     int status = 200;
     QByteArray contentType;
     QByteArray body;
+    // A file sent as it lies on the disk, from its start to its size when it
+    // was opened, instead of `body`: a large results file is never held in memory.
+    std::shared_ptr<QFile> stream;
     QList<std::pair<QByteArray, QByteArray>> headers;
 
     void addHeader(const QByteArray &name, const QByteArray &value) {
@@ -65,7 +70,8 @@ public:
     using Clock = std::function<QDateTime()>;
     using Log = std::function<void(const QString &)>;
     // Info lines (answers taken) go to `log`, which may be empty; failures to `errors`.
-    Collector(QString folder, Clock clock, Log log, Log errors, ClientLimits::Settings limits = {});
+    Collector(QString folder, Clock clock, Log log, Log errors, ClientLimits::Settings limits = {},
+              AnswerBudget::Settings budget = {});
     Collector(QString folder, Clock clock, Log log)
         : Collector(std::move(folder), std::move(clock), log, log) {}
     ~Collector();
@@ -124,8 +130,12 @@ public:
     bool writeSummaries(bool everySurvey = false);
 
     // Requests refused since the last call because their client was over its
-    // rate, and how many clients that was.
-    std::pair<qsizetype, qsizetype> takeRefusals();
+    // rate, how many clients that was, and answers refused because everyone
+    // together was over the collector's budget.
+    struct Refusals {
+        qsizetype overRate = 0, clients = 0, overBudget = 0;
+    };
+    Refusals takeRefusals();
 
     const QString &folder() const { return m_folder; }
 
@@ -195,6 +205,7 @@ private:
     Log m_log;
     Log m_errors;
     ClientLimits m_limits;
+    AnswerBudget m_budget;
     QElapsedTimer m_steady;
 
     std::mutex m_scanMutex; // one rescan at a time
@@ -217,6 +228,7 @@ private:
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute
     AnswerCounts m_listedCounts; // of the surveys nobody answered in this run
     qsizetype m_refused = 0;
+    qsizetype m_overBudget = 0;
     std::mutex m_notSavedMutex;
     QString m_notSavedWhy; // the reason said last
     qsizetype m_notSavedRepeats = 0;

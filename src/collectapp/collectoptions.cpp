@@ -106,6 +106,28 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("Answers one client may send at once (default 600: a school's phones "
                        "behind one address)."),
         QStringLiteral("N"));
+    const QCommandLineOption ipv4Prefix(
+        QStringLiteral("ipv4-prefix"),
+        QStringLiteral("How many leading bits of an IPv4 address make one client for the "
+                       "limits (default 32: each address; 24 counts a /24 as one, against "
+                       "someone who sends from many addresses of one network). An IPv6 client "
+                       "is always its /64."),
+        QStringLiteral("BITS"));
+    const QCommandLineOption allAnswerRate(
+        QStringLiteral("all-answers-per-second"),
+        QStringLiteral("Answers all clients together may send a second once their burst is used "
+                       "up (default 200)."),
+        QStringLiteral("N"));
+    const QCommandLineOption allAnswerBurst(
+        QStringLiteral("all-answer-burst"),
+        QStringLiteral("Answers all clients together may send at once (default 6000)."),
+        QStringLiteral("N"));
+    const QCommandLineOption dailyMegabytes(
+        QStringLiteral("answer-megabytes-per-day"),
+        QStringLiteral("Megabytes of answers taken in a day, all clients together (default "
+                       "1024; 0: no limit). Past it, answers are refused with a page that says "
+                       "to come back later, until the day's budget comes back."),
+        QStringLiteral("N"));
     const QCommandLineOption noList(
         QStringLiteral("no-list"),
         QStringLiteral("Do not list the surveys at \"/\"; each survey's address still works."));
@@ -154,11 +176,12 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("With --database: write the answers in the database into FOLDER as the "
                        "answers files and summaries collecting there would have made, then end."),
         QStringLiteral("FOLDER"));
-    parser.addOptions({port,        local,         perAddress,     connections, trustedProxy,
-                       proxyHeader, requestRate,   requestBurst,   answerRate,  answerBurst,
-                       noList,      newToken,      tlsCertificate, tlsKey,      redirect,
-                       language,    groupReadable, quiet,          window,      summary,
-                       database,    exportTo});
+    parser.addOptions({port,          local,          perAddress,     connections,    trustedProxy,
+                       proxyHeader,   requestRate,    requestBurst,   answerRate,     answerBurst,
+                       ipv4Prefix,    allAnswerRate,  allAnswerBurst, dailyMegabytes, noList,
+                       newToken,      tlsCertificate, tlsKey,         redirect,       language,
+                       groupReadable, quiet,          window,         summary,        database,
+                       exportTo});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -192,11 +215,18 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     for (const auto &[option, value] : {std::pair{&requestRate, &options.requestsPerSecond},
                                         std::pair{&requestBurst, &options.requestBurst},
                                         std::pair{&answerRate, &options.answersPerSecond},
-                                        std::pair{&answerBurst, &options.answerBurst}})
+                                        std::pair{&answerBurst, &options.answerBurst},
+                                        std::pair{&allAnswerRate, &options.allAnswersPerSecond},
+                                        std::pair{&allAnswerBurst, &options.allAnswerBurst}})
         if (!readNumber(parser, *option, std::numeric_limits<double>::min(),
                         std::numeric_limits<double>::max(), QStringLiteral("a number above 0"),
                         value, error))
             return std::nullopt;
+    if (!readNumber(parser, ipv4Prefix, 8u, 32u, QStringLiteral("a number from 8 to 32"),
+                    &options.ipv4PrefixBits, error) ||
+        !readNumber(parser, dailyMegabytes, 0u, 1u << 30, QStringLiteral("a whole number"),
+                    &options.answerMegabytesPerDay, error))
+        return std::nullopt;
     options.trustedProxies = parser.values(trustedProxy);
     if (!TrustedProxies::parse(options.trustedProxies, error))
         return std::nullopt;

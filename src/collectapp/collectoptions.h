@@ -21,6 +21,10 @@ struct CollectOptions {
     double requestBurst = 2000;                              // requests one client may send at once
     double answersPerSecond = 5;                             // one client's steady rate of answers
     double answerBurst = 600;                                // answers one client may send at once
+    unsigned ipv4PrefixBits = 32;                            // IPv4 addresses counted as one client
+    double allAnswersPerSecond = 200;                        // everyone's steady rate of answers
+    double allAnswerBurst = 6000;                            // answers everyone may send at once
+    unsigned answerMegabytesPerDay = 1024;                   // 0: no daily limit
     bool quiet = false;                                      // errors only
     bool list = true;                                        // "/" lists the surveys
     bool groupReadable = false;          // answers files readable by their group too

@@ -57,7 +57,10 @@ CollectSession::CollectSession(const CollectOptions &options, QObject *parent)
           options.quiet ? Collector::Log() : [this](const QString &line) { log(line); },
           [this](const QString &line) { log(line); },
           ClientLimitSettings{{options.requestsPerSecond, options.requestBurst},
-                              {options.answersPerSecond, options.answerBurst}}) {}
+                              {options.answersPerSecond, options.answerBurst},
+                              options.ipv4PrefixBits},
+          AnswerBudgetSettings{{options.allAnswersPerSecond, options.allAnswerBurst},
+                               qint64(options.answerMegabytesPerDay) << 20}) {}
 
 void CollectSession::log(const QString &line) {
     QMetaObject::invokeMethod(
@@ -89,6 +92,7 @@ bool CollectSession::start(QString *error) {
     HttpServer::Limits limits;
     limits.connectionsPerAddress = m_options.connectionsPerAddress;
     limits.connections = m_options.connections;
+    limits.ipv4PrefixBits = m_options.ipv4PrefixBits;
     QString proxyError;
     if (tls()) {
         QString why;
@@ -204,14 +208,20 @@ void CollectSession::summaryLoop() {
 
 void CollectSession::logRefusals() {
     // One line a period, not one per refusal: a flood must not flood the log too.
-    const auto [overRate, clients] = m_collector.takeRefusals();
+    const Collector::Refusals refused = m_collector.takeRefusals();
     const qsizetype busy = m_server ? m_server->takeBusyRefusals() : 0;
-    if (overRate > 0)
+    if (refused.overRate > 0)
         log(QStringLiteral("Told %1 requests of %2 clients to come back later: over their rate")
-                .arg(overRate)
-                .arg(clients));
+                .arg(refused.overRate)
+                .arg(refused.clients));
+    if (refused.overBudget > 0)
+        log(QStringLiteral("Told %1 answers to come back later: over what the collector takes "
+                           "from everyone together (--all-answers-per-second, "
+                           "--answer-megabytes-per-day)")
+                .arg(refused.overBudget));
     if (busy > 0)
-        log(QStringLiteral("Told %1 requests to come back later: too many connections at once")
+        log(QStringLiteral("Told %1 requests to come back later: too many connections, or too "
+                           "many answers arriving, at once")
                 .arg(busy));
 }
 

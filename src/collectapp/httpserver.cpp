@@ -4,6 +4,7 @@
 #include "tlscredentials.h"
 
 #include <arpa/inet.h>
+#include <gnutls/gnutls.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -26,28 +27,33 @@ qint64 steadyMs() {
 } // namespace
 
 struct HttpServer::Link {
-    enum class Phase { Idle, Request, Waiting, Closing };
+    // Sending: a reply on its way, timed from the client's last read of it.
+    enum class Phase { Idle, Request, Waiting, Sending, Closing };
     int fd = -1;
     QString peer;
-    QString network; // what the per-address limit counts: the address, or its IPv6 /64
+    QString network; // what the per-address limit counts: the address, or its network
     // Written by the pool's threads and read by the sweeper without a lock: a
-    // request must not wait for another thread's bookkeeping.
+    // request must not wait for another thread's bookkeeping. A reply being
+    // streamed shares the clock, and may outlive the link by a moment.
     std::atomic<Phase> phase = Phase::Idle;
-    std::atomic<qint64> sinceMs = 0;
+    const std::shared_ptr<std::atomic<qint64>> sinceMs = std::make_shared<std::atomic<qint64>>(0);
 
     // Into `next`, unless the sweeper has already cut the connection off.
     void enter(Phase next) {
         Phase now = phase.load();
         while (now != Phase::Closing && !phase.compare_exchange_weak(now, next)) {
         }
-        sinceMs = steadyMs();
+        *sinceMs = steadyMs();
     }
 };
 
 struct HttpServer::Exchange {
     HttpRequest request;
     MHD_Connection *connection = nullptr;
+    QString network;       // whose share of the body budget it uses
+    qint64 bodyBudget = 0; // bytes of that budget it holds
     bool tooLarge = false;
+    bool overBudget = false;
     bool dispatched = false;
     std::mutex mutex;
     std::optional<HttpResponse> response;
@@ -72,19 +78,20 @@ void requestDone(void *server, MHD_Connection *connection, void **state,
     *state = nullptr;
 }
 
+MHD_Result acceptPolicy(void *server, const sockaddr *address, socklen_t) {
+    return static_cast<HttpServer *>(server)->admits(address) ? MHD_YES : MHD_NO;
+}
+
 void connectionNotice(void *server, MHD_Connection *connection, void **context,
                       MHD_ConnectionNotificationCode code) {
     static_cast<HttpServer *>(server)->connectionChanged(connection, context,
                                                          code == MHD_CONNECTION_NOTIFY_STARTED);
 }
 
-QString peerOf(MHD_Connection *connection) {
-    const MHD_ConnectionInfo *info =
-        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-    if (!info || !info->client_addr)
-        return {};
+QString addressText(const sockaddr *address) {
     char text[INET6_ADDRSTRLEN] = {};
-    const sockaddr *address = info->client_addr;
+    if (!address)
+        return {};
     if (address->sa_family == AF_INET)
         ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in *>(address)->sin_addr, text,
                     sizeof text);
@@ -92,6 +99,12 @@ QString peerOf(MHD_Connection *connection) {
         ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 *>(address)->sin6_addr, text,
                     sizeof text);
     return TrustedProxies::normalised(QString::fromLatin1(text));
+}
+
+QString peerOf(MHD_Connection *connection) {
+    const MHD_ConnectionInfo *info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    return info ? addressText(info->client_addr) : QString();
 }
 
 QByteArray header(MHD_Connection *connection, const char *name) {
@@ -120,26 +133,57 @@ void freeBody(void *body) {
     delete static_cast<QByteArray *>(body);
 }
 
-MHD_Result send(MHD_Connection *connection, const HttpResponse &reply, bool close = false,
-                bool secure = false) {
+// A reply sent piece by piece as the client reads it: a file from the disk, or
+// a large page. Each piece asked for is the client's progress, which the
+// sweeper's clock follows, so a slow download is never cut off while a client
+// that stops reading is.
+struct Streamed {
+    std::shared_ptr<QFile> file;
+    QByteArray bytes;
+    std::shared_ptr<std::atomic<qint64>> progressMs;
+};
+
+ssize_t readStreamed(void *context, uint64_t position, char *buffer, size_t most) {
+    auto *streamed = static_cast<Streamed *>(context);
+    if (streamed->progressMs)
+        *streamed->progressMs = steadyMs();
+    if (streamed->file) {
+        const ssize_t read = ::pread(streamed->file->handle(), buffer, most, off_t(position));
+        // Shorter than when it was opened (the organiser edited it): the
+        // client sees a download cut short rather than a wrong one.
+        return read > 0 ? read : MHD_CONTENT_READER_END_WITH_ERROR;
+    }
+    const size_t left = size_t(streamed->bytes.size()) - size_t(position);
+    const size_t count = std::min(left, most);
+    std::memcpy(buffer, streamed->bytes.constData() + position, count);
+    return ssize_t(count);
+}
+
+void freeStreamed(void *context) {
+    delete static_cast<Streamed *>(context);
+}
+
+// Larger than the socket takes at once: sent as the client reads.
+constexpr qsizetype StreamedFrom = 256 * 1024;
+constexpr size_t StreamBlock = 64 * 1024;
+
+MHD_Response *responseFor(const HttpResponse &reply,
+                          std::shared_ptr<std::atomic<qint64>> progressMs) {
+    if (reply.stream || reply.body.size() >= StreamedFrom) {
+        auto *streamed = new Streamed{reply.stream, reply.body, std::move(progressMs)};
+        const uint64_t size = reply.stream ? uint64_t(reply.stream->size()) : reply.body.size();
+        return MHD_create_response_from_callback(size, StreamBlock, &readStreamed, streamed,
+                                                 &freeStreamed);
+    }
     auto *body = new QByteArray(reply.body);
-    MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
-        size_t(body->size()), body->data(), freeBody, body);
-    if (!reply.contentType.isEmpty())
-        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE,
-                                reply.contentType.constData());
-    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
-    MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
-    for (const auto &[name, value] : reply.headers)
-        MHD_add_response_header(response, name.constData(), value.constData());
-    if (close)
-        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
-    // Once a browser has been here over HTTPS it never comes back over plain HTTP.
-    if (secure)
-        MHD_add_response_header(response, "Strict-Transport-Security", "max-age=31536000");
-    const MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
-    MHD_destroy_response(response);
-    return queued;
+    return MHD_create_response_from_buffer_with_free_callback_cls(size_t(body->size()),
+                                                                  body->data(), freeBody, body);
+}
+
+HttpServer::Link *linkOf(MHD_Connection *connection) {
+    const MHD_ConnectionInfo *info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info ? static_cast<HttpServer::Link *>(info->socket_context) : nullptr;
 }
 
 sockaddr_storage loopbackV4(quint16 port) {
@@ -203,6 +247,12 @@ bool HttpServer::listen(bool local, quint16 port) {
             m_limits.connections = unsigned(usable > BusySpare ? usable - BusySpare : usable / 2);
     }
     m_stopping = false;
+    gnutls_datum_t ticketKey{};
+    if (m_tls && gnutls_session_ticket_key_generate(&ticketKey) == 0) {
+        m_ticketKey = QByteArray(reinterpret_cast<const char *>(ticketKey.data), ticketKey.size);
+        gnutls_memset(ticketKey.data, 0, ticketKey.size);
+        gnutls_free(ticketKey.data);
+    }
     // IPv6 and IPv4 alike: one dual-stack socket for every address, or the two
     // loopback addresses for --local. Without IPv6 on this machine, IPv4 alone.
     if (local) {
@@ -233,7 +283,7 @@ bool HttpServer::startDaemon(const sockaddr_storage &address, unsigned flags) {
     MHD_Daemon *daemon = MHD_start_daemon(
         MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME |
             (m_tls ? MHD_USE_TLS : 0) | flags,
-        port, nullptr, nullptr, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
+        port, &acceptPolicy, this, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
         MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
         m_limits.connections + BusySpare, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes,
@@ -303,13 +353,15 @@ void HttpServer::stop() {
 void HttpServer::connectionChanged(MHD_Connection *connection, void **context, bool started) {
     std::lock_guard lock(m_mutex);
     if (started) {
+        if (m_tls)
+            resumeSessions(connection);
         auto *link = new Link;
         const MHD_ConnectionInfo *info =
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
         link->fd = info ? info->connect_fd : -1;
         link->peer = peerOf(connection);
-        link->network = clientNetwork(link->peer);
-        link->sinceMs = steadyMs();
+        link->network = clientNetwork(link->peer, m_limits.ipv4PrefixBits);
+        *link->sinceMs = steadyMs();
         m_links.insert(link);
         ++m_connections;
         ++m_perAddress[link->network];
@@ -329,6 +381,52 @@ void HttpServer::connectionChanged(MHD_Connection *connection, void **context, b
     *context = nullptr;
 }
 
+int HttpServer::send(MHD_Connection *connection, const HttpResponse &reply, bool close) {
+    Link *link = linkOf(connection);
+    if (link)
+        link->enter(Link::Phase::Sending);
+    MHD_Response *response = responseFor(reply, link ? link->sinceMs : nullptr);
+    if (!response)
+        return MHD_NO;
+    if (!reply.contentType.isEmpty())
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE,
+                                reply.contentType.constData());
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
+    for (const auto &[name, value] : reply.headers)
+        MHD_add_response_header(response, name.constData(), value.constData());
+    if (close)
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+    // Once a browser has been here over HTTPS it never comes back over plain HTTP.
+    if (m_tls)
+        MHD_add_response_header(response, "Strict-Transport-Security", "max-age=31536000");
+    const MHD_Result queued = MHD_queue_response(connection, unsigned(reply.status), response);
+    MHD_destroy_response(response);
+    return queued;
+}
+
+void HttpServer::resumeSessions(MHD_Connection *connection) {
+    // Called at accept, before the handshake: a phone coming back within the
+    // ticket's life resumes instead of paying for a whole handshake again.
+    // GnuTLS derives the keys that seal tickets from this master key and
+    // rotates them itself; the key lives in memory only, for this run.
+    const MHD_ConnectionInfo *info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_GNUTLS_SESSION);
+    gnutls_datum_t key{reinterpret_cast<unsigned char *>(m_ticketKey.data()),
+                       unsigned(m_ticketKey.size())};
+    if (info && info->tls_session && !m_ticketKey.isEmpty())
+        gnutls_session_ticket_enable_server(static_cast<gnutls_session_t>(info->tls_session), &key);
+}
+
+bool HttpServer::admits(const sockaddr *address) {
+    // Counted from the accept, not from the first request: connections that
+    // never send anything hold slots too. A few past the limit are kept to be
+    // told "busy"; beyond those the connection is closed at once.
+    const QString network = clientNetwork(addressText(address), m_limits.ipv4PrefixBits);
+    std::lock_guard lock(m_mutex);
+    return m_perAddress.value(network) < m_limits.connectionsPerAddress + BusySpare / 4;
+}
+
 bool HttpServer::overCapacity(const Link &link) {
     const unsigned connections = m_connections;
     if (connections > m_limits.connections)
@@ -346,12 +444,13 @@ void HttpServer::sweepLoop() {
         m_changed.wait_for(lock, std::chrono::milliseconds(250));
         const qint64 now = steadyMs();
         for (Link *link : m_links) {
+            const Link::Phase phase = link->phase;
             const qint64 allowedMs =
-                1000 * qint64(link->phase == Link::Phase::Idle ? m_limits.idleSeconds
-                                                               : m_limits.requestSeconds);
-            const bool timed =
-                link->phase == Link::Phase::Idle || link->phase == Link::Phase::Request;
-            if (timed && now - link->sinceMs > allowedMs && link->fd >= 0) {
+                1000 *
+                qint64(phase == Link::Phase::Idle ? m_limits.idleSeconds : m_limits.requestSeconds);
+            const bool timed = phase == Link::Phase::Idle || phase == Link::Phase::Request ||
+                               phase == Link::Phase::Sending;
+            if (timed && now - *link->sinceMs > allowedMs && link->fd >= 0) {
                 // libmicrohttpd then sees the connection end and closes it itself.
                 ::shutdown(link->fd, SHUT_RDWR);
                 link->phase = Link::Phase::Closing;
@@ -360,7 +459,33 @@ void HttpServer::sweepLoop() {
     }
 }
 
+bool HttpServer::holdBody(Exchange &exchange, qint64 bytes) {
+    // One network may take a quarter of the memory for bodies: a few clients
+    // holding bodies open cannot keep everyone else from answering.
+    std::lock_guard lock(m_mutex);
+    const qint64 network = m_bodyBytesOf.value(exchange.network);
+    if (m_bodyBytes + bytes > qint64(m_limits.bodyBytes) ||
+        network + bytes > qint64(m_limits.bodyBytes / 4))
+        return false;
+    m_bodyBytes += bytes;
+    m_bodyBytesOf[exchange.network] = network + bytes;
+    exchange.bodyBudget += bytes;
+    return true;
+}
+
+void HttpServer::releaseBody(Exchange &exchange) {
+    if (exchange.bodyBudget == 0)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_bodyBytes -= exchange.bodyBudget;
+    if ((m_bodyBytesOf[exchange.network] -= exchange.bodyBudget) <= 0)
+        m_bodyBytesOf.remove(exchange.network);
+    exchange.bodyBudget = 0;
+}
+
 void HttpServer::finished(MHD_Connection *connection, Exchange *exchange) {
+    if (exchange)
+        releaseBody(**reinterpret_cast<std::shared_ptr<Exchange> *>(exchange));
     delete reinterpret_cast<std::shared_ptr<Exchange> *>(exchange);
     const MHD_ConnectionInfo *info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
@@ -399,7 +524,7 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         request.forwarded = client.forwarded;
         if (link && overCapacity(*link)) {
             ++m_busyRefusals;
-            return send(connection, busyResponse(), true, m_tls);
+            return send(connection, busyResponse(), true);
         }
         // A length given both ways is how a request is smuggled past a proxy
         // that reads it otherwise (RFC 9112, 6.1): refused, and the connection closed.
@@ -409,17 +534,27 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
                         htmlResponse(400, QStringLiteral("Bad request"),
                                      QStringLiteral("<p>The request gave the length of its body "
                                                     "twice.</p>")),
-                        true, m_tls);
-        // A body announced as too large is refused before it is read.
-        if (header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong() > Collector::MaxBody)
-            return send(connection, bodyTooLarge(), true, m_tls);
+                        true);
+        // A body announced as too large is refused before it is read, and one
+        // announced past the memory left for bodies is told "busy" at once.
+        const qint64 announced = header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong();
+        if (announced > Collector::MaxBody)
+            return send(connection, bodyTooLarge(), true);
+        exchange->network = link ? link->network : clientNetwork(peerOf(connection));
+        if (announced > 0 && !holdBody(*exchange, announced)) {
+            ++m_busyRefusals;
+            return send(connection, busyResponse(), true);
+        }
         return MHD_YES;
     }
     const std::shared_ptr<Exchange> &exchange = *holder;
     if (*uploadSize > 0) {
-        if (exchange->request.body.size() + qsizetype(*uploadSize) > Collector::MaxBody)
+        const qint64 size = exchange->request.body.size() + qint64(*uploadSize);
+        if (size > Collector::MaxBody)
             exchange->tooLarge = true;
-        else
+        else if (size > exchange->bodyBudget && !holdBody(*exchange, size - exchange->bodyBudget))
+            exchange->overBudget = true;
+        if (!exchange->tooLarge && !exchange->overBudget)
             exchange->request.body.append(upload, qsizetype(*uploadSize));
         *uploadSize = 0;
         return MHD_YES;
@@ -427,14 +562,18 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
     if (!exchange->dispatched) {
         exchange->dispatched = true;
         if (exchange->tooLarge)
-            return send(connection, bodyTooLarge(), true, m_tls);
+            return send(connection, bodyTooLarge(), true);
+        if (exchange->overBudget) {
+            ++m_busyRefusals;
+            return send(connection, busyResponse(), true);
+        }
         return dispatch(connection, exchange);
     }
     // Resumed: the answer is on the disk, or could not be stored.
     std::unique_lock lock(exchange->mutex);
     const HttpResponse response = exchange->response.value_or(busyResponse());
     lock.unlock();
-    return send(connection, response, false, m_tls);
+    return send(connection, response);
 }
 
 int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange) {
@@ -455,7 +594,7 @@ int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Excha
     if (exchange->response) {
         const HttpResponse response = *exchange->response;
         lock.unlock();
-        return send(connection, response, false, m_tls);
+        return send(connection, response);
     }
     // Waiting for the disk holds no thread: the connection sleeps until the
     // answers file's writer wakes it.

@@ -37,6 +37,8 @@ public:
         unsigned idleSeconds = 15;             // between requests on a kept-alive connection
         unsigned requestSeconds = 30;          // to send one request, headers and body
         size_t headerBytes = 32 * 1024;
+        size_t bodyBytes = 64 << 20;  // unfinished bodies of all connections together
+        unsigned ipv4PrefixBits = 32; // IPv4 addresses that count as one (IPv6: a /64)
     };
     using Handler = std::function<void(const HttpRequest &, Collector::Reply)>;
 
@@ -67,11 +69,16 @@ public:
                 size_t *uploadSize, void **state);
     void finished(MHD_Connection *connection, Exchange *exchange);
     void connectionChanged(MHD_Connection *connection, void **context, bool started);
+    bool admits(const sockaddr *address);
 
 private:
     bool startDaemon(const sockaddr_storage &address, unsigned flags);
     int dispatch(MHD_Connection *connection, const std::shared_ptr<Exchange> &exchange);
+    int send(MHD_Connection *connection, const HttpResponse &reply, bool close = false);
     bool overCapacity(const Link &link);
+    bool holdBody(Exchange &exchange, qint64 bytes);
+    void releaseBody(Exchange &exchange);
+    void resumeSessions(MHD_Connection *connection);
     void sweepLoop();
 
     Handler m_handler;
@@ -80,11 +87,14 @@ private:
     std::vector<MHD_Daemon *> m_daemons; // one a listening address
     quint16 m_port = 0;
     bool m_tls = false;
+    QByteArray m_ticketKey; // seals session tickets; never leaves memory
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::unordered_set<Link *> m_links;
     QHash<QString, unsigned> m_perAddress;
+    qint64 m_bodyBytes = 0;                        // of unfinished bodies, under m_mutex
+    QHash<QString, qint64> m_bodyBytesOf;          // the same, a network each
     std::atomic<int> m_suspended = 0;              // answers waiting for the disk
     std::set<std::shared_ptr<Exchange>> m_waiting; // those answers, under m_mutex
     std::atomic<int> m_inFlight = 0;               // requests begun and not finished

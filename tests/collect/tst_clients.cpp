@@ -1,3 +1,4 @@
+#include "answerbudget.h"
 #include "clientlimits.h"
 #include "trustedproxies.h"
 
@@ -15,7 +16,10 @@ private slots:
     void badProxyNetworksAreRefused_data();
     void badProxyNetworksAreRefused();
     void crowdGetsItsBurstAndAFloodItsRate();
-    void anIPv6SlashSixtyFourIsOneClient();
+    void addressesOfOneNetworkAreOneClient_data();
+    void addressesOfOneNetworkAreOneClient();
+    void everyoneTogetherIsHeldToTheBudget_data();
+    void everyoneTogetherIsHeldToTheBudget();
 };
 
 void TestClients::realClientBehindTrustedProxies_data() {
@@ -135,17 +139,82 @@ void TestClients::crowdGetsItsBurstAndAFloodItsRate() {
     QVERIFY(limits.admit(QStringLiteral("203.0.113.9"), true, 11000));
 }
 
-void TestClients::anIPv6SlashSixtyFourIsOneClient() {
+void TestClients::addressesOfOneNetworkAreOneClient_data() {
+    QTest::addColumn<unsigned>("ipv4PrefixBits");
+    QTest::addColumn<QStringList>("sameClient"); // one burst of three for all of them
+    QTest::addColumn<QString>("another");
+    QTest::addColumn<QString>("network"); // what the first one counts as
     // A phone or a home gets a whole /64: a new address for each request gets no
     // new burst.
-    ClientLimits limits({{0, 3}, {0, 3}});
-    for (int i = 1; i <= 3; ++i)
-        QVERIFY(limits.admit(QStringLiteral("2001:db8:1:2::%1").arg(i), false, 0));
-    QVERIFY(!limits.admit(QStringLiteral("2001:db8:1:2:ffff::9"), false, 0));
-    QVERIFY(limits.admit(QStringLiteral("2001:db8:1:3::1"), false, 0)); // the next /64
-    QCOMPARE(clientNetwork(QStringLiteral("2001:db8:1:2:aaaa:bbbb:cccc:dddd")),
-             QStringLiteral("2001:db8:1:2::/64"));
-    QCOMPARE(clientNetwork(QStringLiteral("192.0.2.1")), QStringLiteral("192.0.2.1"));
+    QTest::newRow("an IPv6 /64") << 32u
+                                 << QStringList{"2001:db8:1:2::1", "2001:db8:1:2::2",
+                                                "2001:db8:1:2:aaaa:bbbb:cccc:dddd",
+                                                "2001:db8:1:2:ffff::9"}
+                                 << "2001:db8:1:3::1"
+                                 << "2001:db8:1:2::/64";
+    QTest::newRow("IPv4 addresses, each its own")
+        << 32u << QStringList{"192.0.2.1", "192.0.2.1", "192.0.2.1", "192.0.2.1"} << "192.0.2.2"
+        << "192.0.2.1";
+    QTest::newRow("an IPv4 /24 when asked")
+        << 24u << QStringList{"198.51.100.1", "198.51.100.2", "198.51.100.77", "198.51.100.255"}
+        << "198.51.101.1"
+        << "198.51.100.0/24";
+    QTest::newRow("IPv6 untouched by the IPv4 prefix")
+        << 16u << QStringList{"2001:db8::1", "2001:db8::2", "2001:db8::3", "2001:db8::4"}
+        << "2001:db8:0:1::1"
+        << "2001:db8::/64";
+}
+
+void TestClients::addressesOfOneNetworkAreOneClient() {
+    QFETCH(unsigned, ipv4PrefixBits);
+    QFETCH(QStringList, sameClient);
+    QFETCH(QString, another);
+    QFETCH(QString, network);
+    ClientLimits limits({{0, 3}, {0, 3}, ipv4PrefixBits});
+    for (qsizetype i = 0; i < 3; ++i)
+        QVERIFY(limits.admit(sameClient[i], false, 0));
+    QVERIFY(!limits.admit(sameClient[3], false, 0));
+    QVERIFY(limits.admit(another, false, 0));
+    QCOMPARE(clientNetwork(sameClient[0], ipv4PrefixBits), network);
+}
+
+void TestClients::everyoneTogetherIsHeldToTheBudget_data() {
+    QTest::addColumn<double>("perSecond");
+    QTest::addColumn<double>("burst");
+    QTest::addColumn<qint64>("bytesPerDay");
+    QTest::addColumn<qint64>("answerBytes");
+    QTest::addColumn<int>("taken");           // before the first refusal, all at once
+    QTest::addColumn<bool>("forTheDay");      // refused for the day's bytes, not the rate
+    QTest::addColumn<int>("retryAfter");      // seconds, as the refusal says
+    QTest::addColumn<qint64>("takenAgainMs"); // later, when one more is taken
+
+    QTest::newRow("answers a second")
+        << 2.0 << 3.0 << qint64(0) << qint64(500) << 3 << false << 1 << qint64(500);
+    // 86,400 bytes a day come back at one a second.
+    QTest::newRow("bytes a day") << 1e9 << 1e9 << qint64(86400) << qint64(20000) << 4 << true
+                                 << 13600 << qint64(13600000);
+    QTest::newRow("an answer larger than the day's budget")
+        << 1e9 << 1e9 << qint64(86400) << qint64(100000) << 1 << true << 86400 << qint64(86400000);
+}
+
+void TestClients::everyoneTogetherIsHeldToTheBudget() {
+    QFETCH(double, perSecond);
+    QFETCH(double, burst);
+    QFETCH(qint64, bytesPerDay);
+    QFETCH(qint64, answerBytes);
+    QFETCH(int, taken);
+    QFETCH(bool, forTheDay);
+    QFETCH(int, retryAfter);
+    QFETCH(qint64, takenAgainMs);
+    AnswerBudget budget({{perSecond, burst}, bytesPerDay});
+    for (int i = 0; i < taken; ++i)
+        QVERIFY2(!budget.take(answerBytes, 1000), qPrintable(QString::number(i)));
+    const std::optional<AnswerBudget::Refusal> refusal = budget.take(answerBytes, 1000);
+    QVERIFY(refusal);
+    QCOMPARE(refusal->over == AnswerBudget::Over::DailyBytes, forTheDay);
+    QCOMPARE(refusal->retryAfterSeconds, retryAfter);
+    QVERIFY(budget.take(answerBytes, 1000 + takenAgainMs - 1));
+    QVERIFY(!budget.take(answerBytes, 1000 + takenAgainMs));
 }
 
 QTEST_GUILESS_MAIN(TestClients)

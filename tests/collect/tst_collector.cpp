@@ -49,6 +49,8 @@ private slots:
     void resultsLinkForTheOrganiserOnly();
     void wrongTokensAreRateLimited();
     void savedRespondentsAreNeverBusy();
+    void aCrowdOfAddressesIsHeldToTheBudget_data();
+    void aCrowdOfAddressesIsHeldToTheBudget();
     void answersAndSummariesAreOwnerOnly_data();
     void answersAndSummariesAreOwnerOnly();
 
@@ -417,6 +419,48 @@ void TestCollector::savedRespondentsAreNeverBusy() {
     QCOMPARE(get("/velmora.css"), 200);
     QCOMPARE(get("/favicon.ico"), 200);
     QCOMPARE(get("/background.gif"), 200);
+}
+
+void TestCollector::aCrowdOfAddressesIsHeldToTheBudget_data() {
+    QTest::addColumn<double>("burst");
+    QTest::addColumn<qint64>("bytesPerDay");
+    QTest::addColumn<QByteArray>("page"); // what the third address is told
+    QTest::addColumn<int>("retryAfter");  // seconds, at least
+    QTest::newRow("answers at once")
+        << 2.0 << qint64(0) << QByteArray("Too many answers at once") << 1;
+    // Two answers' bytes come back over a day: one answer's within half of it.
+    QTest::newRow("bytes a day") << 1e9 << 2 * Answer.size() + 1
+                                 << QByteArray("No more answers today") << 40000;
+}
+
+void TestCollector::aCrowdOfAddressesIsHeldToTheBudget() {
+    QFETCH(double, burst);
+    QFETCH(qint64, bytesPerDay);
+    QFETCH(QByteArray, page);
+    QFETCH(int, retryAfter);
+    Collector collector(
+        m_dir->path(), [] { return QDateTime::currentDateTime(); }, [](const QString &) {},
+        [](const QString &) {}, {}, {{1e-6, burst}, bytesPerDay});
+    const auto post = [&](int address) {
+        return collector.handle({"POST",
+                                 Page,
+                                 {},
+                                 "application/x-www-form-urlencoded",
+                                 Answer,
+                                 QStringLiteral("192.0.2.%1").arg(address)});
+    };
+    QCOMPARE(post(1).status, 303);
+    QCOMPARE(post(2).status, 303);
+    const HttpResponse refused = post(3);
+    QCOMPARE(refused.status, 503);
+    QVERIFY(refused.body.contains(page));
+    QVERIFY(refused.body.contains("your answers are still in the form"));
+    const auto header = std::find_if(refused.headers.cbegin(), refused.headers.cend(),
+                                     [](const auto &h) { return h.first == "Retry-After"; });
+    QVERIFY(header != refused.headers.cend());
+    QVERIFY2(header->second.toInt() >= retryAfter, header->second);
+    // Pages are still served; only answers are held back.
+    QCOMPARE(collector.handle({"GET", Page, {}, {}, {}, QStringLiteral("192.0.2.3")}).status, 200);
 }
 
 void TestCollector::wrongTokensAreRateLimited() {

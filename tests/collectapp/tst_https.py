@@ -49,6 +49,25 @@ def der(pem_file):
         return ssl.PEM_cert_to_DER_cert(f.read())
 
 
+def s_client(port, *options):
+    return subprocess.run(['openssl', 's_client', '-connect', f'127.0.0.1:{port}', *options],
+                          input=b'', capture_output=True, timeout=30).stdout.decode(errors='replace')
+
+
+def check_protocols(port, keys):
+    """TLS 1.0 and 1.1 are refused even to a client that offers them; 1.2 and
+    1.3 resume a session from its ticket instead of a whole handshake."""
+    for old in ('-tls1', '-tls1_1'):
+        shown = s_client(port, old, '-cipher', 'DEFAULT:@SECLEVEL=0')
+        assert 'Cipher is (NONE)' in shown or 'New, ' not in shown, f'{old} accepted:\n{shown}'
+    for version in ('-tls1_2', '-tls1_3'):
+        session = os.path.join(keys, 'session' + version)
+        first = s_client(port, version, '-sess_out', session)
+        assert 'New, TLSv1.' in first, first
+        again = s_client(port, version, '-sess_in', session)
+        assert 'Reused, TLSv1.' in again, f'{version} not resumed:\n{again}'
+
+
 def main():
     folder = tempfile.mkdtemp()
     keys = tempfile.mkdtemp()
@@ -71,6 +90,7 @@ def main():
         for line in server.stdout:
             if 'Press Ctrl+C' in line:
                 break
+        check_protocols(port, keys)
         # curl, as an organiser checks a new server.
         shown = subprocess.run(['curl', '-s', '-i', '--cacert', old_cert,
                                 f'https://localhost:{port}{PAGE}'],
@@ -159,7 +179,8 @@ def main():
         started.stderr
     print(f'https: {len(acknowledged)} answers over HTTPS, none lost while the certificate '
           'was renewed; curl, HSTS and the redirect port checked; a mismatched certificate and '
-          'key refused at start and at SIGHUP')
+          'key refused at start and at SIGHUP; TLS 1.0 and 1.1 refused, 1.2 and 1.3 sessions '
+          'resumed')
     return 0
 
 
