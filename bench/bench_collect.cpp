@@ -138,7 +138,13 @@ const QStringList Unlimited{QStringLiteral("--local"),
                             QStringLiteral("--answer-burst"),
                             QStringLiteral("1e9"),
                             QStringLiteral("--answers-per-second"),
-                            QStringLiteral("1e9")};
+                            QStringLiteral("1e9"),
+                            QStringLiteral("--all-answer-burst"),
+                            QStringLiteral("1e9"),
+                            QStringLiteral("--all-answers-per-second"),
+                            QStringLiteral("1e9"),
+                            QStringLiteral("--answer-megabytes-per-day"),
+                            QStringLiteral("0")};
 
 bool startCollector(QProcess &collector, const QString &program, const QString &folder,
                     quint16 port, const QStringList &more = {}) {

@@ -5,8 +5,10 @@
 
 #include <arpa/inet.h>
 #include <gnutls/gnutls.h>
+#include <linux/sockios.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,17 +35,17 @@ struct HttpServer::Link {
     QString peer;
     QString network; // what the per-address limit counts: the address, or its network
     // Written by the pool's threads and read by the sweeper without a lock: a
-    // request must not wait for another thread's bookkeeping. A reply being
-    // streamed shares the clock, and may outlive the link by a moment.
+    // request must not wait for another thread's bookkeeping.
     std::atomic<Phase> phase = Phase::Idle;
-    const std::shared_ptr<std::atomic<qint64>> sinceMs = std::make_shared<std::atomic<qint64>>(0);
+    std::atomic<qint64> sinceMs = 0;
+    int unread = -1; // bytes sent and not yet taken by the client; the sweeper's
 
     // Into `next`, unless the sweeper has already cut the connection off.
     void enter(Phase next) {
         Phase now = phase.load();
         while (now != Phase::Closing && !phase.compare_exchange_weak(now, next)) {
         }
-        *sinceMs = steadyMs();
+        sinceMs = steadyMs();
     }
 };
 
@@ -133,20 +135,15 @@ void freeBody(void *body) {
     delete static_cast<QByteArray *>(body);
 }
 
-// A reply sent piece by piece as the client reads it: a file from the disk, or
-// a large page. Each piece asked for is the client's progress, which the
-// sweeper's clock follows, so a slow download is never cut off while a client
-// that stops reading is.
+// A reply sent piece by piece as the socket takes it: a file from the disk,
+// or a large page, never all of it in memory at once.
 struct Streamed {
     std::shared_ptr<QFile> file;
     QByteArray bytes;
-    std::shared_ptr<std::atomic<qint64>> progressMs;
 };
 
 ssize_t readStreamed(void *context, uint64_t position, char *buffer, size_t most) {
     auto *streamed = static_cast<Streamed *>(context);
-    if (streamed->progressMs)
-        *streamed->progressMs = steadyMs();
     if (streamed->file) {
         const ssize_t read = ::pread(streamed->file->handle(), buffer, most, off_t(position));
         // Shorter than when it was opened (the organiser edited it): the
@@ -167,10 +164,9 @@ void freeStreamed(void *context) {
 constexpr qsizetype StreamedFrom = 256 * 1024;
 constexpr size_t StreamBlock = 64 * 1024;
 
-MHD_Response *responseFor(const HttpResponse &reply,
-                          std::shared_ptr<std::atomic<qint64>> progressMs) {
+MHD_Response *responseFor(const HttpResponse &reply) {
     if (reply.stream || reply.body.size() >= StreamedFrom) {
-        auto *streamed = new Streamed{reply.stream, reply.body, std::move(progressMs)};
+        auto *streamed = new Streamed{reply.stream, reply.body};
         const uint64_t size = reply.stream ? uint64_t(reply.stream->size()) : reply.body.size();
         return MHD_create_response_from_callback(size, StreamBlock, &readStreamed, streamed,
                                                  &freeStreamed);
@@ -285,8 +281,10 @@ bool HttpServer::startDaemon(const sockaddr_storage &address, unsigned flags) {
             (m_tls ? MHD_USE_TLS : 0) | flags,
         port, &acceptPolicy, this, &handleRequest, this, MHD_OPTION_SOCK_ADDR, &address,
         MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
-        m_limits.connections + BusySpare, MHD_OPTION_CONNECTION_TIMEOUT, m_limits.idleSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes,
+        // No timeout of libmicrohttpd's own: it counts from the last write, and
+        // a slow phone draining a full socket leaves long gaps between writes.
+        // The sweeper times every phase instead.
+        m_limits.connections + BusySpare, MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.headerBytes,
         // HTTP/1.1 without Host, and spaces in the path, are refused (400).
         MHD_OPTION_STRICT_FOR_CLIENT, 1, MHD_OPTION_LISTEN_BACKLOG_SIZE, 4096u,
         MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
@@ -361,7 +359,7 @@ void HttpServer::connectionChanged(MHD_Connection *connection, void **context, b
         link->fd = info ? info->connect_fd : -1;
         link->peer = peerOf(connection);
         link->network = clientNetwork(link->peer, m_limits.ipv4PrefixBits);
-        *link->sinceMs = steadyMs();
+        link->sinceMs = steadyMs();
         m_links.insert(link);
         ++m_connections;
         ++m_perAddress[link->network];
@@ -385,7 +383,7 @@ int HttpServer::send(MHD_Connection *connection, const HttpResponse &reply, bool
     Link *link = linkOf(connection);
     if (link)
         link->enter(Link::Phase::Sending);
-    MHD_Response *response = responseFor(reply, link ? link->sinceMs : nullptr);
+    MHD_Response *response = responseFor(reply);
     if (!response)
         return MHD_NO;
     if (!reply.contentType.isEmpty())
@@ -450,7 +448,15 @@ void HttpServer::sweepLoop() {
                 qint64(phase == Link::Phase::Idle ? m_limits.idleSeconds : m_limits.requestSeconds);
             const bool timed = phase == Link::Phase::Idle || phase == Link::Phase::Request ||
                                phase == Link::Phase::Sending;
-            if (timed && now - *link->sinceMs > allowedMs && link->fd >= 0) {
+            // A reply is timed from the client's last read, however slow: the
+            // bytes waiting in the socket for it shrink whenever it reads.
+            int unread = -1;
+            if (phase == Link::Phase::Sending && ::ioctl(link->fd, SIOCOUTQ, &unread) == 0 &&
+                unread != link->unread) {
+                link->unread = unread;
+                link->sinceMs = now;
+            }
+            if (timed && now - link->sinceMs > allowedMs && link->fd >= 0) {
                 // libmicrohttpd then sees the connection end and closes it itself.
                 ::shutdown(link->fd, SHUT_RDWR);
                 link->phase = Link::Phase::Closing;

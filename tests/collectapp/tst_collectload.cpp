@@ -52,6 +52,8 @@ private slots:
     void slowClientsDoNotLockRespondentsOut();
     void idleConnectionsCostNoThreads();
     void floodOfLargeAnswersStaysBounded();
+    void attacksLeaveMemoryBoundedAndRespondentsServed_data();
+    void attacksLeaveMemoryBoundedAndRespondentsServed();
     void behindNginxLimitsApplyToTheRealClient();
     void newPageIsServedWithinASecondAmongTenThousandFiles();
     void stopsUnderLoadWithEveryAcknowledgedAnswerStored();
@@ -213,6 +215,65 @@ void TestCollectLoad::floodOfLargeAnswersStaysBounded() {
              303);
 }
 
+void TestCollectLoad::attacksLeaveMemoryBoundedAndRespondentsServed_data() {
+    QTest::addColumn<int>("addresses"); // of 127.0.5.0/24, each sending
+    QTest::addColumn<int>("connections");
+    QTest::addColumn<int>("bodyBytes"); // of an answer announced as 1 MB; 0: nothing at all
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("storedAtMost"); // answers kept from the attack
+
+    QTest::newRow("held bodies, one address") << 1 << 1000 << 512 * 1024 << QStringList() << 0;
+    QTest::newRow("held bodies, two addresses") << 2 << 1000 << 512 * 1024 << QStringList() << 0;
+    QTest::newRow("silent connections, one address") << 1 << 10300 << 0 << QStringList() << 0;
+    // A new address for every answer, all of one network (as an IPv6 /64 is).
+    QTest::newRow("rotating addresses of one network")
+        << 250 << 1 << -1 << QStringList{QStringLiteral("--ipv4-prefix"), QStringLiteral("24")}
+        << 100;
+}
+
+void TestCollectLoad::attacksLeaveMemoryBoundedAndRespondentsServed() {
+    QFETCH(int, addresses);
+    QFETCH(int, connections);
+    QFETCH(int, bodyBytes);
+    QFETCH(QStringList, options);
+    QFETCH(int, storedAtMost);
+    CollectorProcess collector;
+    QVERIFY(collector.start(m_dir->path(),
+                            QStringList{QStringLiteral("--quiet"), QStringLiteral("--answer-burst"),
+                                        QStringLiteral("100")} +
+                                options));
+    const QByteArray held =
+        "POST " + SamplePage +
+        " HTTP/1.1\r\nHost: x\r\nContent-Type: "
+        "application/x-www-form-urlencoded\r\nContent-Length: 1000000\r\n\r\n1=" +
+        QByteArray(std::max(bodyBytes, 0), 'x');
+    std::vector<std::unique_ptr<LoopbackConnection>> attack;
+    int stored = 0;
+    for (int address = 1; address <= addresses; ++address)
+        for (int i = 0; i < connections; ++i) {
+            attack.push_back(std::make_unique<LoopbackConnection>(
+                collector.port(), loopbackAddress(5, address).constData()));
+            if (bodyBytes > 0)
+                attack.back()->send(held);
+            if (bodyBytes < 0) {
+                attack.back()->send(postRequest(SamplePage, sampleAnswer("rotated")));
+                stored += attack.back()->receive().status == 303 ? 1 : 0;
+            }
+        }
+    QTest::qWait(500);
+
+    // Meanwhile a respondent elsewhere loads the page and answers.
+    const HttpReply page = httpExchange(collector.port(), getRequest(SamplePage));
+    const int answered =
+        httpExchange(collector.port(), postRequest(SamplePage, sampleAnswer("respondent"))).status;
+    qInfo("%zu connections: the collector peaked at %.1f MiB; %d answers of the attack stored",
+          attack.size(), collector.peakMiB(), stored);
+    QCOMPARE(page.status, 200);
+    QCOMPARE(answered, 303);
+    QVERIFY(stored <= storedAtMost);
+    QVERIFY(collector.peakMiB() < 300);
+}
+
 void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
     if (!QFile::exists(QStringLiteral("/usr/sbin/nginx")))
         QSKIP("skipped: nginx is not installed (scripts/deps.sh installs it)");
@@ -247,8 +308,10 @@ void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
                  "  location /surveys/ { proxy_pass http://127.0.0.1:" +
                  QByteArray::number(collector.port()) +
                  "/;\n"
-                 "   proxy_set_header X-Forwarded-For $proxy_add_x_forwarded_for;\n"
-                 "   proxy_set_header X-Forwarded-Proto $scheme; } } }\n");
+                 // The README's lines, as organisers copy them.
+                 "   proxy_set_header X-Forwarded-For $remote_addr;\n"
+                 "   proxy_set_header X-Forwarded-Proto $scheme;\n"
+                 "   proxy_set_header Forwarded \"\"; } } }\n");
     config.close();
     QProcess nginx;
     nginx.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -302,9 +365,26 @@ void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
     QCOMPARE(post(collector.port(), "127.0.4.4", SamplePage, "X-Forwarded-For: 127.0.4.1").status,
              303);
 
-    QTRY_VERIFY(collector.output().contains("127.0.4.4: "));
+    // Whatever a client claims to be, through nginx it is itself: never the
+    // client over its limit, never the collector's own computer.
+    const QByteArrayList forged{"X-Forwarded-For: 127.0.4.1", "Forwarded: for=127.0.4.1",
+                                "Forwarded: for=127.0.0.1", "X-Forwarded-For: 127.0.0.1, 127.0.4.1",
+                                "Forwarded: for=\"[::1]\";proto=https"};
+    for (qsizetype i = 0; i < forged.size(); ++i) {
+        const QByteArray from = "127.0.4." + QByteArray::number(10 + i);
+        QVERIFY2(post(proxyPort, from.constData(), prefixed, forged[i]).status == 303, forged[i]);
+        QVERIFY2(post(proxyPort, from.constData(), prefixed, forged[i]).status == 303, forged[i]);
+        QVERIFY2(post(proxyPort, from.constData(), prefixed, forged[i]).status == 503, forged[i]);
+        LoopbackConnection results(proxyPort, from.constData());
+        results.send(getRequest("/surveys/results/0123456789abcdef0123456789abcdef/")
+                         .replace("\r\n\r\n", "\r\n" + forged[i] + "\r\n\r\n"));
+        QVERIFY2(results.receive().status == 403, forged[i]); // wants HTTPS: not this computer
+    }
+
+    QTRY_VERIFY(collector.output().contains("127.0.4.14: "));
     const QByteArray log = collector.output();
-    for (const char *client : {"127.0.4.1: 1 answers", "127.0.4.2: ", "127.0.4.3: ", "127.0.4.4: "})
+    for (const char *client : {"127.0.4.1: 1 answers", "127.0.4.2: ", "127.0.4.3: ", "127.0.4.4: ",
+                               "127.0.4.10: ", "127.0.4.12: ", "127.0.4.14: "})
         QVERIFY2(log.contains(client), client);
     QVERIFY(!log.contains("127.0.0.1: "));
 }
@@ -345,6 +425,8 @@ void TestCollectLoad::stopsUnderLoadWithEveryAcknowledgedAnswerStored() {
     QVERIFY(collector->start(m_dir->path(),
                              {QStringLiteral("--quiet"), QStringLiteral("--answer-burst"),
                               QStringLiteral("1e9"), QStringLiteral("--answers-per-second"),
+                              QStringLiteral("1e9"), QStringLiteral("--all-answer-burst"),
+                              QStringLiteral("1e9"), QStringLiteral("--all-answers-per-second"),
                               QStringLiteral("1e9")}));
     const quint16 port = collector->port();
     std::atomic<bool> answering = true;

@@ -25,6 +25,15 @@ void TestCollectOptions::databaseOptions_data() {
         << QStringList{"--proxy-header", "X-Real-IP"}
         << "--proxy-header takes X-Forwarded-For or Forwarded, not \"X-Real-IP\"." << QByteArray()
         << QString();
+    QTest::newRow("a prefix for IPv4 clients")
+        << QStringList{"--ipv4-prefix", "24", "--answer-megabytes-per-day", "0"} << QString()
+        << QByteArray() << QString();
+    QTest::newRow("a prefix too wide")
+        << QStringList{"--ipv4-prefix", "33"} << "--ipv4-prefix takes a number from 8 to 32."
+        << QByteArray() << QString();
+    QTest::newRow("no budget for everyone")
+        << QStringList{"--all-answers-per-second", "0"}
+        << "--all-answers-per-second takes a number above 0." << QByteArray() << QString();
     QTest::newRow("keywords") << QStringList{"--database", "host=db dbname=surveys"} << QString()
                               << QByteArray("host=db dbname=surveys") << QString();
     QTest::newRow("the environment's")

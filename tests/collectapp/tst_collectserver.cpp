@@ -36,6 +36,8 @@ private slots:
     void slowClientsDoNotLockOthersOut();
     void tricklingRequestsAreCutOffByTime_data();
     void tricklingRequestsAreCutOffByTime();
+    void downloadsLastAsLongAsTheClientReads_data();
+    void downloadsLastAsLongAsTheClientReads();
     void localServesBothLoopbacks();
     void resultsTokenIsKeptOwnerOnly();
     void fullDiskGives503AndKeepsTheFile();
@@ -238,6 +240,50 @@ void TestCollectServer::tricklingRequestsAreCutOffByTime() {
     // How soon is a figure for the benchmarks; that it is cut off at all is the test.
     qInfo("cut off after %lld ms", timer.elapsed());
     QCOMPARE(httpExchange(m_server->port(), getRequest(SamplePage)).status, 200);
+}
+
+void TestCollectServer::downloadsLastAsLongAsTheClientReads_data() {
+    QTest::addColumn<int>("firstReadMs"); // after the request
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("read slowly, for longer than a request may take") << 0 << true;
+    QTest::newRow("not read for longer than that: cut off") << 4000 << false;
+}
+
+void TestCollectServer::downloadsLastAsLongAsTheClientReads() {
+    QFETCH(int, firstReadMs);
+    QFETCH(bool, whole);
+    HttpServer::Limits limits;
+    limits.idleSeconds = 1;
+    limits.requestSeconds = 1;
+    serve(m_dir->path(), limits);
+    const QByteArray token = "0123456789abcdef0123456789abcdef";
+    m_collector->setResultsToken(token);
+    QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("first"))).status,
+             303);
+    // A large answers file: 8 MiB, sent from the disk.
+    QFile answers(answersPath(m_dir->path()));
+    QVERIFY(answers.open(QIODevice::Append));
+    const QByteArray row = "\"" + QByteArray(1020, 'x') + "\"\r\n";
+    for (int i = 0; i < 8 * 1024; ++i)
+        answers.write(row);
+    answers.close();
+    const qint64 size = answers.size();
+
+    LoopbackConnection client(m_server->port(), "127.0.0.1", 16 * 1024);
+    QVERIFY(client.send(getRequest("/results/" + token + "/My%20Product%20Survey%20answers.csv")));
+    QElapsedTimer timer;
+    timer.start();
+    QTest::qWait(firstReadMs);
+    qint64 received = 0;
+    char buffer[16384];
+    for (ssize_t n;
+         timer.elapsed() < 60000 && (n = ::recv(client.fd(), buffer, sizeof buffer, 0)) > 0;) {
+        received += n;
+        QTest::qWait(5); // about three megabytes a second at most
+    }
+    qInfo("%lld of %lld bytes in %lld ms", received, size, timer.elapsed());
+    QCOMPARE(received > size, whole); // the head as well as the whole file
+    QVERIFY(timer.elapsed() > 1000);
 }
 
 void TestCollectServer::localServesBothLoopbacks() {

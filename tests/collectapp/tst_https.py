@@ -84,7 +84,9 @@ def main():
     port, plain = free_port(), free_port()
     server = subprocess.Popen([collect, folder, '--port', str(port), '--local', '--tls-cert', cert,
                                '--tls-key', key, '--http-redirect-port', str(plain),
-                               '--answer-burst', '1e9', '--answers-per-second', '1e9', '--quiet'],
+                               '--answer-burst', '1e9', '--answers-per-second', '1e9',
+                               '--all-answer-burst', '1e9', '--all-answers-per-second', '1e9',
+                               '--quiet'],
                               stdout=subprocess.PIPE, text=True)
     try:
         for line in server.stdout:

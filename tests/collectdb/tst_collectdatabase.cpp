@@ -25,7 +25,10 @@ const QStringList Unlimited{QStringLiteral("--quiet"), QStringLiteral("--answer-
                             QStringLiteral("1000000"), QStringLiteral("--answers-per-second"),
                             QStringLiteral("1000000"), QStringLiteral("--request-burst"),
                             QStringLiteral("1000000"), QStringLiteral("--requests-per-second"),
-                            QStringLiteral("1000000")};
+                            QStringLiteral("1000000"), QStringLiteral("--all-answer-burst"),
+                            QStringLiteral("1000000"), QStringLiteral("--all-answers-per-second"),
+                            QStringLiteral("1000000"), QStringLiteral("--answer-megabytes-per-day"),
+                            QStringLiteral("0")};
 
 QByteArray answerId(int client, int n) {
     return QByteArray::number(client * 100000 + n, 16).rightJustified(16, '0').repeated(2);

@@ -26,8 +26,13 @@ struct HttpReply {
 
 class LoopbackConnection {
 public:
-    explicit LoopbackConnection(quint16 port, const char *from = "127.0.0.1") {
+    // A `receiveBuffer` of some kilobytes makes a client that reads slowly
+    // hold the server up, as a phone on a poor network does.
+    explicit LoopbackConnection(quint16 port, const char *from = "127.0.0.1",
+                                int receiveBuffer = 0) {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receiveBuffer > 0)
+            ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         timeval timeout{10, 0};
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
         ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
