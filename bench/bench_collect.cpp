@@ -5,8 +5,12 @@
 //   nginx answering the same POST with a bare 303 and storing nothing;
 // - answers a second against a plain loop of append plus fdatasync;
 // - p99 latency of an answer;
-// - the collector's memory with 10,000 open connections.
-// Needs wrk and nginx (scripts/deps.sh installs both).
+// - the collector's memory with 10,000 open connections;
+// - its memory while 2,000 connections from two addresses hold unfinished
+//   bodies of answers, and while 10,300 from one address send nothing;
+// - HTTPS: full and resumed handshakes a second (openssl s_time, one client)
+//   and the server's CPU time for each, beside nginx on the same certificate.
+// Needs wrk, nginx and openssl (scripts/deps.sh installs them).
 //
 // With --database, answers go to PostgreSQL instead (a throwaway cluster
 // started here, as the tests start theirs): one collector and then two, 64
@@ -34,6 +38,8 @@
 #include <memory>
 #include <sys/resource.h>
 #include <thread>
+#include <tuple>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -152,6 +158,133 @@ bool startCollector(QProcess &collector, const QString &program, const QString &
     collector.start(program, QStringList{folder, QStringLiteral("--port"), QString::number(port)} +
                                  Unlimited + more);
     return waitForPort(port);
+}
+
+// User and system CPU time of a process so far, in milliseconds.
+double cpuMs(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) * 1000.0 /
+           double(::sysconf(_SC_CLK_TCK));
+}
+
+struct Handshakes {
+    double perSecond = 0;
+    double serverCpuMs = 0; // for each
+};
+
+// One client making TLS connections for three seconds, each a whole
+// handshake or each resuming the first one's session, and fetching the page.
+Handshakes handshakes(quint16 port, qint64 serverPid, bool resumed) {
+    const double cpuBefore = cpuMs(serverPid);
+    QElapsedTimer timer;
+    timer.start();
+    QProcess client;
+    client.start(QStringLiteral("openssl"),
+                 {QStringLiteral("s_time"), QStringLiteral("-connect"),
+                  QStringLiteral("127.0.0.1:%1").arg(port),
+                  resumed ? QStringLiteral("-reuse") : QStringLiteral("-new"),
+                  QStringLiteral("-www"), QString::fromLatin1(Page), QStringLiteral("-time"),
+                  QStringLiteral("3")});
+    client.waitForFinished(60000);
+    const double seconds = double(timer.elapsed()) / 1000.0;
+    const double cpu = cpuMs(serverPid) - cpuBefore;
+    const QString text = QString::fromLatin1(client.readAllStandardOutput());
+    const double count = QRegularExpression(QStringLiteral("(\\d+) connections in [0-9.]+s"))
+                             .match(text)
+                             .captured(1)
+                             .toDouble();
+    return {count / seconds, count > 0 ? cpu / count : 0};
+}
+
+struct TlsRounds {
+    Handshakes fullCollector, fullNginx, resumedCollector, resumedNginx;
+};
+
+// The collector and nginx serving HTTPS on one new certificate of the key
+// `newKey` (openssl req's options), one after the other, a page fetched on
+// every connection, so that TLS 1.3 tickets arrive as they do in a browser.
+TlsRounds tlsBesideNginx(const QString &program, const QString &folder, const QString &work,
+                         const QStringList &newKey) {
+    const QString certificate = work + QStringLiteral("/cert.pem");
+    const QString key = work + QStringLiteral("/key.pem");
+    QProcess::execute(QStringLiteral("openssl"),
+                      QStringList{QStringLiteral("req"), QStringLiteral("-x509"),
+                                  QStringLiteral("-nodes"), QStringLiteral("-keyout"), key,
+                                  QStringLiteral("-out"), certificate, QStringLiteral("-days"),
+                                  QStringLiteral("2"), QStringLiteral("-subj"),
+                                  QStringLiteral("/CN=localhost")} +
+                          newKey);
+    const quint16 tlsPort = freePort();
+    QProcess collector;
+    const bool started = startCollector(
+        collector, program, folder, tlsPort,
+        {QStringLiteral("--tls-cert"), certificate, QStringLiteral("--tls-key"), key});
+    const quint16 nginxPort = freePort();
+    const QByteArray dir = work.toUtf8();
+    QFile config(work + QStringLiteral("/nginx-tls.conf"));
+    config.open(QIODevice::WriteOnly);
+    config.write("daemon off; master_process off; worker_processes 1; error_log " + dir +
+                 "/error-tls.log; pid " + dir +
+                 "/nginx-tls.pid;\nevents { worker_connections 1024; }\nhttp { access_log off;"
+                 " client_body_temp_path " +
+                 dir + "/body; proxy_temp_path " + dir + "/proxy; fastcgi_temp_path " + dir +
+                 "/fastcgi; uwsgi_temp_path " + dir + "/uwsgi; scgi_temp_path " + dir +
+                 "/scgi;\n server { listen 127.0.0.1:" + QByteArray::number(nginxPort) +
+                 " ssl; ssl_certificate " + certificate.toUtf8() + "; ssl_certificate_key " +
+                 key.toUtf8() + "; root " + folder.toUtf8() + "; } }\n");
+    config.close();
+    QProcess nginx;
+    nginx.start(QStringLiteral("/usr/sbin/nginx"),
+                {QStringLiteral("-p"), work, QStringLiteral("-c"), config.fileName()});
+    TlsRounds rounds;
+    if (started && waitForPort(nginxPort)) {
+        rounds.fullCollector = handshakes(tlsPort, collector.processId(), false);
+        rounds.fullNginx = handshakes(nginxPort, nginx.processId(), false);
+        rounds.resumedCollector = handshakes(tlsPort, collector.processId(), true);
+        rounds.resumedNginx = handshakes(nginxPort, nginx.processId(), true);
+    }
+    nginx.terminate();
+    nginx.waitForFinished();
+    collector.terminate();
+    collector.waitForFinished();
+    return rounds;
+}
+
+// Peak memory of a collector started for it while `connections` connections
+// from each of `addresses` addresses send `body` bytes of an answer announced
+// as 1 MB (or nothing, for an empty `body`) and hold.
+double peakUnderAttack(const QString &program, const QString &folder, int addresses,
+                       int connections, int bodyBytes) {
+    const quint16 port = freePort();
+    QProcess collector;
+    collector.setStandardOutputFile(QProcess::nullDevice());
+    collector.start(program, {folder, QStringLiteral("--port"), QString::number(port),
+                              QStringLiteral("--local"), QStringLiteral("--quiet")});
+    if (!waitForPort(port))
+        return -1;
+    const QByteArray held =
+        "POST " + Page +
+        " HTTP/1.1\r\nHost: x\r\nContent-Type: "
+        "application/x-www-form-urlencoded\r\nContent-Length: 1000000\r\n\r\n1=" +
+        QByteArray(bodyBytes, 'x');
+    std::vector<std::unique_ptr<LoopbackConnection>> attack;
+    for (int address = 1; address <= addresses; ++address)
+        for (int i = 0; i < connections; ++i) {
+            const QByteArray from = "127.0.8." + QByteArray::number(address);
+            attack.push_back(std::make_unique<LoopbackConnection>(port, from.constData()));
+            if (bodyBytes > 0)
+                attack.back()->send(held);
+        }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const double peak = double(processMemoryKiB(collector.processId(), "VmHWM:")) / 1024.0;
+    attack.clear();
+    collector.terminate();
+    collector.waitForFinished();
+    return peak;
 }
 
 bool pgCluster(const QString &action, const QString &state) {
@@ -351,6 +484,17 @@ int main(int argc, char *argv[]) {
     collector.terminate();
     collector.waitForFinished();
 
+    const QString program = QString::fromLocal8Bit(argv[1]);
+    const TlsRounds rsa = tlsBesideNginx(program, folder.path(), work.path(),
+                                         {QStringLiteral("-newkey"), QStringLiteral("rsa:2048")});
+    const TlsRounds ecdsa =
+        tlsBesideNginx(program, folder.path(), work.path(),
+                       {QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                        QStringLiteral("ec_paramgen_curve:P-256")});
+
+    const double heldBodies = peakUnderAttack(program, folder.path(), 2, 1000, 512 * 1024);
+    const double silent = peakUnderAttack(program, folder.path(), 1, 10300, 0);
+
     QFile csv(folder.filePath(QStringLiteral("My Product Survey answers.csv")));
     csv.open(QIODevice::ReadOnly);
     const QByteArray content = csv.readAll();
@@ -377,5 +521,20 @@ int main(int argc, char *argv[]) {
     std::printf("memory:    %.1f MB with 10,000 open connections (peak %.1f MB); still serving: "
                 "%s\n",
                 rssWithConnections / 1024.0, peak / 1024.0, stillServing ? "yes" : "NO");
+    std::printf("attacks:   peak %.1f MB with 2,000 connections holding bodies of answers (two "
+                "addresses), %.1f MB with 10,300 silent connections (one address) (goal < 300)\n",
+                heldBodies, silent);
+    std::printf("HTTPS, one openssl s_time client fetching the page on each connection:\n");
+    for (const auto &[name, collectorRound, nginxRound] :
+         {std::tuple{"RSA 2048, full", rsa.fullCollector, rsa.fullNginx},
+          std::tuple{"RSA 2048, resumed", rsa.resumedCollector, rsa.resumedNginx},
+          std::tuple{"P-256, full", ecdsa.fullCollector, ecdsa.fullNginx},
+          std::tuple{"P-256, resumed", ecdsa.resumedCollector, ecdsa.resumedNginx}})
+        std::printf("  %-18s collector %6.0f/s at %.2f ms server CPU each; nginx %6.0f/s at "
+                    "%.2f ms; CPU ratio %.2f (goal <= 1.2)\n",
+                    name, collectorRound.perSecond, collectorRound.serverCpuMs,
+                    nginxRound.perSecond, nginxRound.serverCpuMs,
+                    nginxRound.serverCpuMs > 0 ? collectorRound.serverCpuMs / nginxRound.serverCpuMs
+                                               : 0.0);
     return 0;
 }
