@@ -79,6 +79,9 @@ AnswerSheet::AnswerSheet(const SurveyPage &page, Form form)
     }
     for (Column &column : m_columns) {
         column.words = form == Form::RespondentPage && postsItsWords(page, column.name);
+        column.joins = column.inputs.size() > 1 ||
+                       column.inputs.front().kind == SurveyInput::Kind::Radio ||
+                       column.inputs.front().kind == SurveyInput::Kind::CheckBox;
         column.header = describe(column.inputs);
         if (column.words)
             column.header += QStringLiteral(" (the options' words)");
@@ -122,7 +125,8 @@ AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTim
     // beside options left blank, must not read as " | ".
     for (qsizetype i = 0; i < m_columns.size(); ++i) {
         values[i].removeAll(QString());
-        row.cells[FirstAnswer + i] = values[i].join(Joiner);
+        row.cells[FirstAnswer + i] =
+            m_columns[i].joins ? joinValues(values[i]) : values[i].join(Joiner);
     }
 
     if (row.cells[2].size() > NameCap || row.cells[3].size() > NameCap)
@@ -140,16 +144,52 @@ AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTim
     return row;
 }
 
+QString joinValues(const QStringList &values) {
+    QStringList escaped;
+    for (const QString &value : values)
+        escaped.append(QString(value).replace(u'|', QStringLiteral("||")));
+    return escaped.join(AnswerSheet::Joiner);
+}
+
+QStringList splitValues(const QString &cell) {
+    // A joiner's "|" stands alone between two spaces; a value's is doubled, so
+    // the two never meet.
+    QStringList values = cell.split(AnswerSheet::Joiner, Qt::SkipEmptyParts);
+    for (QString &value : values)
+        value.replace(QStringLiteral("||"), QStringLiteral("|"));
+    return values;
+}
+
+namespace {
+
+bool startsAFormula(QStringView cell) {
+    return !cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.front());
+}
+
+} // namespace
+
+QString guardedCell(const QString &typed) {
+    qsizetype quotes = 0;
+    while (quotes < typed.size() && typed[quotes] == u'\'')
+        ++quotes;
+    return startsAFormula(QStringView(typed).mid(quotes)) ? u'\'' + typed : typed;
+}
+
+QString typedCell(const QString &guarded) {
+    qsizetype quotes = 0;
+    while (quotes < guarded.size() && guarded[quotes] == u'\'')
+        ++quotes;
+    return quotes > 0 && startsAFormula(QStringView(guarded).mid(quotes)) ? guarded.mid(1)
+                                                                          : guarded;
+}
+
 QByteArray csvRecord(const QStringList &cells) {
     QByteArray record;
     for (qsizetype i = 0; i < cells.size(); ++i) {
         if (i > 0)
             record += ',';
-        QString cell = cells[i];
-        if (!cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.front()))
-            cell.prepend(u'\'');
         record += '"';
-        record += cell.toUtf8().replace('"', "\"\"");
+        record += guardedCell(cells[i]).toUtf8().replace('"', "\"\"");
         record += '"';
     }
     record += "\r\n";

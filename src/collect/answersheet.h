@@ -37,7 +37,7 @@ public:
         QString tooLong;
     };
     // Items that share a name (two check boxes "a)", two questions numbered alike)
-    // keep every value posted, joined by " | ".
+    // keep every value posted, joined by " | " (see joinValues()).
     Row row(const QList<FormField> &fields, const QDateTime &received) const;
     // Whether a form posts `name` for `page`: the name, the e-mail, the answer
     // ID, FINISHED, or one of its inputs.
@@ -51,6 +51,9 @@ public:
         QList<SurveyInput> inputs;
         qsizetype cap = 0;  // the characters its cell may hold
         bool words = false; // its options post their words
+        // Its cell may hold several values (see joinValues()): options, or
+        // inputs sharing a name. A lone text input's cell is the text as typed.
+        bool joins = false;
     };
     const QList<Column> &columns() const { return m_columns; }
     // Where the answer columns start in a row.
@@ -74,10 +77,21 @@ private:
     bool m_answerIds = false;
 };
 
+// Several values in one cell, joined by " | ", each "|" of theirs doubled, so
+// that option words holding " | " read back as they were. Cells written
+// before, with no "||" in them, read as they always did.
+QString joinValues(const QStringList &values);
+QStringList splitValues(const QString &cell);
+
 // One CSV record (RFC 4180, CR LF) of UTF-8 cells, every cell quoted. A cell that
 // a spreadsheet would run as a formula gets a leading apostrophe (OWASP's rule
-// for CSV injection), so it shows as the text that was typed.
+// for CSV injection), so it shows as the text that was typed; so does a cell
+// that would look like one so guarded, so that typedCell() can take the
+// apostrophe off again.
 QByteArray csvRecord(const QStringList &cells);
+// A cell as the answers file holds it, and as it was typed.
+QString guardedCell(const QString &typed);
+QString typedCell(const QString &guarded);
 
 // "2026-12-08T14:03:27+01:00"
 QString isoTimeWithOffset(const QDateTime &time);

@@ -586,10 +586,10 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                     answers->second.ids.insert(answerIdKey(id));
             }
             if (failure.isEmpty() && current && answers->second.tally) {
-                answers->second.tally->add(cells);
+                answers->second.tally->addAnswer(cells);
                 answers->second.summaryDue = true;
             } else if (failure.isEmpty() && tally) {
-                tally->add(cells);
+                tally->addAnswer(cells);
                 if (answers != m_answers.end() && answers->second.tally == tally)
                     answers->second.summaryDue = true;
             }

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace Velmora {
 
 namespace {
@@ -56,6 +58,9 @@ QString bars(const QList<Bar> &list, qsizetype total) {
 QList<Bar> options(const AnswerSheet::Column &column, QStringList *values) {
     QList<Bar> list;
     for (const SurveyInput &input : column.inputs) {
+        // A text input beside the options is listed under them, not as a bar.
+        if (input.kind != SurveyInput::Kind::Radio && input.kind != SurveyInput::Kind::CheckBox)
+            continue;
         const QString posted = column.words ? input.label : input.value;
         const qsizetype at = values->indexOf(posted);
         if (at < 0) {
@@ -98,18 +103,37 @@ SummaryTally::SummaryTally(const SurveyPage &page, AnswerSheet::Form form)
     : m_page(page)
     , m_sheet(page, form)
     , m_header(m_sheet.header()) {
-    for (const AnswerSheet::Column &column : m_sheet.columns()) {
+    for (qsizetype c = 0; c < m_sheet.columns().size(); ++c) {
         ColumnTally tally;
-        if (column.inputs.front().kind == SurveyInput::Kind::Radio || column.words)
-            tally.bars = options(column, &tally.values);
+        if (kindOf(c) == Kind::Options)
+            tally.bars = options(m_sheet.columns()[c], &tally.values);
         m_columns.append(tally);
     }
 }
 
+namespace {
+
+bool isOption(const SurveyInput &input) {
+    return input.kind == SurveyInput::Kind::Radio || input.kind == SurveyInput::Kind::CheckBox;
+}
+
+} // namespace
+
+bool SummaryTally::typedBeside(qsizetype c) const {
+    const QList<SurveyInput> &inputs = m_sheet.columns()[c].inputs;
+    return kindOf(c) == Kind::Options &&
+           std::any_of(inputs.cbegin(), inputs.cend(),
+                       [](const SurveyInput &input) { return !isOption(input); });
+}
+
 SummaryTally::Kind SummaryTally::kindOf(qsizetype c) const {
     const AnswerSheet::Column &column = m_sheet.columns()[c];
-    // Options that post their words are counted apart, check boxes too.
-    if (column.words)
+    // Options that post their words are counted apart, check boxes too; radio
+    // options, wherever they stand among the question's inputs.
+    if (column.words ||
+        std::any_of(column.inputs.cbegin(), column.inputs.cend(), [](const SurveyInput &input) {
+            return input.kind == SurveyInput::Kind::Radio;
+        }))
         return Kind::Options;
     switch (column.inputs.front().kind) {
     case SurveyInput::Kind::Radio:
@@ -124,6 +148,16 @@ SummaryTally::Kind SummaryTally::kindOf(qsizetype c) const {
 }
 
 void SummaryTally::add(const QStringList &record) {
+    // Cells as typed: the same summary whether an answer is counted as it
+    // comes or read back from the file.
+    QStringList cells;
+    cells.reserve(record.size());
+    for (const QString &cell : record)
+        cells.append(typedCell(cell));
+    addAnswer(cells);
+}
+
+void SummaryTally::addAnswer(const QStringList &record) {
     if (record.size() != m_sheet.width() || record == m_header)
         return; // the header row, or a row of another page
     if (m_rows++ == 0)
@@ -134,15 +168,16 @@ void SummaryTally::add(const QStringList &record) {
         ColumnTally &tally = m_columns[c];
         switch (kindOf(c)) {
         case Kind::Options: {
-            const QStringList given = cell.split(AnswerSheet::Joiner, Qt::SkipEmptyParts);
-            bool known = false;
-            for (qsizetype i = 0; i < tally.values.size(); ++i) {
-                if (given.contains(tally.values[i])) {
+            QStringList given = splitValues(cell);
+            const qsizetype posted = given.size();
+            for (qsizetype i = 0; i < tally.values.size(); ++i)
+                if (given.removeAll(tally.values[i]) > 0)
                     ++tally.bars[i].count;
-                    known = true;
-                }
-            }
-            if (!known && !cell.isEmpty())
+            if (given.isEmpty())
+                break;
+            if (typedBeside(c))
+                addText(tally, given.join(AnswerSheet::Joiner));
+            else if (given.size() == posted)
                 ++tally.other;
             break;
         }
@@ -150,21 +185,25 @@ void SummaryTally::add(const QStringList &record) {
             tally.given += cell.isEmpty() ? 0 : 1;
             break;
         case Kind::Texts:
-            if (cell.isEmpty())
-                break;
-            ++tally.given;
-            tally.newest.push_back(cell);
-            if (qsizetype(tally.newest.size()) > ListedTexts)
-                tally.newest.pop_front();
+            if (!cell.isEmpty())
+                addText(tally, cell);
             break;
         }
     }
 }
 
+void SummaryTally::addText(ColumnTally &tally, const QString &text) {
+    ++tally.given;
+    tally.newest.push_back(text);
+    if (qsizetype(tally.newest.size()) > ListedTexts)
+        tally.newest.pop_front();
+}
+
 QList<SummaryTally::Column> SummaryTally::columns() const {
     QList<Column> list;
     for (qsizetype c = 0; c < m_columns.size(); ++c)
-        list.append({kindOf(c), kindOf(c) == Kind::Options ? m_columns[c].values : QStringList()});
+        list.append({kindOf(c), kindOf(c) == Kind::Options ? m_columns[c].values : QStringList(),
+                     typedBeside(c)});
     return list;
 }
 
@@ -216,15 +255,24 @@ QByteArray SummaryTally::page() const {
                         .arg(escapeHtml(first.question.isEmpty() ? QStringLiteral("(no question)")
                                                                  : first.question));
         }
-        switch (first.kind) {
-        case SurveyInput::Kind::Radio: {
+        const bool radios =
+            std::any_of(column.inputs.cbegin(), column.inputs.cend(), [](const SurveyInput &input) {
+                return input.kind == SurveyInput::Kind::Radio;
+            });
+        if (radios) {
+            // Radio options, and what was typed beside them.
             flushBoxes();
             QList<Bar> list = tally.bars;
             if (tally.other > 0)
                 list.append({QStringLiteral("(an answer the page does not offer)"), tally.other});
             body += bars(list, m_rows);
-            break;
+            if (typedBeside(c))
+                body += textList(tally.newest, tally.given);
+            continue;
         }
+        switch (first.kind) {
+        case SurveyInput::Kind::Radio: // counted above
+            break;
         case SurveyInput::Kind::CheckBox: {
             if (column.words) {
                 boxes += tally.bars;

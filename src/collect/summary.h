@@ -30,6 +30,9 @@ public:
     // One record of the answers file; the header row and rows of another page
     // are passed over.
     void add(const QStringList &record);
+    // One answer's cells as typed (what AnswerSheet::row() made), as the file
+    // gets them.
+    void addAnswer(const QStringList &cells);
     qsizetype answers() const { return m_rows; }
     QByteArray page() const;
 
@@ -40,12 +43,15 @@ public:
     struct Column {
         Kind kind;
         QStringList values; // Options: what they post, in page order
+        // Options beside a text input of the same question: what is none of
+        // the values was typed, and is listed as a text.
+        bool typed = false;
     };
     QList<Column> columns() const;
     struct ColumnCounts {
         QList<qsizetype> options; // one per value
-        qsizetype other = 0;      // option cells holding none of the values
-        qsizetype given = 0;      // cells that hold anything
+        qsizetype other = 0;      // option cells holding none of the values (none typed)
+        qsizetype given = 0;      // cells that hold anything (typed: any text)
         QStringList newest;       // newest first, at most ListedTexts
     };
     struct Counts {
@@ -65,6 +71,7 @@ public:
 private:
     // How column `c` is counted.
     Kind kindOf(qsizetype c) const;
+    bool typedBeside(qsizetype c) const;
     struct ColumnTally {
         QStringList values; // what the radio options post, in page order
         QList<Bar> bars;    // one per value
@@ -72,6 +79,8 @@ private:
         qsizetype given = 0;        // check boxes ticked, texts given
         std::deque<QString> newest; // the texts listed, oldest first
     };
+
+    static void addText(ColumnTally &tally, const QString &text);
 
     SurveyPage m_page;
     AnswerSheet m_sheet;

@@ -331,11 +331,18 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
             sql += ", count(*) FILTER (WHERE " + cell + " <> '')";
             continue;
         }
-        for (const QString &value : columns[c].values)
-            sql += ", count(*) FILTER (WHERE " + parameter(value.toUtf8()) +
+        // Cells hold the values as joinValues() wrote them.
+        QStringList escaped;
+        for (const QString &value : columns[c].values) {
+            escaped.append(joinValues({value}));
+            sql += ", count(*) FILTER (WHERE " + parameter(escaped.last().toUtf8()) +
                    " = ANY(string_to_array(" + cell + ", $2)))";
+        }
+        // Cells holding none of the values; beside a text input, cells holding
+        // anything else, which was typed.
         sql += ", count(*) FILTER (WHERE " + cell + " <> '' AND NOT (string_to_array(" + cell +
-               ", $2) && " + parameter(pgTextArray(columns[c].values)) + "::text[]))";
+               ", $2) " + (columns[c].typed ? "<@ " : "&& ") + parameter(pgTextArray(escaped)) +
+               "::text[]))";
     }
     sql += " FROM velmora.answers WHERE survey_id = $1";
     const PgResult result = m_reader.exec(sql, parameters);
@@ -352,20 +359,39 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
         if (columns[c].kind == SummaryTally::Kind::Options) {
             for (qsizetype i = 0; i < columns[c].values.size(); ++i)
                 column.options.append(result.number(0, at++));
-            column.other = result.number(0, at++);
+            (columns[c].typed ? column.given : column.other) = result.number(0, at++);
         } else {
             column.given = result.number(0, at++);
         }
-        if (columns[c].kind == SummaryTally::Kind::Texts && column.given > 0) {
+        const bool texts = columns[c].kind == SummaryTally::Kind::Texts || columns[c].typed;
+        if (texts && column.given > 0) {
             const QByteArray cell = answerCell(AnswerSheet::FirstAnswer + c);
-            const PgResult texts = m_reader.exec(
+            QStringList escaped;
+            for (const QString &value : columns[c].values)
+                escaped.append(joinValues({value}));
+            QList<PgConnection::Parameter> textParameters{surveyId};
+            QByteArray typed;
+            if (columns[c].typed) {
+                textParameters += {AnswerSheet::Joiner.toUtf8(), pgTextArray(escaped)};
+                typed = " AND NOT (string_to_array(" + cell + ", $2) <@ $3::text[])";
+            }
+            const PgResult newest = m_reader.exec(
                 "SELECT " + cell + " FROM velmora.answers WHERE survey_id = $1 AND " + cell +
-                    " <> '' ORDER BY id DESC LIMIT " + QByteArray::number(ListedTexts),
-                {surveyId});
-            if (!texts.ok())
-                return fail(texts.error());
-            for (int row = 0; row < texts.rows(); ++row)
-                column.newest.append(texts.text(row, 0));
+                    " <> ''" + typed + " ORDER BY id DESC LIMIT " + QByteArray::number(ListedTexts),
+                textParameters);
+            if (!newest.ok())
+                return fail(newest.error());
+            for (int row = 0; row < newest.rows(); ++row) {
+                if (!columns[c].typed) {
+                    column.newest.append(newest.text(row, 0));
+                    continue;
+                }
+                // What was typed beside the options.
+                QStringList pieces = splitValues(newest.text(row, 0));
+                for (const QString &value : columns[c].values)
+                    pieces.removeAll(value);
+                column.newest.append(pieces.join(AnswerSheet::Joiner));
+            }
         }
         counts.columns.append(column);
     }

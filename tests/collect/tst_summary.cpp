@@ -2,6 +2,7 @@
 #include "answersheet.h"
 #include "collector.h"
 #include "summary.h"
+#include "surveypage.h"
 
 #include "filecontent.h"
 #include "workedexample.h"
@@ -14,6 +15,16 @@
 using namespace Velmora;
 
 namespace {
+
+// The page exactly as "Start Creating Survey" writes it.
+struct PageBytes : PageOutput {
+    bool write(int, const PageLine &line) override {
+        bytes += line.bytes().toByteArray() + "\r\n";
+        return true;
+    }
+    void fault(int, const QString &, qsizetype, QStringView) override {}
+    QByteArray bytes;
+};
 
 SurveyPage samplePage() {
     return *readSurveyPage(WorkedExample::page());
@@ -47,6 +58,8 @@ private slots:
     void countsAndPercentages();
     void textsNewestFirstAndEscaped();
     void hostileAnswersRunNothing();
+    void answersCountTheSameLiveAndReadBack_data();
+    void answersCountTheSameLiveAndReadBack();
     void largeSurveyStaysReadable();
     void collectorWritesSummariesItNeverServes();
 
@@ -118,6 +131,76 @@ void TestSummary::hostileAnswersRunNothing() {
                           "bell\xEF\xBF\xBD"
                           "c1\xEF\xBF\xBD"));
     QVERIFY(!html.contains('\0') && !html.contains('\x07'));
+}
+
+void TestSummary::answersCountTheSameLiveAndReadBack_data() {
+    QTest::addColumn<QStringList>("posted"); // name=value, as decoded
+    QTest::addColumn<QStringList>("shown");  // in the summary, as HTML
+    QTest::addColumn<QStringList>("cell");   // of the check boxes' column, as the file reads back
+
+    // Check boxes of one code post their words; radio options, a text area
+    // beside them; a text area of its own.
+    QTest::newRow("option words holding \" | \"")
+        << QStringList{"1) a)=a) Price | box", "1) a)=a) Packaging"}
+        << QStringList{"a) Price | box</td><td><div class=\"bar\" role=\"img\" "
+                       "aria-label=\"100.0%\">",
+                       "a) Packaging</td><td><div class=\"bar\" role=\"img\" "
+                       "aria-label=\"100.0%\">"}
+        << QStringList{"a) Price | box", "a) Packaging"};
+    QTest::newRow("options left empty") << QStringList{"1) a)=", "1) a)=", "2="}
+                                        << QStringList{"No answers given."} << QStringList{};
+    QTest::newRow("a text beside the options")
+        << QStringList{"2= a)", "2=Because | reasons"}
+        << QStringList{"<li>Because | reasons</li>", "<td class=\"count\">1 (100.0%)</td>"}
+        << QStringList{};
+    QTest::newRow("cells a spreadsheet would run")
+        << QStringList{"3==1+1", "2=-too slow", "1) a)=@SUM(A1)", "1) a)=a) Packaging"}
+        << QStringList{"<li>=1+1</li>", "<li>-too slow</li>"}
+        << QStringList{"@SUM(A1)", "a) Packaging"};
+    QTest::newRow("an apostrophe typed before one")
+        << QStringList{"3='=x"} << QStringList{"<li>&#39;=x</li>"} << QStringList{};
+    QTest::newRow("a NUL") << QStringList{QStringLiteral("3=a\u0000b")}
+                           << QStringList{"<li>a\xEF\xBF\xBD"
+                                          "b</li>"}
+                           << QStringList{};
+}
+
+void TestSummary::answersCountTheSameLiveAndReadBack() {
+    QFETCH(QStringList, posted);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, cell);
+    SurveyFields fields;
+    fields.pageTitle = QStringLiteral("T");
+    fields.surveyQuestions =
+        QStringLiteral("[1] What counts?\r\n[c] a) Price | box\r\n[c] a) Packaging\r\n[2] Why?\r\n"
+                       "[r] a) Yes\r\n[r] b) No\r\n[l]\r\n[3] Notes\r\n[l]");
+    QByteArray html;
+    PageBytes output;
+    writeSurveyPage(output, fields, QStringLiteral("sky.gif"),
+                    [] { return QDateTime(QDate(2021, 8, 31), QTime(14, 3, 27)); });
+    const SurveyPage page = *readSurveyPage(output.bytes);
+    const AnswerSheet sheet(page, AnswerSheet::Form::RespondentPage);
+    QList<FormField> form;
+    for (const QString &field : posted)
+        form.append({field.section(u'=', 0, 0), field.section(u'=', 1)});
+    const QStringList cells = sheet.row(form, QDateTime::currentDateTime()).cells;
+
+    SummaryTally live(page, AnswerSheet::Form::RespondentPage);
+    live.addAnswer(cells);
+    SummaryTally readBack(page, AnswerSheet::Form::RespondentPage);
+    const QList<QStringList> records =
+        AnswersFile::parseRecords(csvRecord(sheet.header()) + csvRecord(cells));
+    for (const QStringList &record : records)
+        readBack.add(record);
+    QCOMPARE(readBack.answers(), 1);
+    QCOMPARE(QString::fromUtf8(readBack.page()), QString::fromUtf8(live.page()));
+    const QString summary = QString::fromUtf8(live.page());
+    for (const QString &part : shown)
+        QVERIFY2(summary.contains(part),
+                 qPrintable(part + QLatin1Char('\n') +
+                            summary.mid(summary.indexOf(QLatin1String("<body>")))));
+    QVERIFY(!summary.contains(QLatin1Char('\0')));
+    QCOMPARE(splitValues(typedCell(records[1][AnswerSheet::FirstAnswer])), cell);
 }
 
 void TestSummary::largeSurveyStaysReadable() {

@@ -130,6 +130,10 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold_data() {
     QTest::newRow("options the page does not offer")
         << QByteArrayList{"_charset_=UTF-8&2=z%29+Never", "_charset_=UTF-8&2=a%29+Yes&2=b%29+No",
                           "_charset_=UTF-8&3%29+a%29=a%29+Good&3%29+a%29=a%29+Poor&2=+|+"};
+    QTest::newRow("pipes in what is posted")
+        << QByteArrayList{"_charset_=UTF-8&2=a%29+Yes&2=x+%7C+y",
+                          "_charset_=UTF-8&3%29+a%29=a%29+Good&3%29+a%29=%7C%7C&1=a%7Cb",
+                          "_charset_=UTF-8&2=b%29+No&2=%7C"};
     QTest::newRow("one answer sent three times") << QByteArrayList{
         all + "&velmora-answer-id=" + answerId(7), all + "&velmora-answer-id=" + answerId(7),
         "_charset_=UTF-8&1=later&velmora-answer-id=" + answerId(8),
