@@ -77,18 +77,22 @@ HttpResponse tooLarge(const QString &why) {
 
 // The answers come back in the page, ready to be sent again with "Try again"
 // (to the same address, with the same answer ID, so never stored twice).
-HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {}) {
-    QString again;
+// A form that posts `fields` again to the page it came from, with a button.
+QString resendForm(const QList<FormField> &fields, const QString &button,
+                   const QString &action = {}) {
+    QString hidden;
     for (const FormField &field : fields)
-        again += QStringLiteral("<input type=\"hidden\" name=\"%1\" value=\"%2\">")
-                     .arg(escapeHtml(field.name), escapeHtml(field.value));
+        hidden += QStringLiteral("<input type=\"hidden\" name=\"%1\" value=\"%2\">")
+                      .arg(escapeHtml(field.name), escapeHtml(field.value));
+    return QStringLiteral("<form method=\"post\" action=\"%1\" accept-charset=\"utf-8\">"
+                          "<input type=\"hidden\" name=\"_charset_\">%2"
+                          "<button type=\"submit\">%3</button></form>")
+        .arg(escapeHtml(action), hidden, escapeHtml(button));
+}
+
+HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {}) {
     const QString form =
-        fields.isEmpty()
-            ? QString()
-            : QStringLiteral("<form method=\"post\" action=\"\" accept-charset=\"utf-8\">"
-                             "<input type=\"hidden\" name=\"_charset_\">%1"
-                             "<button type=\"submit\">Try again</button></form>")
-                  .arg(again);
+        fields.isEmpty() ? QString() : resendForm(fields, QStringLiteral("Try again"));
     HttpResponse response = htmlResponse(
         503, QStringLiteral("Your answers were not saved"),
         QStringLiteral("<p>Sorry: your answers to %1 could not be saved just now. Please try "
@@ -97,6 +101,37 @@ HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {})
             form);
     response.addHeader("Retry-After", "60");
     return response;
+}
+
+// Posted with an answer whose ID is stored, with other content: the respondent
+// chose to replace the answer stored.
+const QString ReplacesField = QStringLiteral("velmora-replaces");
+
+QByteArray newAnswerId();
+
+// The answer ID of these answers is stored with other answers: Back after
+// sending, a change, and FINISHED again; or the next person on a shared
+// tablet whose browser brought the last person's form back. Both are offered,
+// each a form carrying every answer, so nothing typed is lost; with a
+// database, only sending them as another answer.
+HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields,
+                     bool correctable) {
+    const QString action = QString::fromLatin1(QUrl::toPercentEncoding(fileName));
+    QString body = QStringLiteral("<p>Answers to <strong>%1</strong> were already sent from this "
+                                  "form, and these are different. Which are they?</p>\n")
+                       .arg(escapeHtml(title));
+    if (correctable) {
+        QList<FormField> correcting = fields;
+        correcting.append({ReplacesField, QStringLiteral("1")});
+        body += resendForm(correcting, QStringLiteral("A correction: replace the answers I sent"),
+                           action);
+    }
+    for (FormField &field : fields)
+        if (field.name == AnswerIdField)
+            field.value = QString::fromLatin1(newAnswerId());
+    body += resendForm(fields, QStringLiteral("Someone else's: keep both"), action);
+    body += QStringLiteral("<p>Or go back: your answers are still in the form.</p>");
+    return htmlResponse(409, QStringLiteral("You sent this survey before"), body);
 }
 
 // An answer is stored: a redirect to the thank-you page, relative so that a
@@ -148,6 +183,56 @@ HttpResponse style() {
 // apart, and half the memory.
 quint64 answerIdKey(const QString &id) {
     return QStringView(id).left(16).toULongLong(nullptr, 16);
+}
+
+// What an answer holds, from the page's stamp on (not when it came), as typed.
+size_t contentOf(const QStringList &typedCells) {
+    return qHash(typedCells.mid(1));
+}
+
+// The answer ID of a record of the answers file, by its first 64 bits.
+std::optional<quint64> answerIdOf(const QStringList &record, qsizetype width) {
+    if (record.size() != width || record.last().size() != 32)
+        return std::nullopt;
+    return answerIdKey(record.last());
+}
+
+// The summary of an answers file in which a later record with an answer ID
+// replaces the earlier ones with it: the respondent corrected that answer.
+// Read once, and once more only when a correction is in it. Throws RuntimeError.
+struct FileTally {
+    std::shared_ptr<SummaryTally> tally;
+    qsizetype records = 0;
+};
+FileTally tallyOfFile(const QString &path, const SurveyPage &page) {
+    const qsizetype width = AnswerSheet(page, AnswerSheet::Form::RespondentPage).width();
+    QHash<quint64, qsizetype> latest;
+    bool corrected = false;
+    FileTally counted{std::make_shared<SummaryTally>(page, AnswerSheet::Form::RespondentPage)};
+    const auto read = [&path](const std::function<void(const QStringList &)> &each) {
+        QString error;
+        if (!CsvReader::readFile(path, each, nullptr, &error))
+            throw RuntimeError(error);
+    };
+    read([&](const QStringList &record) {
+        counted.tally->add(record);
+        if (const std::optional<quint64> id = answerIdOf(record, width)) {
+            corrected = corrected || latest.contains(*id);
+            latest.insert(*id, counted.records);
+        }
+        ++counted.records;
+    });
+    if (!corrected)
+        return counted;
+    counted.tally = std::make_shared<SummaryTally>(page, AnswerSheet::Form::RespondentPage);
+    qsizetype at = 0;
+    read([&](const QStringList &record) {
+        const std::optional<quint64> id = answerIdOf(record, width);
+        if (!id || latest.value(*id) == at)
+            counted.tally->add(record);
+        ++at;
+    });
+    return counted;
 }
 
 // 128 bits from the kernel's generator, fetched a few kilobytes at a time: one
@@ -335,7 +420,7 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
         // The database knows which answer IDs it holds, and counts the summaries.
         answers.shared = sharedSurvey(fileName, page, header);
         if (answers.header != header)
-            answers.ids.clear();
+            answers.forgetIds();
         answers.header = header;
         answers.sheet = std::move(sheet);
         answers.stamp = page.stamp;
@@ -348,7 +433,7 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
         auto tally = std::make_shared<SummaryTally>(page, AnswerSheet::Form::RespondentPage);
         if (newFile) {
             answers.file.reset();
-            answers.ids.clear();
+            answers.forgetIds();
             answers.file = std::make_shared<AnswersFile>(
                 m_folder, fileName, header,
                 [&tally, &answers](const QStringList &record) {
@@ -357,11 +442,7 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
                 m_fileMode);
             answers.header = header;
         } else {
-            QString error;
-            if (!CsvReader::readFile(
-                    answers.file->path(),
-                    [&tally](const QStringList &record) { tally->add(record); }, nullptr, &error))
-                throw RuntimeError(error);
+            tally = tallyOfFile(answers.file->path(), page).tally;
         }
         answers.tally = std::move(tally);
         answers.sheet = std::move(sheet);
@@ -388,7 +469,9 @@ QList<Collector::Survey> Collector::surveys() {
             } else if (const auto answers = m_answers.find(it.key());
                        answers != m_answers.end() && answers->second.file &&
                        answers->second.stamp == it->page.stamp) {
-                survey.answers = answers->second.file->answers();
+                // A corrected answer is one answer, once its summary is counted again.
+                survey.answers = answers->second.tally ? answers->second.tally->answers()
+                                                       : answers->second.file->answers();
                 survey.answersFile = answers->second.file->path();
             } else {
                 unopened.append(list.size());
@@ -501,10 +584,12 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                             QStringLiteral("Answers are sent as an HTML form.")));
     if (request.body.size() > MaxBody)
         return reply(bodyTooLarge());
-    const std::optional<QList<FormField>> fields = decodeForm(request.body);
+    std::optional<QList<FormField>> fields = decodeForm(request.body);
     if (!fields)
         return reply(status(400, QStringLiteral("Bad form"),
                             QStringLiteral("The answers did not arrive as a form.")));
+    const bool replaces =
+        fields->removeIf([](const FormField &field) { return field.name == ReplacesField; }) > 0;
 
     std::shared_ptr<AnswersFile> file;
     std::optional<AnswerDatabase::Survey> shared;
@@ -549,14 +634,27 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     // An answer posted again (a second press, a resend, Back and FINISHED) is
     // acknowledged as the first was and stored once: the same answer ID waits
     // for the first one's outcome, or is told at once that it is stored.
+    //
+    // The same answer ID with other answers is someone going back to change
+    // theirs, or the next person on a shared tablet: never dropped in
+    // silence, they are asked which (see differs()). A correction is a row of
+    // its own with the same answer ID: the earlier one stays in the file, and
+    // the summary counts the latest.
     const QString id = row.cells.last().size() == 32 ? row.cells.last() : QString();
     const QList<FormField> posted = *fields;
+    const size_t content = contentOf(row.cells);
+    bool correction = false;
     if (!id.isEmpty()) {
         std::lock_guard lock(m_mutex);
         Answers &answers = m_answers[fileName];
         const quint64 key = answerIdKey(id);
-        if (answers.ids.contains(key))
-            return reply(acknowledged(fileName));
+        if (const auto stored = answers.ids.constFind(key); stored != answers.ids.cend()) {
+            if (stored->content == content)
+                return reply(acknowledged(fileName));
+            if (!replaces || shared)
+                return reply(differs(fileName, title, posted, !shared));
+            correction = true;
+        }
         if (const auto waiting = answers.waiting.find(key); waiting != answers.waiting.end()) {
             waiting->second.push_back(reply);
             return;
@@ -564,8 +662,8 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         answers.waiting[key].push_back(reply);
     }
     const AnswersFile::Done stored = [this, reply, request, fileName, title, file, tally,
-                                      cells = row.cells, ignored = row.ignoredFields, id,
-                                      posted](const QString &failure) {
+                                      cells = row.cells, ignored = row.ignoredFields, id, posted,
+                                      content, correction](const QString &failure) {
         std::vector<Reply> replies{reply};
         {
             std::lock_guard lock(m_mutex);
@@ -582,9 +680,13 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                     replies = std::move(waiting->second);
                     answers->second.waiting.erase(waiting);
                 }
-                if (failure.isEmpty())
-                    answers->second.ids.insert(answerIdKey(id));
+                if (failure.isEmpty()) {
+                    answers->second.ids.insert(answerIdKey(id), {content, answers->second.records});
+                    answers->second.recount = answers->second.recount || correction;
+                }
             }
+            if (failure.isEmpty() && current)
+                ++answers->second.records;
             if (failure.isEmpty() && current && answers->second.tally) {
                 answers->second.tally->addAnswer(cells);
                 answers->second.summaryDue = true;
@@ -644,8 +746,20 @@ void Collector::logNotSaved(const QString &title, const QString &why) {
 void Collector::Answers::count(SummaryTally *counts, const QStringList &record) {
     if (counts)
         counts->add(record);
-    if (record.size() == sheetWidth && !record.last().isEmpty())
-        ids.insert(answerIdKey(record.last()));
+    if (const std::optional<quint64> id = answerIdOf(record, sheetWidth)) {
+        QStringList typed;
+        for (const QString &cell : record)
+            typed.append(typedCell(cell));
+        recount = recount || ids.contains(*id);
+        ids.insert(*id, {contentOf(typed), records});
+    }
+    ++records;
+}
+
+void Collector::Answers::forgetIds() {
+    ids.clear();
+    records = 0;
+    recount = false;
 }
 
 void Collector::readAgain(const QString &fileName, Answers &answers,
@@ -655,7 +769,7 @@ void Collector::readAgain(const QString &fileName, Answers &answers,
         page == m_pages->pages.cend()
             ? nullptr
             : std::make_shared<SummaryTally>(page->page, AnswerSheet::Form::RespondentPage);
-    answers.ids.clear();
+    answers.forgetIds();
     for (const QStringList &record : reread.records)
         answers.count(tally.get(), record);
     if (tally)
@@ -727,19 +841,49 @@ bool Collector::writeSummaries(bool everySurvey) {
     bool written = true;
     QList<std::pair<QString, QByteArray>> due;        // where, what
     QList<std::pair<QString, SurveyPage>> notCounted; // page file, page
+    struct Recount {
+        QString fileName;
+        SurveyPage page;
+        std::shared_ptr<AnswersFile> file;
+        qsizetype records;
+    };
+    QList<Recount> recounts;
     {
         std::lock_guard lock(m_mutex);
         for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
             const auto answers = m_answers.find(it.key());
             const bool counted = answers != m_answers.end() && answers->second.tally &&
                                  answers->second.stamp == it->page.stamp;
-            if (counted && (everySurvey || answers->second.summaryDue)) {
+            if (counted && answers->second.recount) {
+                recounts.append(
+                    {it.key(), it->page, answers->second.file, answers->second.records});
+            } else if (counted && (everySurvey || answers->second.summaryDue)) {
                 answers->second.summaryDue = false;
                 due.append(
                     {summaryPath(answers->second.file->path()), answers->second.tally->page()});
             } else if (!counted && everySurvey) {
                 notCounted.append({it.key(), it->page});
             }
+        }
+    }
+    // A corrected answer is counted once, in its latest version: the file is
+    // read again, outside the lock, and its count taken unless answers came
+    // in meanwhile (then it is read again next time).
+    for (const Recount &recount : recounts) {
+        try {
+            const FileTally counted = tallyOfFile(recount.file->path(), recount.page);
+            std::lock_guard lock(m_mutex);
+            const auto answers = m_answers.find(recount.fileName);
+            if (counted.records != recount.records || answers == m_answers.end() ||
+                answers->second.file != recount.file || answers->second.records != recount.records)
+                continue;
+            answers->second.tally = counted.tally;
+            answers->second.recount = false;
+            due.append({summaryPath(recount.file->path()), counted.tally->page()});
+        } catch (const RuntimeError &error) {
+            m_errors(QStringLiteral("No summary of %1: %2")
+                         .arg(recount.page.title, error.description()));
+            written = false;
         }
     }
     // A survey nobody answered in this run is read from its file, in pieces; a
@@ -750,13 +894,7 @@ bool Collector::writeSummaries(bool everySurvey) {
                 m_folder, fileName, AnswerSheet(page, AnswerSheet::Form::RespondentPage).header());
             if (!QFileInfo::exists(path))
                 continue;
-            SummaryTally tally(page, AnswerSheet::Form::RespondentPage);
-            QString error;
-            if (!CsvReader::readFile(
-                    path, [&tally](const QStringList &record) { tally.add(record); }, nullptr,
-                    &error))
-                throw RuntimeError(error);
-            due.append({summaryPath(path), tally.page()});
+            due.append({summaryPath(path), tallyOfFile(path, page).tally->page()});
         } catch (const RuntimeError &error) {
             m_errors(QStringLiteral("No summary of %1: %2").arg(page.title, error.description()));
             written = false;

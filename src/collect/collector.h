@@ -158,7 +158,18 @@ private:
     struct Answers {
         QString stamp;
         qsizetype sheetWidth = 0;
-        QSet<quint64> ids; // the answer IDs stored, by their first 64 bits
+        // The answer IDs stored, by their first 64 bits: what the answer
+        // holds, and which record of the file (the header is the first) holds
+        // its latest version.
+        struct Stored {
+            size_t content = 0;
+            qsizetype record = 0;
+        };
+        QHash<quint64, Stored> ids;
+        qsizetype records = 0; // in the answers file, as counted
+        // An answer was corrected: its earlier version is still counted, until
+        // the summary is counted again from the file.
+        bool recount = false;
         std::map<quint64, std::vector<Reply>> waiting; // posts of an ID being stored
         QList<SurveyInput> inputs;
         std::shared_ptr<const AnswerSheet> sheet;
@@ -170,6 +181,7 @@ private:
         // A record of the answers file as read: counted (where there are
         // counts), its answer ID known.
         void count(SummaryTally *counts, const QStringList &record);
+        void forgetIds();
     };
 
     std::shared_ptr<const Folder> folderNow();

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <QTimeZone>
 #include <cstdio>
@@ -44,6 +45,8 @@ private slots:
     void respondentPageIsBuiltForEveryone();
     void everyChoiceIsKept();
     void oneAnswerIdOneRow();
+    void anAnswerChangedAfterSendingIsNeverDropped_data();
+    void anAnswerChangedAfterSendingIsNeverDropped();
     void pagesLeadOn();
     void resultsLinkForTheOrganiserOnly_data();
     void resultsLinkForTheOrganiserOnly();
@@ -596,6 +599,59 @@ void TestCollector::oneAnswerIdOneRow() {
     const QList<QStringList> rows = records();
     QCOMPARE(rows.size(), 5);
     QCOMPARE(rows[1].last(), QString::fromLatin1(id));
+}
+
+void TestCollector::anAnswerChangedAfterSendingIsNeverDropped_data() {
+    QTest::addColumn<QString>("choice"); // the button pressed on the page that asks
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QStringList>("counted"); // texts the summary lists for question 1
+
+    QTest::newRow("not answered yet: nothing stored") << QString() << 1 << QStringList{"first"};
+    QTest::newRow("a correction") << "A correction: replace the answers I sent" << 2
+                                  << QStringList{"changed"};
+    QTest::newRow("someone else's")
+        << "Someone else&#39;s: keep both" << 2 << QStringList{"changed", "first"};
+}
+
+void TestCollector::anAnswerChangedAfterSendingIsNeverDropped() {
+    QFETCH(QString, choice);
+    QFETCH(int, rows);
+    QFETCH(QStringList, counted);
+    const QByteArray id = "&velmora-answer-id=0123456789abcdef0123456789abcdef";
+    QCOMPARE(request("POST", Page, "_charset_=UTF-8&1=first" + id).status, 303);
+    // Back, a change, FINISHED: the same answer ID with other answers.
+    const HttpResponse asked = request("POST", Page, "_charset_=UTF-8&1=changed" + id);
+    QCOMPARE(asked.status, 409);
+    QCOMPARE(records().size(), 2);
+    if (!choice.isEmpty()) {
+        // The form of the button pressed, posted as the browser would.
+        const QString html = QString::fromUtf8(asked.body);
+        const qsizetype button = html.indexOf(choice);
+        QVERIFY(button > 0);
+        const qsizetype start = html.lastIndexOf(QStringLiteral("<form"), button);
+        QByteArray body;
+        static const QRegularExpression hidden(
+            QStringLiteral("name=\"([^\"]*)\" value=\"([^\"]*)\""));
+        for (auto it = hidden.globalMatch(html.mid(start, button - start)); it.hasNext();) {
+            const QRegularExpressionMatch field = it.next();
+            body += QUrl::toPercentEncoding(field.captured(1)) + '=' +
+                    QUrl::toPercentEncoding(field.captured(2)) + '&';
+        }
+        QCOMPARE(request("POST", Page, body).status, 303);
+    }
+    QCOMPARE(records().size(), 1 + rows);
+
+    // The summary counts what the respondents chose, now and after a restart.
+    for (int run = 0; run < 2; ++run) {
+        QVERIFY(m_collector->writeSummaries(run == 1));
+        const QByteArray summary =
+            fileContent(file(QStringLiteral("My Product Survey summary.html")));
+        QVERIFY2(summary.contains(QByteArray::number(counted.size()) + " answers"), summary);
+        for (const QString &text : {QStringLiteral("first"), QStringLiteral("changed")})
+            QCOMPARE(summary.contains("<li>" + text.toUtf8() + "</li>"), counted.contains(text));
+        m_collector = std::make_unique<Collector>(
+            m_dir->path(), [] { return QDateTime::currentDateTime(); }, [](const QString &) {});
+    }
 }
 
 void TestCollector::pagesLeadOn() {
