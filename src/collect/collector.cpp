@@ -1103,7 +1103,12 @@ HttpResponse Collector::respondentResponse(const Page &page) {
     response.addHeader("Content-Security-Policy",
                        "default-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self'; "
                        "form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
-    response.addHeader("Cache-Control", "no-store");
+    // Kept by the respondent's browser only, and asked for again on every visit
+    // (a new answer ID): "no-store" would make Firefox load it anew on Back,
+    // empty, from the busy, too-large and not-saved pages that promise the
+    // answers are still in the form. The page holds no answers, only the
+    // form; the pages that carry answers back are never stored.
+    response.addHeader("Cache-Control", "private, no-cache");
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
 }
