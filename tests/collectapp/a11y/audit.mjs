@@ -146,6 +146,20 @@ try {
   const csv = readFileSync(join(folder, 'My Product Survey answers.csv'), 'utf8');
   check(csv.includes('"Kim Keyboard","kim@example.org","A tablet","b) Maybe","a) Poor","","Keys only."'),
         `the answers file holds ${csv.split('\r\n').slice(-2)[0]}`);
+
+  // Back, a change, FINISHED: the page that asks what the answers are passes
+  // axe too, its buttons as large as the survey's.
+  await page.goBack();
+  await page.$eval('[name="1"]', (box) => { box.value = 'A phone'; });
+  await Promise.all([page.waitForNavigation(), page.click('button[value=FINISHED]')]);
+  check((await page.content()).includes('You sent this survey before'),
+        `Back and a change were not asked about: ${page.url()}`);
+  await page.addScriptTag({ content: axeSource });
+  const asked = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
+  console.log(`axe-core on the page that asks: ${asked.length} violations`);
+  check(asked.length === 0, `axe on the page that asks: ${asked.join('; ')}`);
+  const buttons = await page.$$eval('button', (all) => all.map((b) => b.getBoundingClientRect().height));
+  check(buttons.length === 2 && buttons.every((h) => h >= 44), `the page that asks: buttons ${buttons}`);
   if (screenshots) {
     const shots = await browser.newPage();
     for (const scheme of ['light', 'dark']) {
