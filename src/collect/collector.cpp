@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <cstring>
@@ -339,6 +340,11 @@ Collector::~Collector() {
         answers.swap(m_answers);
     }
     answers.clear();
+    dropRetired();
+    // Answers handed to a database are waited for too (its statement timeout
+    // bounds the wait): their acknowledgements use this collector.
+    std::unique_lock lock(m_pendingMutex);
+    m_pendingDone.wait(lock, [this] { return m_pending == 0; });
 }
 
 QString Collector::requestedName(const QByteArray &path) {
@@ -432,7 +438,8 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
         // The file is read once, in pieces, into the counts of its summary.
         auto tally = std::make_shared<SummaryTally>(page, AnswerSheet::Form::RespondentPage);
         if (newFile) {
-            answers.file.reset();
+            if (answers.file)
+                m_retired.push_back(std::move(answers.file));
             answers.forgetIds();
             answers.file = std::make_shared<AnswersFile>(
                 m_folder, fileName, header,
@@ -616,9 +623,11 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         shared = answers.shared;
         tally = answers.tally;
     } catch (const RuntimeError &error) {
+        dropRetired();
         logNotSaved(title, error.description());
         return reply(notSaved(title, *fields));
     }
+    dropRetired();
     // Outside the lock: the other threads go on meanwhile.
     const AnswerSheet::Row row = sheet->row(*fields, m_clock());
     if (!row.tooLong.isEmpty())
@@ -661,17 +670,27 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         }
         answers.waiting[key].push_back(reply);
     }
-    const AnswersFile::Done stored = [this, reply, request, fileName, title, file, tally,
-                                      cells = row.cells, ignored = row.ignoredFields, id, posted,
-                                      content, correction](const QString &failure) {
+    // The writer holds this until it has run; the file itself is the
+    // collector's alone, so that it is never destroyed on its own writer
+    // thread (see retire()).
+    const std::weak_ptr<AnswersFile> toFile = file;
+    const AnswersFile::Done stored = [this, reply, request, fileName, title, toFile,
+                                      inFile = file != nullptr, tally, cells = row.cells,
+                                      ignored = row.ignoredFields, id, posted, content,
+                                      correction](const QString &failure) {
+        const auto finished = qScopeGuard([this] { answerFinished(); });
         std::vector<Reply> replies{reply};
+        qsizetype count = -1; // answers in the file, while it is still the survey's
         {
             std::lock_guard lock(m_mutex);
             const auto answers = m_answers.find(fileName);
             // The organiser's edit of the file shows in its counts and IDs.
-            const bool current = file && answers != m_answers.end() && answers->second.file == file;
+            const bool current = answers != m_answers.end() && answers->second.file &&
+                                 !answers->second.file.owner_before(toFile) &&
+                                 !toFile.owner_before(answers->second.file);
             if (current) {
-                if (std::optional<AnswersFile::Reread> reread = file->takeReread())
+                count = answers->second.file->answers();
+                if (std::optional<AnswersFile::Reread> reread = answers->second.file->takeReread())
                     readAgain(fileName, answers->second, *reread);
             }
             if (!id.isEmpty() && answers != m_answers.end()) {
@@ -704,8 +723,10 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         }
         logNotSaved({}, {});
         if (m_log) {
-            QString line = file ? QStringLiteral("%1 answers to %2").arg(file->answers()).arg(title)
-                                : QStringLiteral("An answer to %1 is in the database").arg(title);
+            QString line = count >= 0 ? QStringLiteral("%1 answers to %2").arg(count).arg(title)
+                           : inFile
+                               ? QStringLiteral("An answer to %1 is stored").arg(title)
+                               : QStringLiteral("An answer to %1 is in the database").arg(title);
             if (ignored > 0)
                 line +=
                     QStringLiteral(" (%1 fields the page does not have were ignored)").arg(ignored);
@@ -714,10 +735,29 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         for (const Reply &waiting : replies)
             waiting(acknowledged(fileName));
     };
+    {
+        std::lock_guard lock(m_pendingMutex);
+        ++m_pending;
+    }
     if (shared)
         m_database->append(*shared, row.cells, stored);
     else
         file->append(csvRecord(row.cells), stored);
+}
+
+void Collector::answerFinished() {
+    std::lock_guard lock(m_pendingMutex);
+    if (--m_pending == 0)
+        m_pendingDone.notify_all();
+}
+
+void Collector::dropRetired() {
+    std::vector<std::shared_ptr<AnswersFile>> retired;
+    {
+        std::lock_guard lock(m_mutex);
+        retired.swap(m_retired);
+    }
+    retired.clear(); // each writer finishes what it was handed first
 }
 
 void Collector::logNotSaved(const QString &title, const QString &why) {
@@ -852,8 +892,9 @@ bool Collector::writeSummaries(bool everySurvey) {
         std::lock_guard lock(m_mutex);
         for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
             const auto answers = m_answers.find(it.key());
+            // A file that could not be opened again leaves no file to count.
             const bool counted = answers != m_answers.end() && answers->second.tally &&
-                                 answers->second.stamp == it->page.stamp;
+                                 answers->second.file && answers->second.stamp == it->page.stamp;
             if (counted && answers->second.recount) {
                 recounts.append(
                     {it.key(), it->page, answers->second.file, answers->second.records});

@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -191,6 +192,12 @@ private:
     static QString requestedName(const QByteArray &path);
 
     void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
+    // Answers files replaced (the page made again) are let go outside m_mutex:
+    // their writers first finish the answers handed to them, whose
+    // acknowledgements take m_mutex.
+    void dropRetired();
+    // One answer handed to a writer has had its outcome.
+    void answerFinished();
     // Says why an answer was not saved, the same reason once until another
     // comes; with an empty `why` (an answer saved), how many more it refused.
     void logNotSaved(const QString &title, const QString &why);
@@ -231,8 +238,12 @@ private:
         qsizetype answers = 0;
         QByteArray summary;
     };
-    std::map<QString, Counted> m_counted; // by page file
-    QString m_summaryError;               // said last
+    std::map<QString, Counted> m_counted;                // by page file
+    std::vector<std::shared_ptr<AnswersFile>> m_retired; // see dropRetired()
+    std::mutex m_pendingMutex;
+    std::condition_variable m_pendingDone;
+    qsizetype m_pending = 0; // answers handed to a writer, without an outcome yet
+    QString m_summaryError;  // said last
     std::atomic<bool> m_listed = true;
     std::atomic<int> m_fileMode = AnswersFile::PrivateMode;
     QString m_language = QStringLiteral("en");

@@ -36,6 +36,8 @@ private slots:
     void hostileAnswersAreStoredAsText();
     void emptyInputsAreNoAnswer();
     void remadePageStartsANewFile();
+    void answersQueuedOutliveNothing_data();
+    void answersQueuedOutliveNothing();
     void editedAnswersFileIsCountedAgain();
     void healthSaysWhetherAnswersCanBeStored_data();
     void healthSaysWhetherAnswersCanBeStored();
@@ -244,6 +246,44 @@ void TestCollector::remadePageStartsANewFile() {
     QCOMPARE(second.size(), 2);
     QCOMPARE(second[0].value(4), QStringLiteral("1) What did you pay?"));
     QCOMPARE(second[1].value(4), QStringLiteral("$10"));
+}
+
+void TestCollector::answersQueuedOutliveNothing_data() {
+    QTest::addColumn<bool>("remade"); // the page made again while they are queued
+    QTest::newRow("the page made again") << true;
+    QTest::newRow("the collector stopped") << false;
+}
+
+void TestCollector::answersQueuedOutliveNothing() {
+    // Answers handed to the writer and not yet on the disk, then the file they
+    // go to is replaced, or the collector ends: each is still written and
+    // acknowledged, and nothing is left running on what is gone.
+    QFETCH(bool, remade);
+    constexpr int Answers = 400;
+    auto replies = std::make_shared<std::atomic<int>>(0);
+    auto acknowledged = std::make_shared<std::atomic<int>>(0);
+    for (int i = 0; i < Answers; ++i)
+        m_collector->handle({"POST",
+                             Page,
+                             {},
+                             "application/x-www-form-urlencoded",
+                             "1=queued+" + QByteArray::number(i),
+                             QString()},
+                            [replies, acknowledged](HttpResponse response) {
+                                *acknowledged += response.status == 303 ? 1 : 0;
+                                ++*replies;
+                            });
+    if (remade) {
+        QByteArray page = WorkedExample::page();
+        page.replace("What product did you test?", "What did you pay?");
+        write(QStringLiteral("My Product Survey.htm"), page);
+        m_collector->rescan();
+        QCOMPARE(request("POST", Page, "1=%2410").status, 303);
+    }
+    m_collector.reset();
+    QCOMPARE(replies->load(), Answers);
+    QCOMPARE(acknowledged->load(), Answers);
+    QCOMPARE(records().size(), 1 + Answers);
 }
 
 void TestCollector::editedAnswersFileIsCountedAgain() {
