@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QUrl>
 
@@ -404,6 +405,21 @@ void Collector::rescan() {
     for (const Page &page : std::as_const(folder->pages))
         if (!page.page.background.isEmpty())
             folder->pictures.insert(page.page.background);
+    // Each version of a page has its answers file ("answers (2).csv" for the
+    // second), and every one stays in reach.
+    static const QRegularExpression version(
+        QStringLiteral("^(.*) answers(?: \\((\\d+)\\))?\\.csv$"));
+    QMap<QString, QMap<int, QString>> versions;
+    for (const QString &name : dir.entryList({QStringLiteral("* answers*.csv")}, QDir::Files)) {
+        const QRegularExpressionMatch match = version.match(name);
+        const QString page = match.captured(1) + QStringLiteral(".htm");
+        const int number = match.captured(2).isEmpty() ? 1 : match.captured(2).toInt();
+        if (match.hasMatch() && folder->pages.contains(page) &&
+            AnswersFile::name(page, number) == name)
+            versions[page].insert(number, name);
+    }
+    for (auto it = versions.cbegin(); it != versions.cend(); ++it)
+        folder->answersFiles.insert(it.key(), it->values());
     std::lock_guard lock(m_mutex);
     m_pages = std::move(folder);
 }
@@ -466,7 +482,7 @@ QList<Collector::Survey> Collector::surveys() {
     {
         std::lock_guard lock(m_mutex);
         for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
-            Survey survey{it.key(), it->page.title, 0, {}, {}};
+            Survey survey{it.key(), it->page.title, 0, {}, {}, {}, 0};
             if (m_database) {
                 const auto counted = m_counted.find(it.key());
                 if (counted != m_counted.end()) {
@@ -504,6 +520,19 @@ QList<Collector::Survey> Collector::surveys() {
         } catch (const RuntimeError &error) {
             m_errors(QStringLiteral("Cannot read the answers to %1: %2")
                          .arg(survey.title, error.description()));
+        }
+    }
+    for (Survey &survey : list) {
+        for (const QString &name : folder->answersFiles.value(survey.fileName)) {
+            const QString path = m_folder + QLatin1Char('/') + name;
+            if (QFileInfo(survey.answersFile).fileName() == name)
+                continue;
+            survey.earlierAnswersFiles.append(path);
+            try {
+                survey.earlierAnswers += m_listedCounts.count(path, QFileInfo(path));
+            } catch (const RuntimeError &) {
+                // Counted as none; the file is still listed.
+            }
         }
     }
     return list;
@@ -970,19 +999,22 @@ QMap<QString, QString> Collector::resultFiles() {
     QMap<QString, QString> files;
     if (m_database)
         return files;
+    // The answers files of every version of each page, and their summaries:
+    // the current one whether or not the folder was looked at since it began.
     for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
+        QStringList answers;
+        for (const QString &name : folder->answersFiles.value(it.key()))
+            answers.append(m_folder + QLatin1Char('/') + name);
         try {
-            // Answers taken through the collector's page, and those of earlier versions.
-            for (const AnswerSheet::Form form :
-                 {AnswerSheet::Form::RespondentPage, AnswerSheet::Form::PageFile}) {
-                const QString answers =
-                    AnswersFile::pathFor(m_folder, it.key(), AnswerSheet(it->page, form).header());
-                for (const QString &path : {answers, summaryPath(answers)})
-                    if (QFileInfo(path).isFile())
-                        files.insert(QFileInfo(path).fileName(), path);
-            }
+            answers.append(AnswersFile::pathFor(
+                m_folder, it.key(),
+                AnswerSheet(it->page, AnswerSheet::Form::RespondentPage).header()));
         } catch (const RuntimeError &) {
         }
+        for (const QString &file : std::as_const(answers))
+            for (const QString &path : {file, summaryPath(file)})
+                if (QFileInfo(path).isFile())
+                    files.insert(QFileInfo(path).fileName(), path);
     }
     return files;
 }

@@ -119,6 +119,9 @@ public:
         QString answersFile; // empty until there is one, and with a database
         // With a database: the name of its summary on the results link, once counted.
         QString countedSummary;
+        // The answers files of earlier versions of the page, and their answers.
+        QStringList earlierAnswersFiles;
+        qsizetype earlierAnswers = 0;
     };
     // The surveys in the folder as last looked at, with their answers so far.
     QList<Survey> surveys();
@@ -155,6 +158,9 @@ private:
     struct Folder {
         QMap<QString, Page> pages;
         QSet<QString> pictures;
+        // Every answers file of a page in the folder, one a version of the
+        // page, the first version's first; by page file.
+        QMap<QString, QStringList> answersFiles;
     };
     struct Answers {
         QString stamp;

@@ -229,8 +229,13 @@ void CollectWindow::refreshSurveys() {
     for (int row = 0; row < surveys.size(); ++row) {
         auto *count = qobject_cast<QLabel *>(m_surveys->itemAtPosition(row, 1)->widget());
         const qsizetype answers = surveys[row].answers;
-        const QString counted =
+        QString counted =
             answers == 1 ? QStringLiteral("1 answer") : QStringLiteral("%1 answers").arg(answers);
+        // Answers to earlier versions of the page are in files of their own,
+        // on the results link.
+        if (!surveys[row].earlierAnswersFiles.isEmpty())
+            counted +=
+                QStringLiteral(" (and %1 to earlier versions)").arg(surveys[row].earlierAnswers);
         count->setText(counted);
         count->setAccessibleName(counted + QStringLiteral(" so far"));
         m_surveys->itemAtPosition(row, 2)->widget()->setEnabled(

@@ -57,8 +57,14 @@ int collectInTerminal(QCoreApplication &app, const CollectOptions &options) {
     say(QStringLiteral("Collecting answers to %1 surveys in %2")
             .arg(surveys.size())
             .arg(session.folder()));
-    for (const Collector::Survey &survey : surveys)
+    for (const Collector::Survey &survey : surveys) {
         say(QStringLiteral("  %1: %2 answers so far").arg(survey.title).arg(survey.answers));
+        // Answers to earlier versions of the page stay where they are, in reach.
+        if (!survey.earlierAnswersFiles.isEmpty())
+            say(QStringLiteral("    and %1 answers to earlier versions of the page, in %2")
+                    .arg(survey.earlierAnswers)
+                    .arg(survey.earlierAnswersFiles.join(QStringLiteral(", "))));
+    }
     if (!options.port && session.port() != CollectSession::DefaultPort)
         say(QStringLiteral("Port %1 is taken, so this collector listens on port %2.")
                 .arg(CollectSession::DefaultPort)

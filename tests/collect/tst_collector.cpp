@@ -84,6 +84,7 @@ private:
 };
 
 const QByteArray Page = "/My%20Product%20Survey.htm";
+const QByteArray Token = "0123456789abcdef0123456789abcdef";
 const QByteArray Answer = "UserName=Ann&UserEmail=a%40b.c&1=Phone&2=+a%29&3%29+a%29=on&4=Fine";
 
 void TestCollector::init() {
@@ -246,6 +247,22 @@ void TestCollector::remadePageStartsANewFile() {
     QCOMPARE(second.size(), 2);
     QCOMPARE(second[0].value(4), QStringLiteral("1) What did you pay?"));
     QCOMPARE(second[1].value(4), QStringLiteral("$10"));
+
+    // Both versions stay in reach: listed with their answers, and on the results link.
+    m_collector->rescan();
+    const QList<Collector::Survey> surveys = m_collector->surveys();
+    QCOMPARE(surveys.size(), 1);
+    QCOMPARE(surveys[0].answers, 1);
+    QCOMPARE(surveys[0].earlierAnswersFiles,
+             QStringList{file(QStringLiteral("My Product Survey answers.csv"))});
+    QCOMPARE(surveys[0].earlierAnswers, 2);
+    m_collector->setResultsToken(Token);
+    HttpRequest results{"GET", "/results/" + Token + "/", {}, {}, {}, QStringLiteral("::1")};
+    const QByteArray list = m_collector->handle(results).body;
+    QVERIFY(list.contains("href=\"My%20Product%20Survey%20answers.csv\""));
+    QVERIFY(list.contains("href=\"My%20Product%20Survey%20answers%20%282%29.csv\""));
+    results.path += "My%20Product%20Survey%20answers.csv";
+    QCOMPARE(m_collector->handle(results).status, 200);
 }
 
 void TestCollector::answersQueuedOutliveNothing_data() {
@@ -378,7 +395,6 @@ void TestCollector::healthSaysWhetherAnswersCanBeStored() {
     }
 }
 
-const QByteArray Token = "0123456789abcdef0123456789abcdef";
 
 void TestCollector::resultsLinkForTheOrganiserOnly_data() {
     QTest::addColumn<QByteArray>("path");
