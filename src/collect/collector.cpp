@@ -275,7 +275,7 @@ HttpResponse htmlResponse(int code, const QString &title, const QString &bodyHtm
                        "max-width:40em;margin:2em auto;padding:0 1em;color:#111;"
                        "background:#fff}a{color:#0645ad}button{font:inherit;font-weight:bold;"
                        "min-height:3rem;padding:.5rem 1.5rem;color:#fff;background:#1f5fa8;"
-                       "border:0;border-radius:.5rem}"
+                       "border:0;border-radius:.5rem}form{margin:0 0 .75rem}"
                        "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}"
                        "a{color:#8cbcf5}}</style></head>\n<body>"
                        "<main><h1>%1</h1>\n%2\n</main></body></html>\n")
