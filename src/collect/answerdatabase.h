@@ -29,9 +29,14 @@ public:
 
     // Stores the answer (the cells of AnswerSheet::row(), the answer ID last) and
     // calls `done` with an empty text once it is committed, or with why it is
-    // not stored. An answer ID stored before is taken as that answer again: it
-    // is acknowledged and stored once. May call `done` on any thread.
+    // not stored. An answer ID stored before with the same answers is taken as
+    // that answer again: it is acknowledged and stored once. May call `done` on
+    // any thread.
+    // An answer ID stored before with other answers is not stored again, and
+    // `done` is told StoredOtherwise: the respondent is asked what they are.
     using Done = std::function<void(const QString &failure)>;
+    static inline const QString StoredOtherwise =
+        QStringLiteral("the answer ID is stored with other answers");
     virtual void append(const Survey &survey, const QStringList &cells, Done done) = 0;
 
     // What the database counts for the survey's summary, shaped as `tally`

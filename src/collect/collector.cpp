@@ -744,6 +744,13 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
                     answers->second.summaryDue = true;
             }
         }
+        // Another collector of the database stored this answer ID with other
+        // answers: asked about, as this collector would have asked.
+        if (failure == AnswerDatabase::StoredOtherwise) {
+            for (const Reply &waiting : replies)
+                waiting(differs(fileName, title, posted, false));
+            return;
+        }
         if (!failure.isEmpty()) {
             logNotSaved(title, failure);
             for (const Reply &waiting : replies)

@@ -172,9 +172,13 @@ void PostgresAnswers::writeLoop() {
         if (!stored && failure.isEmpty())
             failure = unreachable();
         for (const Waiting &waiting : batch)
-            waiting.done(stored ? QString() : failure);
+            waiting.finish(stored, failure);
         lock.lock();
     }
+}
+
+void PostgresAnswers::Waiting::finish(bool stored, const QString &failure) const {
+    done(!stored ? failure : storedOtherwise ? StoredOtherwise : QString());
 }
 
 void PostgresAnswers::refused(PgConnection &connection, const PgResult &result, QString *failure) {
@@ -190,7 +194,7 @@ void PostgresAnswers::storeEachSurvey(PgConnection &connection, const std::vecto
     for (const Waiting &waiting : batch)
         bySurvey[surveyKey(waiting.survey.pageFile, waiting.survey.header)].push_back(waiting);
     QString refusal; // the health check says so while any survey's answers are refused
-    for (const auto &[key, answers] : bySurvey) {
+    for (auto &[key, answers] : bySurvey) {
         QString failure;
         const bool stored = store(connection, answers, &failure);
         if (!stored && failure.isEmpty())
@@ -198,7 +202,7 @@ void PostgresAnswers::storeEachSurvey(PgConnection &connection, const std::vecto
         if (!stored)
             refusal = failure;
         for (const Waiting &waiting : answers)
-            waiting.done(stored ? QString() : failure);
+            waiting.finish(stored, failure);
     }
     refusing(refusal);
 }
@@ -231,7 +235,7 @@ qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey,
     return id;
 }
 
-bool PostgresAnswers::store(PgConnection &connection, const std::vector<Waiting> &batch,
+bool PostgresAnswers::store(PgConnection &connection, std::vector<Waiting> &batch,
                             QString *failure) {
     // One statement, so one transaction: it commits every row or none.
     QByteArray sql =
@@ -256,11 +260,41 @@ bool PostgresAnswers::store(PgConnection &connection, const std::vector<Waiting>
     }
     // The constraint decides whether an answer ID is new, in whichever
     // collector's transaction comes first; a repeat is no row and no error.
-    sql += " ON CONFLICT (answer_id) DO NOTHING";
+    sql += " ON CONFLICT (answer_id) DO NOTHING RETURNING answer_id";
     const PgResult result = connection.exec(sql, parameters);
     if (!result.ok()) {
         refused(connection, result, failure);
         return false;
+    }
+    // An answer ID that was there already: the same answers (a resend), or
+    // other ones, which the respondent is asked about.
+    QSet<QString> inserted;
+    for (int row = 0; row < result.rows(); ++row)
+        inserted.insert(result.text(row, 0));
+    QStringList repeated;
+    for (const Waiting &waiting : batch)
+        if (!waiting.cells.last().isEmpty() && !inserted.contains(waiting.cells.last()))
+            repeated.append(waiting.cells.last());
+    if (repeated.isEmpty())
+        return true;
+    const PgResult stored = connection.exec("SELECT answer_id, array_to_json(cells)::text FROM "
+                                            "velmora.answers WHERE answer_id = ANY($1::text[])",
+                                            {pgTextArray(repeated)});
+    if (!stored.ok()) {
+        refused(connection, stored, failure);
+        return false;
+    }
+    QHash<QString, QStringList> cellsOf;
+    for (int row = 0; row < stored.rows(); ++row) {
+        QStringList cells;
+        for (const QJsonValue &cell : QJsonDocument::fromJson(stored.text(row, 1).toUtf8()).array())
+            cells.append(cell.toString());
+        cellsOf.insert(stored.text(row, 0), cells);
+    }
+    for (Waiting &waiting : batch) {
+        const auto found = cellsOf.constFind(waiting.cells.last());
+        waiting.storedOtherwise =
+            found != cellsOf.cend() && *found != waiting.cells.mid(1, waiting.cells.size() - 2);
     }
     return true;
 }

@@ -48,11 +48,14 @@ private:
         Survey survey;
         QStringList cells;
         Done done;
+        bool storedOtherwise = false; // its answer ID was stored with other answers
+        // Tells `done` how it went.
+        void finish(bool stored, const QString &failure) const;
     };
     void writeLoop();
     // Connects `connection` when it is not, at most once a second.
     bool ensureConnected(PgConnection &connection, QElapsedTimer &lastAttempt);
-    bool store(PgConnection &connection, const std::vector<Waiting> &batch, QString *failure);
+    bool store(PgConnection &connection, std::vector<Waiting> &batch, QString *failure);
     // After the database refused a batch: each survey's answers on their own,
     // each told its own outcome.
     void storeEachSurvey(PgConnection &connection, const std::vector<Waiting> &batch);

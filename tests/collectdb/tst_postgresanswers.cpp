@@ -209,6 +209,12 @@ void TestPostgresAnswers::answerIdTwiceIsOneRowAcrossCollectors() {
     QCOMPARE(
         second->handle(post("_charset_=UTF-8&1=again&velmora-answer-id=" + answerId(0))).status,
         409);
+    // A collector that never saw it asks too: the database knows what it holds.
+    std::unique_ptr<Collector> third = databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(third->handle(post("_charset_=UTF-8&1=again&velmora-answer-id=" + answerId(1))).status,
+             409);
+    QCOMPARE(third->handle(post("_charset_=UTF-8&1=twice&velmora-answer-id=" + answerId(1))).status,
+             303);
     QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(Answers));
     QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers WHERE answer_id = '" +
                                 answerId(0) + "'"),
