@@ -6,6 +6,7 @@
 #include "answersfile.h"
 #include "answersheet.h"
 #include "clientlimits.h"
+#include "httpmessages.h"
 #include "summary.h"
 #include "surveypagereader.h"
 
@@ -28,32 +29,6 @@
 
 namespace Velmora {
 
-struct HttpRequest {
-    QByteArray method;
-    QByteArray path; // as sent, still percent-encoded, without the query
-    QByteArray query;
-    QByteArray contentType;
-    QByteArray body;
-    QString client;         // the respondent's address (behind a trusted proxy, the real one)
-    bool secure = false;    // HTTPS, directly or as a trusted proxy says
-    bool forwarded = false; // came through a trusted proxy
-    QByteArray host = {};   // the Host header
-};
-
-struct HttpResponse {
-    int status = 200;
-    QByteArray contentType;
-    QByteArray body;
-    // A file sent as it lies on the disk, from its start to its size when it
-    // was opened, instead of `body`: a large results file is never held in memory.
-    std::shared_ptr<QFile> stream;
-    QList<std::pair<QByteArray, QByteArray>> headers;
-
-    void addHeader(const QByteArray &name, const QByteArray &value) {
-        headers.append({name, value});
-    }
-};
-
 // Serves the survey pages at the top of one folder and keeps their answers.
 //
 // Only Velmora survey pages (known by their content), the pictures those pages
@@ -67,6 +42,8 @@ struct HttpResponse {
 class Collector {
 public:
     static constexpr qsizetype MaxBody = 1 << 20;
+    // A page is a few hundred bytes a question; anything larger is no survey of ours.
+    static constexpr qint64 MaxPageSize = 256 * 1024 * 1024;
 
     using Clock = std::function<QDateTime()>;
     using Log = std::function<void(const QString &)>;
@@ -263,12 +240,5 @@ private:
     qsizetype m_notSavedRepeats = 0;
     QSet<QString> m_refusedClients;
 };
-
-// A small page of the collector's own, in UTF-8.
-HttpResponse htmlResponse(int status, const QString &title, const QString &bodyHtml);
-// 413 for a body over Collector::MaxBody, read or only announced.
-HttpResponse bodyTooLarge();
-// "Busy, try again in a moment": 503 with Retry-After.
-HttpResponse busyResponse();
 
 } // namespace Velmora

@@ -1,0 +1,23 @@
+#pragma once
+
+// The one-time answer ID each respondent page carries, and what tells two
+// answers with one ID apart.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace Velmora {
+
+// The first 64 of an answer ID's 128 random bits: enough to tell answers
+// apart, and half the memory.
+quint64 answerIdKey(const QString &id);
+// What an answer holds, from the page's stamp on (not when it came), as typed.
+size_t contentOf(const QStringList &typedCells);
+// The answer ID of a record of the answers file, by its first 64 bits.
+std::optional<quint64> answerIdOf(const QStringList &record, qsizetype width);
+// A new answer ID: 128 random bits as 32 hexadecimal digits.
+QByteArray newAnswerId();
+
+} // namespace Velmora

@@ -1,0 +1,196 @@
+// The collector's own small pages.
+#include "collectorpages.h"
+
+#include "answerids.h"
+#include "htmltext.h"
+#include "respondentpage.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace Velmora {
+
+// Every page of the collector's own leads on: to the list, where there is one.
+QString onward(bool listed) {
+    return listed ? QStringLiteral("<p><a href=\"./\">See the surveys here</a></p>") : QString();
+}
+
+HttpResponse notFound(bool listed) {
+    return htmlResponse(404, QStringLiteral("Not found"),
+                        QStringLiteral("<p>There is no survey at this address.</p>") +
+                            onward(listed));
+}
+
+HttpResponse status(int code, const QString &title, const QString &text, const QByteArray &allow) {
+    HttpResponse response =
+        htmlResponse(code, title, QStringLiteral("<p>%1</p>").arg(escapeHtml(text)));
+    if (!allow.isEmpty())
+        response.addHeader("Allow", allow);
+    return response;
+}
+
+HttpResponse tooLarge(const QString &why) {
+    return htmlResponse(413, QStringLiteral("Too large"),
+                        QStringLiteral("<p>%1</p><p>Please go back, shorten it and press FINISHED "
+                                       "again: your answers are still in the form.</p>")
+                            .arg(escapeHtml(why)));
+}
+
+// A form that posts `fields` again to the page it came from, with a button.
+namespace {
+
+QString resendForm(const QList<FormField> &fields, const QString &button,
+                   const QString &action = {}) {
+    QString hidden;
+    for (const FormField &field : fields)
+        hidden += QStringLiteral("<input type=\"hidden\" name=\"%1\" value=\"%2\">")
+                      .arg(escapeHtml(field.name), escapeHtml(field.value));
+    return QStringLiteral("<form method=\"post\" action=\"%1\" accept-charset=\"utf-8\">"
+                          "<input type=\"hidden\" name=\"_charset_\">%2"
+                          "<button type=\"submit\">%3</button></form>")
+        .arg(escapeHtml(action), hidden, escapeHtml(button));
+}
+
+} // namespace
+
+// The answers come back in the page, ready to be sent again with "Try again"
+// (to the same address, with the same answer ID, so never stored twice).
+HttpResponse notSaved(const QString &title, const QList<FormField> &fields) {
+    const QString form =
+        fields.isEmpty() ? QString() : resendForm(fields, QStringLiteral("Try again"));
+    HttpResponse response = htmlResponse(
+        503, QStringLiteral("Your answers were not saved"),
+        QStringLiteral("<p>Sorry: your answers to %1 could not be saved just now. Please try "
+                       "again in a minute, or go back: your answers are still in the form.</p>")
+                .arg(escapeHtml(title)) +
+            form);
+    response.addHeader("Retry-After", "60");
+    return response;
+}
+
+// The answer ID of these answers is stored with other answers: Back after
+// sending, a change, and FINISHED again; or the next person on a shared
+// tablet whose browser brought the last person's form back. Both are offered,
+// each a form carrying every answer, so nothing typed is lost; with a
+// database, only sending them as another answer.
+HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields,
+                     bool correctable) {
+    const QString action = QString::fromLatin1(QUrl::toPercentEncoding(fileName));
+    QString body = QStringLiteral("<p>Answers to <strong>%1</strong> were already sent from this "
+                                  "form, and these are different. Which are they?</p>\n")
+                       .arg(escapeHtml(title));
+    if (correctable) {
+        QList<FormField> correcting = fields;
+        correcting.append({ReplacesField, QStringLiteral("1")});
+        body += resendForm(correcting, QStringLiteral("A correction: replace the answers I sent"),
+                           action);
+    }
+    for (FormField &field : fields)
+        if (field.name == AnswerIdField)
+            field.value = QString::fromLatin1(newAnswerId());
+    body += resendForm(fields, QStringLiteral("Someone else's: keep both"), action);
+    body += QStringLiteral("<p>Or go back: your answers are still in the form.</p>");
+    return htmlResponse(409, QStringLiteral("You sent this survey before"), body);
+}
+
+// An answer is stored: a redirect to the thank-you page, relative so that a
+// survey served under a path prefix comes back to it. A reload of the
+// thank-you page posts nothing again.
+HttpResponse acknowledged(const QString &fileName) {
+    static const HttpResponse redirect = htmlResponse(303, QStringLiteral("Thank you"), QString());
+    HttpResponse response = redirect;
+    response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered");
+    return response;
+}
+
+// On a tablet passed round a room, the next person starts with an empty
+// survey of their own (a new answer ID), not the last person's answers.
+HttpResponse thanks(const QString &fileName, const QString &title, bool listed) {
+    return htmlResponse(
+        200, QStringLiteral("Thank you"),
+        QStringLiteral("<p>Your answers to <strong>%1</strong> were saved. "
+                       "You can close this page.</p>\n<p><a href=\"%2\">Answer the survey "
+                       "again, as someone else</a></p>")
+                .arg(escapeHtml(title),
+                     escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(fileName)))) +
+            onward(listed));
+}
+
+// The program's icon, which every browser asks for.
+HttpResponse favicon() {
+    static const QByteArray icon = [] {
+        QFile file(QStringLiteral(":/velmora-collect/velmora-32.png"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    HttpResponse response;
+    response.contentType = "image/png";
+    response.body = icon;
+    response.addHeader("Cache-Control", "max-age=86400");
+    return response;
+}
+
+HttpResponse style() {
+    static const QByteArray css = respondentStyle();
+    HttpResponse response;
+    response.contentType = "text/css; charset=utf-8";
+    response.body = css;
+    response.addHeader("Cache-Control", "max-age=3600");
+    return response;
+}
+
+HttpResponse htmlResponse(int code, const QString &title, const QString &bodyHtml) {
+    HttpResponse response;
+    response.status = code;
+    response.contentType = "text/html; charset=utf-8";
+    response.body =
+        QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                       "<meta name=\"viewport\" content=\"width=device-width\">"
+                       "<meta name=\"color-scheme\" content=\"light dark\">"
+                       "<title>%1</title><style>body{font-family:Arial,sans-serif;"
+                       "max-width:40em;margin:2em auto;padding:0 1em;color:#111;"
+                       "background:#fff}a{color:#0645ad}button{font:inherit;font-weight:bold;"
+                       "min-height:3rem;padding:.5rem 1.5rem;color:#fff;background:#1f5fa8;"
+                       "border:0;border-radius:.5rem}form{margin:0 0 .75rem}"
+                       "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}"
+                       "a{color:#8cbcf5}}</style></head>\n<body>"
+                       "<main><h1>%1</h1>\n%2\n</main></body></html>\n")
+            .arg(escapeHtml(title), bodyHtml)
+            .toUtf8();
+    response.addHeader("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+    response.addHeader("Cache-Control", "no-store");
+    return response;
+}
+
+HttpResponse bodyTooLarge() {
+    return tooLarge(QStringLiteral("These answers are larger than any survey needs: a survey "
+                                   "takes at most 1 MiB of answers."));
+}
+
+HttpResponse busyResponse() {
+    HttpResponse response = htmlResponse(
+        503, QStringLiteral("Busy, try again in a moment"),
+        QStringLiteral("<p>Many people are answering right now. Please wait a moment, then "
+                       "go back and try again: your answers are still in the form.</p>"));
+    response.addHeader("Retry-After", "5");
+    return response;
+}
+
+HttpResponse overBudgetResponse(const AnswerBudget::Refusal &refusal) {
+    const bool today = refusal.over == AnswerBudget::Over::DailyBytes;
+    HttpResponse response = htmlResponse(
+        503,
+        today ? QStringLiteral("No more answers today")
+              : QStringLiteral("Too many answers at once"),
+        today ? QStringLiteral("<p>This survey has taken all the answers it can store for now. "
+                               "Please come back later, within a day, go back and send them "
+                               "again: your answers are still in the form.</p>")
+              : QStringLiteral("<p>More answers are arriving than this survey takes at once. "
+                               "Please wait a minute, then go back and send them again: your "
+                               "answers are still in the form.</p>"));
+    response.addHeader("Retry-After", QByteArray::number(std::max(1, refusal.retryAfterSeconds)));
+    return response;
+}
+
+} // namespace Velmora

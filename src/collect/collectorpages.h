@@ -1,0 +1,41 @@
+#pragma once
+
+// The collector's own pages, small and self-contained (no script, nothing
+// fetched): what a respondent is told when an answer is saved, refused or
+// asked about, and what is not there.
+#include "answerbudget.h"
+#include "formdecoder.h"
+#include "httpmessages.h"
+
+#include <QList>
+#include <QString>
+
+namespace Velmora {
+
+// Posted with an answer whose ID is stored, with other answers: the
+// respondent chose to replace the answer stored.
+inline const QString ReplacesField = QStringLiteral("velmora-replaces");
+
+// A link on to the list of surveys, where there is one.
+QString onward(bool listed);
+HttpResponse notFound(bool listed);
+// A page saying `text`, with an Allow header where one is given.
+HttpResponse status(int code, const QString &title, const QString &text,
+                    const QByteArray &allow = {});
+// 413, saying what was too long.
+HttpResponse tooLarge(const QString &why);
+// 503 with the answers in the page, to send again.
+HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {});
+// 409: the answer ID is stored with other answers; asks whether these correct
+// them (`correctable`) or are someone else's.
+HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields,
+                     bool correctable);
+// 303 to the thank-you page.
+HttpResponse acknowledged(const QString &fileName);
+HttpResponse thanks(const QString &fileName, const QString &title, bool listed);
+HttpResponse favicon();
+HttpResponse style();
+// 503 past what everyone together may send.
+HttpResponse overBudgetResponse(const AnswerBudget::Refusal &refusal);
+
+} // namespace Velmora

@@ -1,0 +1,19 @@
+#pragma once
+
+// The summary of an answers file in which a later record with an answer ID
+// replaces the earlier ones with it: the respondent corrected that answer.
+#include "summary.h"
+#include "surveypagereader.h"
+
+#include <memory>
+
+namespace Velmora {
+
+struct FileTally {
+    std::shared_ptr<SummaryTally> tally;
+    qsizetype records = 0; // read, the header included
+};
+// Read once, and once more only when a correction is in it. Throws RuntimeError.
+FileTally tallyOfFile(const QString &path, const SurveyPage &page);
+
+} // namespace Velmora

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <utility>
+
+namespace Velmora {
+
+// A request as the HTTP layer hands it to the collector, and the reply it
+// sends back: what the two sides share, and all they share.
+struct HttpRequest {
+    QByteArray method;
+    QByteArray path; // as sent, still percent-encoded, without the query
+    QByteArray query;
+    QByteArray contentType;
+    QByteArray body;
+    QString client;         // the respondent's address (behind a trusted proxy, the real one)
+    bool secure = false;    // HTTPS, directly or as a trusted proxy says
+    bool forwarded = false; // came through a trusted proxy
+    QByteArray host = {};   // the Host header
+};
+
+struct HttpResponse {
+    int status = 200;
+    QByteArray contentType;
+    QByteArray body;
+    // A file sent as it lies on the disk, from its start to its size when it
+    // was opened, instead of `body`: a large results file is never held in memory.
+    std::shared_ptr<QFile> stream;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+
+    void addHeader(const QByteArray &name, const QByteArray &value) {
+        headers.append({name, value});
+    }
+};
+
+// A small page of the collector's own, in UTF-8.
+HttpResponse htmlResponse(int status, const QString &title, const QString &bodyHtml);
+// 413 for a body over Collector::MaxBody, read or only announced.
+HttpResponse bodyTooLarge();
+// "Busy, try again in a moment": 503 with Retry-After.
+HttpResponse busyResponse();
+
+} // namespace Velmora
