@@ -2,7 +2,8 @@
 # Builds the survey core with clang, libFuzzer and the address and undefined
 # behaviour sanitizers, and fuzzes each target for the given number of seconds
 # (default 30): the page translation, the settings file, and the collector's
-# form decoder and page reader.
+# form decoder and page reader. Then runs the collector's core tests built
+# with the same sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
@@ -21,3 +22,8 @@ fuzz() {
 fuzz fuzz_surveypage fuzz/corpus
 fuzz fuzz_settingsfile fuzz/corpus-settings
 fuzz fuzz_collect fuzz/corpus-collect
+for test in tst_collector tst_answersfile tst_summary tst_clients tst_formdecoder; do
+    QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1 \
+        "build-fuzz/fuzz/$test" -silent
+done
+echo "The collector's core tests passed under AddressSanitizer and UndefinedBehaviorSanitizer."
