@@ -4,6 +4,7 @@
 #include "collector.h"
 
 #include "answerids.h"
+#include "awaitcallback.h"
 #include "collectorpages.h"
 #include "csvreader.h"
 #include "filetally.h"
@@ -314,6 +315,36 @@ void Collector::readAgain(const QString &fileName, Answers &answers,
     m_errors(QStringLiteral("The answers file of %1 %2; read again: %3 answers")
                  .arg(fileName, reread.what)
                  .arg(reread.records.size() - 1));
+}
+
+qsizetype Collector::moveAnswers(const QString &pageFile, const QSet<QString> &answerIds,
+                                 bool restore) {
+    if (m_database)
+        throw RuntimeError(QStringLiteral("answers in a database are not removed here yet"));
+    std::shared_ptr<AnswersFile> file;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto page = m_pages->pages.constFind(pageFile);
+        if (page == m_pages->pages.cend())
+            throw RuntimeError(QStringLiteral("there is no survey %1").arg(pageFile));
+        file = answersFor(pageFile, page->page).file;
+    }
+    dropRetired();
+    const auto [moved, failure] = awaitCallback<std::pair<qsizetype, QString>>(
+        [&](std::function<void(std::pair<qsizetype, QString>)> done) {
+            file->moveAnswers(answerIds, restore, [done](qsizetype moved, const QString &failure) {
+                done({moved, failure});
+            });
+        });
+    std::lock_guard lock(m_mutex);
+    const auto answers = m_answers.find(pageFile);
+    if (answers != m_answers.end() && answers->second.file == file) {
+        if (std::optional<AnswersFile::Reread> reread = file->takeReread())
+            readAgain(pageFile, answers->second, *reread);
+    }
+    if (!failure.isEmpty())
+        throw RuntimeError(failure);
+    return moved;
 }
 
 AnswerDatabase::Survey Collector::sharedSurvey(const QString &fileName, const SurveyPage &page,

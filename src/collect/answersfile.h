@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -85,16 +86,35 @@ public:
     // The same, returning when the record is on the disk; throws RuntimeError.
     void append(const QByteArray &record);
 
+    // Moves the answers with these answer IDs out of the file into the file of
+    // removed answers beside it (removedPath()), or with `restore` back in, on
+    // the writer's thread and in order with the answers handed over. The file
+    // they go to is written first: a crash between the two leaves an answer in
+    // both files, never in neither. `done` is told how many moved, or why none
+    // could; the file's records are read again (takeReread()).
+    using Moved = std::function<void(qsizetype moved, const QString &failure)>;
+    void moveAnswers(QSet<QString> answerIds, bool restore, Moved done);
+    // "My Product Survey answers removed.csv" beside "My Product Survey answers.csv".
+    static QString removedPath(const QString &answersPath);
+
     // The records of a CSV text (the byte order mark and header row included) and
     // where the last complete one ends.
     static QList<QStringList> parseRecords(QByteArrayView csv, qsizetype *completeUpTo = nullptr);
 
 private:
+    struct Move {
+        QSet<QString> answerIds;
+        bool restore = false;
+        Moved done;
+    };
     struct Waiting {
         QByteArray record;
         Done done;
+        std::optional<Move> move; // instead of a record
     };
     void writeLoop();
+    void write(const std::vector<Waiting> &batch, size_t from, size_t to);
+    void move(const Move &move);
     // On the writer's thread: makes the file open the one at the path, read again
     // when it changed. `justWritten` went into the file open now.
     void followThePath(QByteArrayView justWritten);

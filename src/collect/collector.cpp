@@ -229,10 +229,7 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
     if (request.path == "/healthz" && read)
         return reply(health());
     if (request.path.startsWith("/results/"))
-        return reply(read ? results(request)
-                          : status(405, QStringLiteral("Method not allowed"),
-                                   QStringLiteral("Results are read here, nothing else."),
-                                   "GET, HEAD"));
+        return reply(results(request));
     // What a respondent whose answers are saved still loads (the thank-you page,
     // the style, the icon, the picture) is small and stores nothing: the limits
     // that protect taking answers never tell that person "busy".

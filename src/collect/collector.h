@@ -110,6 +110,12 @@ public:
     // False when a summary due could not be read or written (the log says why).
     bool writeSummaries(bool everySurvey = false);
 
+    // Takes the answers with these answer IDs out of the answers file of the
+    // page (into the file of removed answers beside it, for test answers the
+    // organiser does not want counted), or with `restore` brings them back;
+    // the summary counts again. How many moved. Throws RuntimeError.
+    qsizetype moveAnswers(const QString &pageFile, const QSet<QString> &answerIds, bool restore);
+
     // Requests refused since the last call because their client was over its
     // rate, how many clients that was, and answers refused because everyone
     // together was over the collector's budget.
@@ -196,6 +202,8 @@ private:
     HttpResponse respondentResponse(const Page &page);
     HttpResponse health() const;
     HttpResponse results(const HttpRequest &request);
+    // The answers of a survey, to remove test answers and bring them back.
+    HttpResponse answersPage(const HttpRequest &request, const QString &pageFile);
     // The answers files and summaries of the surveys now, by file name.
     QMap<QString, QString> resultFiles();
     // The summaries counted by the database, by the file names they go by.

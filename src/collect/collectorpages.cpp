@@ -153,6 +153,8 @@ HttpResponse htmlResponse(int code, const QString &title, const QString &bodyHtm
                        "background:#fff}a{color:#0645ad}button{font:inherit;font-weight:bold;"
                        "min-height:3rem;padding:.5rem 1.5rem;color:#fff;background:#1f5fa8;"
                        "border:0;border-radius:.5rem}form{margin:0 0 .75rem}"
+                       "table{border-collapse:collapse}th,td{padding:.4rem .6rem;text-align:left}"
+                       "input[type=checkbox]{width:1.75rem;height:1.75rem;margin:0}"
                        "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}"
                        "a{color:#8cbcf5}}</style></head>\n<body>"
                        "<main><h1>%1</h1>\n%2\n</main></body></html>\n")

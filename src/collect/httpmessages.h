@@ -22,6 +22,10 @@ struct HttpRequest {
     bool secure = false;    // HTTPS, directly or as a trusted proxy says
     bool forwarded = false; // came through a trusted proxy
     QByteArray host = {};   // the Host header
+    // Where a browser says the request comes from (Origin, Sec-Fetch-Site):
+    // what tells a form of the organiser's own from another site's.
+    QByteArray origin = {};
+    QByteArray fetchSite = {};
 };
 
 struct HttpResponse {

@@ -3,6 +3,8 @@
 #include "collector.h"
 
 #include "collectorpages.h"
+#include "csvreader.h"
+#include "formdecoder.h"
 #include "htmltext.h"
 #include "runtimeerror.h"
 
@@ -82,7 +84,14 @@ HttpResponse Collector::results(const HttpRequest &request) {
         return moved;
     }
 
-    const QString name = requestedName('/' + rest.mid(slash + 1));
+    const QByteArray inside = rest.mid(slash + 1);
+    if (inside.startsWith("answers/"))
+        return answersPage(request,
+                           requestedName('/' + inside.mid(qsizetype(qstrlen("answers/")))));
+    if (request.method == "POST")
+        return status(405, QStringLiteral("Method not allowed"),
+                      QStringLiteral("Results are read here, nothing else."), "GET, HEAD");
+    const QString name = requestedName('/' + inside);
     const QMap<QString, QString> files = resultFiles();
     const QMap<QString, QByteArray> counted = countedSummaries();
     HttpResponse response;
@@ -94,6 +103,15 @@ HttpResponse Collector::results(const HttpRequest &request) {
                               escapeHtml(file));
         QString body = items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
                                        : QStringLiteral("<ul>\n%1</ul>").arg(items);
+        if (!m_database) {
+            QString manage;
+            for (const QString &page : folderNow()->pages.keys())
+                manage += QStringLiteral("<li><a href=\"answers/%1\">%2</a></li>\n")
+                              .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(page))),
+                                   escapeHtml(page));
+            if (!manage.isEmpty())
+                body += QStringLiteral("<h2>Remove test answers</h2>\n<ul>\n%1</ul>").arg(manage);
+        }
         if (m_database)
             body += QStringLiteral("<p>The answers themselves are in the database: "
                                    "<code>velmora-collect --export FOLDER --database ...</code> "
@@ -122,6 +140,112 @@ HttpResponse Collector::results(const HttpRequest &request) {
     } else {
         return notFound(m_listed);
     }
+    response.addHeader("X-Robots-Tag", "noindex");
+    return response;
+}
+
+namespace {
+
+// A request that changes anything must come from the organiser's own page:
+// a form on another site that posts here (with the link, should it leak) is
+// refused. Browsers say where a request comes from; tools that say nothing
+// hold no browser's session to abuse.
+bool fromThisSite(const HttpRequest &request) {
+    if (!request.fetchSite.isEmpty())
+        return request.fetchSite == "same-origin" || request.fetchSite == "none";
+    if (request.origin.isEmpty())
+        return true;
+    const qsizetype scheme = request.origin.indexOf("://");
+    return scheme > 0 && request.origin.mid(scheme + 3) == request.host;
+}
+
+QString answerRows(const QList<QStringList> &records, const QString &button) {
+    QString rows;
+    for (qsizetype i = records.size() - 1; i > 0; --i) {
+        const QStringList &record = records[i];
+        const QString id = record.last();
+        if (id.size() != 32)
+            continue;
+        rows += QStringLiteral("<tr><td><input type=\"checkbox\" name=\"id\" value=\"%1\" "
+                               "id=\"a%1\"></td><td><label for=\"a%1\">%2</label></td>"
+                               "<td>%3</td><td>%4</td></tr>\n")
+                    .arg(escapeHtml(id), escapeHtml(typedCell(record.value(0)).replace(u'T', u' ')),
+                         escapeHtml(typedCell(record.value(2))),
+                         escapeHtml(typedCell(record.value(3))));
+    }
+    if (rows.isEmpty())
+        return QStringLiteral("<p>None.</p>");
+    return QStringLiteral("<table><tr><th></th><th>Received</th><th>Name</th><th>E-mail</th></tr>"
+                          "\n%1</table><p><button type=\"submit\">%2</button></p>")
+        .arg(rows, escapeHtml(button));
+}
+
+} // namespace
+
+HttpResponse Collector::answersPage(const HttpRequest &request, const QString &pageFile) {
+    QString answersPath;
+    QString title;
+    {
+        const std::shared_ptr<const Folder> folder = folderNow();
+        const auto page = folder->pages.constFind(pageFile);
+        if (pageFile.isEmpty() || page == folder->pages.cend() || m_database)
+            return notFound(m_listed);
+        title = page->page.title.isEmpty() ? pageFile : page->page.title;
+        try {
+            answersPath = AnswersFile::pathFor(
+                m_folder, pageFile,
+                AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header());
+        } catch (const RuntimeError &) {
+            return notFound(m_listed);
+        }
+    }
+    QString said;
+    if (request.method == "POST") {
+        if (!fromThisSite(request))
+            return status(403, QStringLiteral("Not from this site"),
+                          QStringLiteral("Answers are removed from the results link's own page, "
+                                         "not from another site."));
+        const std::optional<QList<FormField>> fields = decodeForm(request.body);
+        QSet<QString> ids;
+        bool restore = false;
+        for (const FormField &field : fields.value_or(QList<FormField>())) {
+            if (field.name == QLatin1String("id"))
+                ids.insert(field.value);
+            restore = restore || (field.name == QLatin1String("restore"));
+        }
+        try {
+            const qsizetype moved = moveAnswers(pageFile, ids, restore);
+            said =
+                restore
+                    ? QStringLiteral("<p role=\"status\">%1 answers brought back.</p>").arg(moved)
+                    : QStringLiteral("<p role=\"status\">%1 answers removed: they are "
+                                     "kept below, and can be brought back.</p>")
+                          .arg(moved);
+        } catch (const RuntimeError &error) {
+            said = QStringLiteral("<p role=\"alert\">Nothing was changed: %1</p>")
+                       .arg(escapeHtml(error.description()));
+        }
+    }
+    const auto recordsOf = [](const QString &path) {
+        QList<QStringList> records;
+        CsvReader::readFile(path,
+                            [&records](const QStringList &record) { records.append(record); });
+        return records;
+    };
+    const QString self = QString::fromLatin1(QUrl::toPercentEncoding(pageFile));
+    const QString body =
+        said +
+        QStringLiteral("<p>Tick test answers to take them out of the answers file and the "
+                       "summary. They are kept aside in %1, and can be brought back.</p>\n"
+                       "<h2>Answers, newest first</h2>\n<form method=\"post\" action=\"%2\">%3"
+                       "</form>\n<h2>Removed answers</h2>\n<form method=\"post\" action=\"%2\">"
+                       "<input type=\"hidden\" name=\"restore\" value=\"1\">%4</form>\n"
+                       "<p><a href=\"../\">Back to the results</a></p>")
+            .arg(escapeHtml(QFileInfo(AnswersFile::removedPath(answersPath)).fileName()), self,
+                 answerRows(recordsOf(answersPath), QStringLiteral("Remove the ticked answers")),
+                 answerRows(recordsOf(AnswersFile::removedPath(answersPath)),
+                            QStringLiteral("Bring the ticked answers back")));
+    HttpResponse response = htmlResponse(200, QStringLiteral("Answers to %1").arg(title), body);
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
 }

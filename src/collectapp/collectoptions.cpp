@@ -163,6 +163,17 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     const QCommandLineOption summary(
         QStringLiteral("summary"),
         QStringLiteral("Write the summaries of the answers in FOLDER, then end."));
+    const QCommandLineOption removeAnswer(
+        QStringLiteral("remove-answer"),
+        QStringLiteral("Take the answer with this answer ID (the last column of the answers file) "
+                       "out of its answers file into the file of removed answers beside it, then "
+                       "end; repeatable. The summary counts it no more. The results link does the "
+                       "same while collecting."),
+        QStringLiteral("ID"));
+    const QCommandLineOption restoreAnswer(
+        QStringLiteral("restore-answer"),
+        QStringLiteral("Bring a removed answer back into its answers file, then end; repeatable."),
+        QStringLiteral("ID"));
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Keep the answers in PostgreSQL instead of CSV files beside the pages, so "
@@ -180,8 +191,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                        proxyHeader,   requestRate,    requestBurst,   answerRate,     answerBurst,
                        ipv4Prefix,    allAnswerRate,  allAnswerBurst, dailyMegabytes, noList,
                        newToken,      tlsCertificate, tlsKey,         redirect,       language,
-                       groupReadable, quiet,          window,         summary,        database,
-                       exportTo});
+                       groupReadable, quiet,          window,         summary,        removeAnswer,
+                       restoreAnswer, database,       exportTo});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -202,6 +213,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.local = parser.isSet(local);
     options.window = parser.isSet(window);
     options.summary = parser.isSet(summary);
+    options.removeAnswers = parser.values(removeAnswer);
+    options.restoreAnswers = parser.values(restoreAnswer);
     std::optional<quint16> fixedPort;
     if (!readNumber(parser, port, quint16(1), quint16(65535),
                     QStringLiteral("a number from 1 to 65535"), &fixedPort, error))

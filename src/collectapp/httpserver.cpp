@@ -535,6 +535,8 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         request.client = client.address;
         request.secure = m_tls || client.secure;
         request.host = header(connection, MHD_HTTP_HEADER_HOST);
+        request.origin = header(connection, "Origin");
+        request.fetchSite = header(connection, "Sec-Fetch-Site");
         request.forwarded = client.forwarded;
         if (link && overCapacity(*link)) {
             ++m_busyRefusals;

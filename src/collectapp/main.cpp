@@ -1,10 +1,12 @@
 #include "answerexport.h"
 #include "collectoptions.h"
 #include "collectsession.h"
+#include "runtimeerror.h"
 #include "terminationsignals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -30,6 +32,38 @@ int writeSummaries(const CollectOptions &options) {
         return 1;
     }
     say(QStringLiteral("Summaries written in %1").arg(collector.folder()));
+    return 0;
+}
+
+// Test answers taken out of the answers files, or brought back, while no
+// collector runs on the folder (one that runs does it from the results link).
+int moveAnswers(const CollectOptions &options) {
+    Collector collector(
+        options.folder, [] { return QDateTime::currentDateTime(); }, say);
+    const bool restore = options.removeAnswers.isEmpty();
+    const QStringList &ids = restore ? options.restoreAnswers : options.removeAnswers;
+    qsizetype moved = 0;
+    try {
+        for (const Collector::Survey &survey : collector.surveys()) {
+            const qsizetype here = collector.moveAnswers(
+                survey.fileName, QSet<QString>(ids.cbegin(), ids.cend()), restore);
+            if (here > 0)
+                say(QStringLiteral("%1: %2 answers %3")
+                        .arg(survey.title)
+                        .arg(here)
+                        .arg(restore ? QStringLiteral("brought back") : QStringLiteral("removed")));
+            moved += here;
+        }
+    } catch (const RuntimeError &error) {
+        std::fprintf(stderr, "Nothing more was changed: %s\n", qPrintable(error.description()));
+        return 1;
+    }
+    if (moved < ids.size()) {
+        std::fprintf(stderr, "%lld of the %lld answer IDs were found in no answers file of %s.\n",
+                     qlonglong(ids.size() - moved), qlonglong(ids.size()),
+                     qPrintable(collector.folder()));
+        return 1;
+    }
     return 0;
 }
 
@@ -116,6 +150,8 @@ int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     if (options->summary)
         return writeSummaries(*options);
+    if (!options->removeAnswers.isEmpty() || !options->restoreAnswers.isEmpty())
+        return moveAnswers(*options);
     if (!options->exportFolder.isEmpty())
         return exportFromDatabase(*options);
     return collectInTerminal(app, *options);

@@ -47,6 +47,8 @@ private slots:
     void respondentPageIsBuiltForEveryone();
     void everyChoiceIsKept();
     void oneAnswerIdOneRow();
+    void testAnswersAreRemovedAndBroughtBack_data();
+    void testAnswersAreRemovedAndBroughtBack();
     void anAnswerChangedAfterSendingIsNeverDropped_data();
     void anAnswerChangedAfterSendingIsNeverDropped();
     void pagesLeadOn();
@@ -395,7 +397,6 @@ void TestCollector::healthSaysWhetherAnswersCanBeStored() {
     }
 }
 
-
 void TestCollector::resultsLinkForTheOrganiserOnly_data() {
     QTest::addColumn<QByteArray>("path");
     QTest::addColumn<QString>("client");
@@ -655,6 +656,71 @@ void TestCollector::oneAnswerIdOneRow() {
     const QList<QStringList> rows = records();
     QCOMPARE(rows.size(), 5);
     QCOMPARE(rows[1].last(), QString::fromLatin1(id));
+}
+
+void TestCollector::testAnswersAreRemovedAndBroughtBack_data() {
+    QTest::addColumn<QByteArray>("origin");
+    QTest::addColumn<QByteArray>("fetchSite");
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("the results link's own page")
+        << QByteArray("http://127.0.0.1:8080") << QByteArray("same-origin") << true;
+    QTest::newRow("a tool that says nothing") << QByteArray() << QByteArray() << true;
+    QTest::newRow("another site") << QByteArray("https://evil.example") << QByteArray("cross-site")
+                                  << false;
+    QTest::newRow("another site, an older browser")
+        << QByteArray("https://evil.example") << QByteArray() << false;
+}
+
+void TestCollector::testAnswersAreRemovedAndBroughtBack() {
+    QFETCH(QByteArray, origin);
+    QFETCH(QByteArray, fetchSite);
+    QFETCH(bool, moved);
+    const QByteArray test = "0123456789abcdef0123456789abcdef";
+    QCOMPARE(request("POST", Page, "UserName=Ann&2=+a%29&velmora-answer-id=" + QByteArray(32, 'a'))
+                 .status,
+             303);
+    QCOMPARE(request("POST", Page, "UserName=test&2=+b%29&velmora-answer-id=" + test).status, 303);
+    m_collector->setResultsToken(Token);
+    HttpRequest remove{"POST",       "/results/" + Token + "/answers/My%20Product%20Survey.htm",
+                       {},           "application/x-www-form-urlencoded",
+                       "id=" + test, QStringLiteral("127.0.0.1")};
+    remove.host = "127.0.0.1:8080";
+    remove.origin = origin;
+    remove.fetchSite = fetchSite;
+    const HttpResponse removed = m_collector->handle(remove);
+    QCOMPARE(removed.status, moved ? 200 : 403);
+    const auto names = [this](const QString &name) {
+        QStringList all;
+        for (const QStringList &record : AnswersFile::parseRecords(fileContent(file(name))))
+            all.append(record.value(2));
+        return all;
+    };
+    const QString answers = QStringLiteral("My Product Survey answers.csv");
+    const QString aside = QStringLiteral("My Product Survey answers removed.csv");
+    if (!moved) {
+        QCOMPARE(names(answers).size(), 3);
+        QVERIFY(!QFileInfo::exists(file(aside)));
+        return;
+    }
+    QVERIFY(removed.body.contains("1 answers removed"));
+    QCOMPARE(names(answers), (QStringList{"Name", "Ann"}));
+    QCOMPARE(names(aside), (QStringList{"Name", "test"}));
+    // The next answer does not bring it back, and the summary counts without it.
+    QCOMPARE(request("POST", Page, "UserName=Bo&2=+a%29").status, 303);
+    QCOMPARE(names(answers), (QStringList{"Name", "Ann", "Bo"}));
+    QVERIFY(m_collector->writeSummaries());
+    const QByteArray summary = fileContent(file(QStringLiteral("My Product Survey summary.html")));
+    QVERIFY2(summary.contains("2 answers") && summary.contains("2 (100.0%)"), summary);
+
+    // Brought back from the same page.
+    remove.body = "restore=1&id=" + test;
+    QVERIFY(m_collector->handle(remove).body.contains("1 answers brought back"));
+    QCOMPARE(names(answers), (QStringList{"Name", "Ann", "Bo", "test"}));
+    QCOMPARE(names(aside), QStringList{"Name"});
+    remove.method = "GET";
+    remove.body.clear();
+    const QByteArray page = m_collector->handle(remove).body;
+    QVERIFY(page.contains("value=\"" + test + "\""));
 }
 
 void TestCollector::anAnswerChangedAfterSendingIsNeverDropped_data() {

@@ -39,6 +39,7 @@ private slots:
     void downloadsLastAsLongAsTheClientReads_data();
     void downloadsLastAsLongAsTheClientReads();
     void localServesBothLoopbacks();
+    void answersAreRemovedFromTheCommandLine();
     void resultsTokenIsKeptOwnerOnly();
     void fullDiskGives503AndKeepsTheFile();
     void killedDuringLoadKeepsEveryAcknowledgedAnswer();
@@ -284,6 +285,31 @@ void TestCollectServer::downloadsLastAsLongAsTheClientReads() {
     qInfo("%lld of %lld bytes in %lld ms", received, size, timer.elapsed());
     QCOMPARE(received > size, whole); // the head as well as the whole file
     QVERIFY(timer.elapsed() > 1000);
+}
+
+void TestCollectServer::answersAreRemovedFromTheCommandLine() {
+    serve(m_dir->path());
+    const QByteArray test = "0123456789abcdef0123456789abcdef";
+    QCOMPARE(httpExchange(m_server->port(),
+                          postRequest(SamplePage, "UserName=test&velmora-answer-id=" + test))
+                 .status,
+             303);
+    cleanup(); // no collector runs on the folder now
+    const auto run = [this](const QStringList &options) {
+        QProcess program;
+        program.start(QStringLiteral(VELMORA_COLLECT_BINARY), QStringList{m_dir->path()} + options);
+        return program.waitForFinished(30000) ? program.exitCode() : -1;
+    };
+    const auto holds = [this](const QString &name, const QByteArray &text) {
+        return fileContent(m_dir->filePath(name)).contains(text);
+    };
+    const QString answers = QStringLiteral("My Product Survey answers.csv");
+    const QString aside = QStringLiteral("My Product Survey answers removed.csv");
+    QCOMPARE(run({QStringLiteral("--remove-answer"), QString::fromLatin1(test)}), 0);
+    QVERIFY(!holds(answers, "\"test\"") && holds(aside, "\"test\""));
+    QCOMPARE(run({QStringLiteral("--remove-answer"), QString(32, u'f')}), 1); // no such answer
+    QCOMPARE(run({QStringLiteral("--restore-answer"), QString::fromLatin1(test)}), 0);
+    QVERIFY(holds(answers, "\"test\"") && !holds(aside, "\"test\""));
 }
 
 void TestCollectServer::localServesBothLoopbacks() {
