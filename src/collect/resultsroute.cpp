@@ -175,8 +175,9 @@ QString answerRows(const QList<QStringList> &records, const QString &button) {
     }
     if (rows.isEmpty())
         return QStringLiteral("<p>None.</p>");
-    return QStringLiteral("<table><tr><th></th><th>Received</th><th>Name</th><th>E-mail</th></tr>"
-                          "\n%1</table><p><button type=\"submit\">%2</button></p>")
+    return QStringLiteral(
+               "<table><tr><th>Tick</th><th>Received</th><th>Name</th><th>E-mail</th></tr>"
+               "\n%1</table><p><button type=\"submit\">%2</button></p>")
         .arg(rows, escapeHtml(button));
 }
 

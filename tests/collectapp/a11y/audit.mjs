@@ -160,6 +160,16 @@ try {
   check(asked.length === 0, `axe on the page that asks: ${asked.join('; ')}`);
   const buttons = await page.$$eval('button', (all) => all.map((b) => b.getBoundingClientRect().height));
   check(buttons.length === 2 && buttons.every((h) => h >= 44), `the page that asks: buttons ${buttons}`);
+
+  // The results link's page that removes test answers, with answers in it.
+  const token = readFileSync(join(folder, '.velmora-results-token'), 'utf8').trim();
+  await page.goto(`${base}results/${token}/answers/My%20Product%20Survey.htm`);
+  await page.addScriptTag({ content: axeSource });
+  const removal = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
+  console.log(`axe-core on the page that removes test answers: ${removal.length} violations`);
+  check(removal.length === 0, `axe on the page that removes test answers: ${removal.join('; ')}`);
+  const boxes = await page.$$eval('input[type=checkbox]', (all) => all.map((b) => b.getBoundingClientRect().height));
+  check(boxes.length > 0 && boxes.every((h) => h >= 24), `the page that removes test answers: boxes ${boxes}`);
   if (screenshots) {
     const shots = await browser.newPage();
     for (const scheme of ['light', 'dark']) {
