@@ -3,6 +3,7 @@
 #include "summary.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -45,6 +46,17 @@ public:
     virtual std::optional<SummaryTally::Counts> counts(const Survey &survey,
                                                        const SummaryTally &tally,
                                                        QByteArray *version, QString *error) = 0;
+
+    // Moves the answers with these answer IDs out of the answers counted and
+    // exported into those kept aside, or with `restore` back; how many moved,
+    // or -1 with `error` set. An answer ID stored again meanwhile stays where
+    // it is.
+    virtual qsizetype moveAnswers(const QSet<QString> &answerIds, bool restore, QString *error) = 0;
+    // The answers to the page's surveys, newest first, shaped as the answers
+    // file's records (Received, Page made, Name, E-mail, Answer ID; a header
+    // first): those counted, or with `removed` those kept aside.
+    virtual std::optional<QList<QStringList>> listAnswers(const QString &pageFile, bool removed,
+                                                          QString *error) = 0;
 
     // Why answers cannot be stored now, or empty.
     virtual QString whyUnavailable() const = 0;

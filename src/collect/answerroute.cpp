@@ -319,8 +319,15 @@ void Collector::readAgain(const QString &fileName, Answers &answers,
 
 qsizetype Collector::moveAnswers(const QString &pageFile, const QSet<QString> &answerIds,
                                  bool restore) {
-    if (m_database)
-        throw RuntimeError(QStringLiteral("answers in a database are not removed here yet"));
+    if (m_database) {
+        // The database moves them by answer ID, whichever version of the page
+        // they answered; its summaries count again when they see the change.
+        QString error;
+        const qsizetype moved = m_database->moveAnswers(answerIds, restore, &error);
+        if (moved < 0)
+            throw RuntimeError(error);
+        return moved;
+    }
     std::shared_ptr<AnswersFile> file;
     {
         std::lock_guard lock(m_mutex);

@@ -103,7 +103,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
                               escapeHtml(file));
         QString body = items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
                                        : QStringLiteral("<ul>\n%1</ul>").arg(items);
-        if (!m_database) {
+        {
             QString manage;
             for (const QString &page : folderNow()->pages.keys())
                 manage += QStringLiteral("<li><a href=\"answers/%1\">%2</a></li>\n")
@@ -189,13 +189,14 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
     {
         const std::shared_ptr<const Folder> folder = folderNow();
         const auto page = folder->pages.constFind(pageFile);
-        if (pageFile.isEmpty() || page == folder->pages.cend() || m_database)
+        if (pageFile.isEmpty() || page == folder->pages.cend())
             return notFound(m_listed);
         title = page->page.title.isEmpty() ? pageFile : page->page.title;
         try {
-            answersPath = AnswersFile::pathFor(
-                m_folder, pageFile,
-                AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header());
+            if (!m_database)
+                answersPath = AnswersFile::pathFor(
+                    m_folder, pageFile,
+                    AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header());
         } catch (const RuntimeError &) {
             return notFound(m_listed);
         }
@@ -227,10 +228,15 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                        .arg(escapeHtml(error.description()));
         }
     }
-    const auto recordsOf = [](const QString &path) {
+    const auto recordsOf = [&](bool removed) {
         QList<QStringList> records;
-        CsvReader::readFile(path,
-                            [&records](const QStringList &record) { records.append(record); });
+        if (m_database) {
+            QString error;
+            records = m_database->listAnswers(pageFile, removed, &error).value_or(records);
+        } else {
+            CsvReader::readFile(removed ? AnswersFile::removedPath(answersPath) : answersPath,
+                                [&records](const QStringList &record) { records.append(record); });
+        }
         return records;
     };
     const QString self = QString::fromLatin1(QUrl::toPercentEncoding(pageFile));
@@ -242,10 +248,11 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                        "</form>\n<h2>Removed answers</h2>\n<form method=\"post\" action=\"%2\">"
                        "<input type=\"hidden\" name=\"restore\" value=\"1\">%4</form>\n"
                        "<p><a href=\"../\">Back to the results</a></p>")
-            .arg(escapeHtml(QFileInfo(AnswersFile::removedPath(answersPath)).fileName()), self,
-                 answerRows(recordsOf(answersPath), QStringLiteral("Remove the ticked answers")),
-                 answerRows(recordsOf(AnswersFile::removedPath(answersPath)),
-                            QStringLiteral("Bring the ticked answers back")));
+            .arg(m_database
+                     ? QStringLiteral("the database (velmora.removed_answers)")
+                     : escapeHtml(QFileInfo(AnswersFile::removedPath(answersPath)).fileName()),
+                 self, answerRows(recordsOf(false), QStringLiteral("Remove the ticked answers")),
+                 answerRows(recordsOf(true), QStringLiteral("Bring the ticked answers back")));
     HttpResponse response = htmlResponse(200, QStringLiteral("Answers to %1").arg(title), body);
     response.addHeader("X-Robots-Tag", "noindex");
     return response;

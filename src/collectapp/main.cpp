@@ -1,6 +1,7 @@
 #include "answerexport.h"
 #include "collectoptions.h"
 #include "collectsession.h"
+#include "postgresanswers.h"
 #include "runtimeerror.h"
 #include "terminationsignals.h"
 
@@ -40,6 +41,8 @@ int writeSummaries(const CollectOptions &options) {
 int moveAnswers(const CollectOptions &options) {
     Collector collector(
         options.folder, [] { return QDateTime::currentDateTime(); }, say);
+    if (options.database)
+        collector.setDatabase(std::make_shared<PostgresAnswers>(*options.database, say, 1));
     const bool restore = options.removeAnswers.isEmpty();
     const QStringList &ids = restore ? options.restoreAnswers : options.removeAnswers;
     qsizetype moved = 0;

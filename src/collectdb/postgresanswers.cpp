@@ -434,4 +434,58 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
     return counts;
 }
 
+qsizetype PostgresAnswers::moveAnswers(const QSet<QString> &answerIds, bool restore,
+                                       QString *error) {
+    std::lock_guard lock(m_readerMutex);
+    // The table of removed answers may be newer than the database.
+    if (!m_reader.connected() && (!m_reader.connect(error) || !ensureSchema(m_reader, error)))
+        return -1;
+    // One statement: the rows leave one table and enter the other together.
+    const QByteArray from = restore ? "velmora.removed_answers" : "velmora.answers";
+    const QByteArray to = restore ? "velmora.answers" : "velmora.removed_answers";
+    const PgResult moved = m_reader.exec(
+        "WITH moved AS (DELETE FROM " + from +
+            " m WHERE m.answer_id = ANY($1::text[]) AND NOT "
+            "EXISTS (SELECT 1 FROM " +
+            to +
+            " t WHERE t.answer_id = m.answer_id) RETURNING m.id, "
+            "m.survey_id, m.received_at, m.answer_id, m.cells) INSERT INTO " +
+            to + " (id, survey_id, received_at, answer_id, cells) " +
+            (restore ? "OVERRIDING SYSTEM VALUE " : "") +
+            "SELECT id, survey_id, received_at, answer_id, cells FROM moved RETURNING answer_id",
+        {pgTextArray(QStringList(answerIds.cbegin(), answerIds.cend()))});
+    if (!moved.ok()) {
+        *error = moved.error();
+        m_reader.disconnect();
+        return -1;
+    }
+    return moved.rows();
+}
+
+std::optional<QList<QStringList>> PostgresAnswers::listAnswers(const QString &pageFile,
+                                                               bool removed, QString *error) {
+    std::lock_guard lock(m_readerMutex);
+    if (!m_reader.connected() && !m_reader.connect(error))
+        return std::nullopt;
+    const PgResult rows = m_reader.exec(
+        "SELECT " + epochSeconds("received_at") +
+            ", cells[1], cells[2], cells[3], answer_id FROM " +
+            (removed ? "velmora.removed_answers" : "velmora.answers") +
+            " WHERE answer_id IS NOT NULL AND survey_id IN (SELECT id FROM velmora.surveys WHERE "
+            "page_file = $1) ORDER BY id LIMIT 10000",
+        {pageFile.toUtf8()});
+    if (!rows.ok()) {
+        *error = rows.error();
+        m_reader.disconnect();
+        return std::nullopt;
+    }
+    QList<QStringList> records{{QStringLiteral("Received"), QStringLiteral("Page made"),
+                                QStringLiteral("Name"), QStringLiteral("E-mail"),
+                                AnswerSheet::AnswerIdHeader}};
+    for (int row = 0; row < rows.rows(); ++row)
+        records.append({receivedText(rows.number(row, 0)), rows.text(row, 1), rows.text(row, 2),
+                        rows.text(row, 3), rows.text(row, 4)});
+    return records;
+}
+
 } // namespace Velmora

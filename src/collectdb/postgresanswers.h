@@ -39,6 +39,9 @@ public:
     std::optional<SummaryTally::Counts> counts(const Survey &survey, const SummaryTally &tally,
                                                QByteArray *version, QString *error) override;
     QString whyUnavailable() const override;
+    qsizetype moveAnswers(const QSet<QString> &answerIds, bool restore, QString *error) override;
+    std::optional<QList<QStringList>> listAnswers(const QString &pageFile, bool removed,
+                                                  QString *error) override;
 
     // Rows one INSERT takes at most.
     static constexpr qsizetype MaxBatch = 1000;

@@ -61,6 +61,19 @@ ALTER TABLE velmora.surveys ADD CONSTRAINT surveys_page_file_columns_hash
 COMMENT ON COLUMN velmora.surveys.columns_key IS
     'sha256 of the columns as a JSON array: with page_file, what tells one survey from another';
 )sql",
+    // 3: test answers the organiser removed, kept aside to be brought back.
+    R"sql(
+CREATE TABLE velmora.removed_answers (
+    id bigint PRIMARY KEY,
+    survey_id bigint NOT NULL REFERENCES velmora.surveys (id),
+    received_at timestamptz NOT NULL,
+    answer_id text UNIQUE,
+    cells text[] NOT NULL,
+    removed_at timestamptz NOT NULL DEFAULT now()
+);
+COMMENT ON TABLE velmora.removed_answers IS
+    'Answers the organiser removed (test answers), as they were in velmora.answers, to be brought back';
+)sql",
 };
 
 } // namespace

@@ -65,6 +65,7 @@ private slots:
     void summaryGoesWithItsPage();
     void exportToAFullDiskLeavesTheOlderFiles();
     void surveysOfAnySizeAndAnUpgradedDatabase();
+    void testAnswersAreRemovedAndBroughtBack();
     void exportStaysInItsFolder();
     void hostileRequestsStoreNothing_data();
     void hostileRequestsStoreNothing();
@@ -391,7 +392,8 @@ void TestPostgresAnswers::surveysOfAnySizeAndAnUpgradedDatabase() {
     QString error;
     PgConnection connection(m_database->conninfo());
     QVERIFY(connection.connect(&error));
-    QVERIFY2(connection.run({"ALTER TABLE velmora.surveys DROP CONSTRAINT "
+    QVERIFY2(connection.run({"DROP TABLE velmora.removed_answers",
+                             "ALTER TABLE velmora.surveys DROP CONSTRAINT "
                              "surveys_page_file_columns_hash",
                              "ALTER TABLE velmora.surveys DROP COLUMN columns_key",
                              "DELETE FROM velmora.answers WHERE survey_id IN "
@@ -405,10 +407,43 @@ void TestPostgresAnswers::surveysOfAnySizeAndAnUpgradedDatabase() {
     QVERIFY2(ensureSchema(connection, &error), qPrintable(error));
     QCOMPARE(m_database->column("SELECT count(*) FROM velmora.surveys WHERE columns_key IS NULL"),
              QStringList{"0"});
+    QCOMPARE(m_database->column("SELECT count(*) FROM velmora.removed_answers"), QStringList{"0"});
     collector = databaseCollector(m_database->conninfo(), steppingClock());
     QCOMPARE(collector->handle(post("1=again&velmora-answer-id=" + answerId(3))).status, 303);
     QCOMPARE(m_database->column("SELECT count(*) FROM velmora.surveys"), QStringList{"1"});
     QCOMPARE(m_database->column("SELECT count(*) FROM velmora.answers"), QStringList{"2"});
+}
+
+void TestPostgresAnswers::testAnswersAreRemovedAndBroughtBack() {
+    std::unique_ptr<Collector> collector =
+        databaseCollector(m_database->conninfo(), steppingClock());
+    QCOMPARE(collector->handle(post("UserName=Ann&velmora-answer-id=" + answerId(1))).status, 303);
+    QCOMPARE(collector->handle(post("UserName=test&velmora-answer-id=" + answerId(2))).status, 303);
+    HttpRequest page = get("/results/" + Token + "/answers/My%20Product%20Survey.htm");
+    page.method = "POST";
+    page.contentType = "application/x-www-form-urlencoded";
+    page.body = "id=" + answerId(2);
+    page.fetchSite = "same-origin";
+    QVERIFY(collector->handle(page).body.contains("1 answers removed"));
+    QCOMPARE(m_database->column("SELECT cells[2] FROM velmora.answers"), QStringList{"Ann"});
+    QCOMPARE(m_database->column("SELECT cells[2] FROM velmora.removed_answers"),
+             QStringList{"test"});
+    // Counted no more, exported no more; listed among the removed, and brought back.
+    collector->writeSummaries();
+    QVERIFY(collector->handle(get("/results/" + Token + "/My%20Product%20Survey%20summary.html"))
+                .body.contains("1 answers"));
+    page.method = "GET";
+    page.body.clear();
+    const QByteArray listed = collector->handle(page).body;
+    QVERIFY(listed.indexOf("Removed answers") < listed.indexOf(answerId(2)));
+    page.fetchSite = "cross-site";
+    page.method = "POST";
+    page.body = "restore=1&id=" + answerId(2);
+    QCOMPARE(collector->handle(page).status, 403);
+    page.fetchSite = "same-origin";
+    QVERIFY(collector->handle(page).body.contains("1 answers brought back"));
+    QCOMPARE(m_database->column("SELECT count(*) FROM velmora.answers"), QStringList{"2"});
+    QCOMPARE(m_database->column("SELECT count(*) FROM velmora.removed_answers"), QStringList{"0"});
 }
 
 void TestPostgresAnswers::exportStaysInItsFolder() {
