@@ -39,6 +39,10 @@ public:
     static inline const QString StoredOtherwise =
         QStringLiteral("the answer ID is stored with other answers");
     virtual void append(const Survey &survey, const QStringList &cells, Done done) = 0;
+    // Stores a correction: the answer with the answer ID of `cells` is
+    // replaced by them, its earlier version kept as history; where there is
+    // none, they are stored as an answer.
+    virtual void replace(const Survey &survey, const QStringList &cells, Done done) = 0;
 
     // What the database counts for the survey's summary, shaped as `tally`
     // counts; nothing when nothing changed since the call that gave `version`,

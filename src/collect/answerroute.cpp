@@ -150,8 +150,8 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         if (const auto stored = answers.ids.constFind(key); stored != answers.ids.cend()) {
             if (stored->content == content)
                 return reply(acknowledged(fileName));
-            if (!replaces || shared)
-                return reply(differs(fileName, title, posted, !shared));
+            if (!replaces)
+                return reply(differs(fileName, title, posted));
             correction = true;
         }
         if (const auto waiting = answers.waiting.find(key); waiting != answers.waiting.end()) {
@@ -209,7 +209,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         // answers: asked about, as this collector would have asked.
         if (failure == AnswerDatabase::StoredOtherwise) {
             for (const Reply &waiting : replies)
-                waiting(differs(fileName, title, posted, false));
+                waiting(differs(fileName, title, posted));
             return;
         }
         if (!failure.isEmpty()) {
@@ -236,7 +236,9 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         std::lock_guard lock(m_pendingMutex);
         ++m_pending;
     }
-    if (shared)
+    if (shared && replaces)
+        m_database->replace(*shared, row.cells, stored);
+    else if (shared)
         m_database->append(*shared, row.cells, stored);
     else
         file->append(csvRecord(row.cells), stored);

@@ -73,20 +73,16 @@ HttpResponse notSaved(const QString &title, const QList<FormField> &fields) {
 // The answer ID of these answers is stored with other answers: Back after
 // sending, a change, and FINISHED again; or the next person on a shared
 // tablet whose browser brought the last person's form back. Both are offered,
-// each a form carrying every answer, so nothing typed is lost; with a
-// database, only sending them as another answer.
-HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields,
-                     bool correctable) {
+// each a form carrying every answer, so nothing typed is lost.
+HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields) {
     const QString action = QString::fromLatin1(QUrl::toPercentEncoding(fileName));
     QString body = QStringLiteral("<p>Answers to <strong>%1</strong> were already sent from this "
                                   "form, and these are different. Which are they?</p>\n")
                        .arg(escapeHtml(title));
-    if (correctable) {
-        QList<FormField> correcting = fields;
-        correcting.append({ReplacesField, QStringLiteral("1")});
-        body += resendForm(correcting, QStringLiteral("A correction: replace the answers I sent"),
-                           action);
-    }
+    QList<FormField> correcting = fields;
+    correcting.append({ReplacesField, QStringLiteral("1")});
+    body +=
+        resendForm(correcting, QStringLiteral("A correction: replace the answers I sent"), action);
     for (FormField &field : fields)
         if (field.name == AnswerIdField)
             field.value = QString::fromLatin1(newAnswerId());

@@ -27,9 +27,8 @@ HttpResponse tooLarge(const QString &why);
 // 503 with the answers in the page, to send again.
 HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {});
 // 409: the answer ID is stored with other answers; asks whether these correct
-// them (`correctable`) or are someone else's.
-HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields,
-                     bool correctable);
+// them or are someone else's.
+HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields);
 // 303 to the thank-you page.
 HttpResponse acknowledged(const QString &fileName);
 HttpResponse thanks(const QString &fileName, const QString &title, bool listed);

@@ -53,6 +53,14 @@ void PostgresAnswers::append(const Survey &survey, const QStringList &cells, Don
     m_wake.notify_one();
 }
 
+void PostgresAnswers::replace(const Survey &survey, const QStringList &cells, Done done) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.push_back({survey, cells, std::move(done), false, true});
+    }
+    m_wake.notify_one();
+}
+
 QString PostgresAnswers::whyUnavailable() const {
     std::lock_guard lock(m_mutex);
     return m_away.isEmpty() ? m_refusing : m_away;
@@ -235,14 +243,60 @@ qint64 PostgresAnswers::surveyId(PgConnection &connection, const Survey &survey,
     return id;
 }
 
+bool PostgresAnswers::storeCorrection(PgConnection &connection, const Waiting &correction,
+                                      QString *failure) {
+    const qint64 survey = surveyId(connection, correction.survey, failure);
+    if (survey == 0)
+        return false;
+    const QStringList &cells = correction.cells;
+    // One transaction: the earlier version goes to the history, and the new
+    // one takes its place as a row of its own (so that summaries see a change).
+    const QList<PgConnection::Parameter> parameters{
+        cells.last().toUtf8(), QByteArray::number(survey), cells.first().toUtf8(),
+        pgTextArray(cells.cbegin() + 1, cells.cend() - 1)};
+    for (const QByteArray &sql :
+         {QByteArray("BEGIN"),
+          QByteArray("INSERT INTO velmora.replaced_answers (answer_row, survey_id, received_at, "
+                     "answer_id, cells) SELECT id, survey_id, received_at, answer_id, cells FROM "
+                     "velmora.answers WHERE answer_id = $1"),
+          QByteArray("DELETE FROM velmora.answers WHERE answer_id = $1"),
+          QByteArray("INSERT INTO velmora.answers (survey_id, received_at, answer_id, cells) "
+                     "VALUES ($2::bigint, $3::timestamptz, $1, $4::text[])"),
+          QByteArray("COMMIT")}) {
+        const bool withParameters = sql.contains('$');
+        const PgResult result = connection.exec(
+            sql, withParameters ? sql.contains("$4") ? parameters : parameters.mid(0, 1)
+                                : QList<PgConnection::Parameter>());
+        if (!result.ok()) {
+            refused(connection, result, failure);
+            if (connection.connected())
+                connection.exec("ROLLBACK");
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PostgresAnswers::store(PgConnection &connection, std::vector<Waiting> &batch,
                             QString *failure) {
-    // One statement, so one transaction: it commits every row or none.
+    // Corrections first, each in its own transaction; then the answers, in one
+    // statement, so one transaction: it commits every row or none.
+    std::vector<Waiting> answers;
+    for (Waiting &waiting : batch) {
+        if (!waiting.replaces) {
+            answers.push_back(waiting);
+            continue;
+        }
+        if (!storeCorrection(connection, waiting, failure))
+            return false;
+    }
+    if (answers.empty())
+        return true;
     QByteArray sql =
         "INSERT INTO velmora.answers (survey_id, received_at, answer_id, cells) VALUES ";
     QList<PgConnection::Parameter> parameters;
-    parameters.reserve(qsizetype(batch.size()) * 4);
-    for (const Waiting &waiting : batch) {
+    parameters.reserve(qsizetype(answers.size()) * 4);
+    for (const Waiting &waiting : answers) {
         const qint64 survey = surveyId(connection, waiting.survey, failure);
         if (survey == 0)
             return false;
@@ -272,7 +326,7 @@ bool PostgresAnswers::store(PgConnection &connection, std::vector<Waiting> &batc
     for (int row = 0; row < result.rows(); ++row)
         inserted.insert(result.text(row, 0));
     QStringList repeated;
-    for (const Waiting &waiting : batch)
+    for (const Waiting &waiting : answers)
         if (!waiting.cells.last().isEmpty() && !inserted.contains(waiting.cells.last()))
             repeated.append(waiting.cells.last());
     if (repeated.isEmpty())
@@ -293,8 +347,8 @@ bool PostgresAnswers::store(PgConnection &connection, std::vector<Waiting> &batc
     }
     for (Waiting &waiting : batch) {
         const auto found = cellsOf.constFind(waiting.cells.last());
-        waiting.storedOtherwise =
-            found != cellsOf.cend() && *found != waiting.cells.mid(1, waiting.cells.size() - 2);
+        waiting.storedOtherwise = !waiting.replaces && found != cellsOf.cend() &&
+                                  *found != waiting.cells.mid(1, waiting.cells.size() - 2);
     }
     return true;
 }

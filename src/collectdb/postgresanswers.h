@@ -36,6 +36,7 @@ public:
     ~PostgresAnswers() override; // what was handed over is stored (or refused) first
 
     void append(const Survey &survey, const QStringList &cells, Done done) override;
+    void replace(const Survey &survey, const QStringList &cells, Done done) override;
     std::optional<SummaryTally::Counts> counts(const Survey &survey, const SummaryTally &tally,
                                                QByteArray *version, QString *error) override;
     QString whyUnavailable() const override;
@@ -52,6 +53,7 @@ private:
         QStringList cells;
         Done done;
         bool storedOtherwise = false; // its answer ID was stored with other answers
+        bool replaces = false;        // a correction of the answer with its answer ID
         // Tells `done` how it went.
         void finish(bool stored, const QString &failure) const;
     };
@@ -59,6 +61,7 @@ private:
     // Connects `connection` when it is not, at most once a second.
     bool ensureConnected(PgConnection &connection, QElapsedTimer &lastAttempt);
     bool store(PgConnection &connection, std::vector<Waiting> &batch, QString *failure);
+    bool storeCorrection(PgConnection &connection, const Waiting &correction, QString *failure);
     // After the database refused a batch: each survey's answers on their own,
     // each told its own outcome.
     void storeEachSurvey(PgConnection &connection, const std::vector<Waiting> &batch);

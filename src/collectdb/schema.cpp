@@ -61,7 +61,8 @@ ALTER TABLE velmora.surveys ADD CONSTRAINT surveys_page_file_columns_hash
 COMMENT ON COLUMN velmora.surveys.columns_key IS
     'sha256 of the columns as a JSON array: with page_file, what tells one survey from another';
 )sql",
-    // 3: test answers the organiser removed, kept aside to be brought back.
+    // 3: test answers the organiser removed, kept aside to be brought back;
+    // earlier versions of corrected answers, kept as history.
     R"sql(
 CREATE TABLE velmora.removed_answers (
     id bigint PRIMARY KEY,
@@ -73,6 +74,17 @@ CREATE TABLE velmora.removed_answers (
 );
 COMMENT ON TABLE velmora.removed_answers IS
     'Answers the organiser removed (test answers), as they were in velmora.answers, to be brought back';
+CREATE TABLE velmora.replaced_answers (
+    id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    answer_row bigint NOT NULL,
+    survey_id bigint NOT NULL REFERENCES velmora.surveys (id),
+    received_at timestamptz NOT NULL,
+    answer_id text NOT NULL,
+    cells text[] NOT NULL,
+    replaced_at timestamptz NOT NULL DEFAULT now()
+);
+COMMENT ON TABLE velmora.replaced_answers IS
+    'Earlier versions of answers their respondents corrected (the same answer ID sent again with other answers, as a correction), as they were in velmora.answers';
 )sql",
 };
 

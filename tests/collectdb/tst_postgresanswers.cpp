@@ -216,6 +216,17 @@ void TestPostgresAnswers::answerIdTwiceIsOneRowAcrossCollectors() {
              409);
     QCOMPARE(third->handle(post("_charset_=UTF-8&1=twice&velmora-answer-id=" + answerId(1))).status,
              303);
+    // A correction replaces it, the earlier version kept as history.
+    QCOMPARE(third
+                 ->handle(post("_charset_=UTF-8&1=again&velmora-replaces=1&velmora-answer-id=" +
+                               answerId(1)))
+                 .status,
+             303);
+    QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers WHERE answer_id = '" +
+                                answerId(1) + "'"),
+             QStringList{QStringLiteral("again")});
+    QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.replaced_answers"),
+             QStringList{QStringLiteral("twice")});
     QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(Answers));
     QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers WHERE answer_id = '" +
                                 answerId(0) + "'"),
@@ -392,18 +403,19 @@ void TestPostgresAnswers::surveysOfAnySizeAndAnUpgradedDatabase() {
     QString error;
     PgConnection connection(m_database->conninfo());
     QVERIFY(connection.connect(&error));
-    QVERIFY2(connection.run({"DROP TABLE velmora.removed_answers",
-                             "ALTER TABLE velmora.surveys DROP CONSTRAINT "
-                             "surveys_page_file_columns_hash",
-                             "ALTER TABLE velmora.surveys DROP COLUMN columns_key",
-                             "DELETE FROM velmora.answers WHERE survey_id IN "
-                             "(SELECT id FROM velmora.surveys WHERE page_file = 'Big.htm')",
-                             "DELETE FROM velmora.surveys WHERE page_file = 'Big.htm'",
-                             "ALTER TABLE velmora.surveys ADD CONSTRAINT "
-                             "surveys_page_file_columns_key UNIQUE (page_file, columns)",
-                             "DELETE FROM velmora.schema_version WHERE version > 1"},
-                            &error),
-             qPrintable(error));
+    QVERIFY2(
+        connection.run({"DROP TABLE velmora.removed_answers", "DROP TABLE velmora.replaced_answers",
+                        "ALTER TABLE velmora.surveys DROP CONSTRAINT "
+                        "surveys_page_file_columns_hash",
+                        "ALTER TABLE velmora.surveys DROP COLUMN columns_key",
+                        "DELETE FROM velmora.answers WHERE survey_id IN "
+                        "(SELECT id FROM velmora.surveys WHERE page_file = 'Big.htm')",
+                        "DELETE FROM velmora.surveys WHERE page_file = 'Big.htm'",
+                        "ALTER TABLE velmora.surveys ADD CONSTRAINT "
+                        "surveys_page_file_columns_key UNIQUE (page_file, columns)",
+                        "DELETE FROM velmora.schema_version WHERE version > 1"},
+                       &error),
+        qPrintable(error));
     QVERIFY2(ensureSchema(connection, &error), qPrintable(error));
     QCOMPARE(m_database->column("SELECT count(*) FROM velmora.surveys WHERE columns_key IS NULL"),
              QStringList{"0"});
