@@ -2,6 +2,7 @@
 #include "collector.h"
 #include "collectsession.h"
 #include "httpserver.h"
+#include "runtimeerror.h"
 
 #include "filecontent.h"
 #include "httpclient.h"
@@ -371,10 +372,36 @@ void TestCollectServer::fullDiskGives503AndKeepsTheFile() {
     REQUIRE_SMALL_FILE_SYSTEM(disk);
     writePage(disk.path());
     serve(disk.path());
-    QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("before"))).status,
+    const QByteArray kept = "&velmora-answer-id=" + QByteArray(32, 'a');
+    const QByteArray removed = "&velmora-answer-id=" + QByteArray(32, 'b');
+    QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("before") + kept))
+                 .status,
              303);
+    QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("test") + removed))
+                 .status,
+             303);
+    const QString page = QStringLiteral("My Product Survey.htm");
+    QCOMPARE(m_collector->moveAnswers(page, {QString(32, u'b')}, false), 1);
+    const QString aside = AnswersFile::removedPath(answersPath(disk.path()));
     const QByteArray before = fileContent(answersPath(disk.path()));
+    const QByteArray asideBefore = fileContent(aside);
+    const QStringList files = disk.files();
     disk.fill();
+
+    // Removing or bringing back an answer moves nothing: both files stay as they
+    // were, and the organiser is told.
+    for (const auto &[id, restore] :
+         {std::pair{QString(32, u'a'), false}, std::pair{QString(32, u'b'), true}}) {
+        QString failure;
+        try {
+            m_collector->moveAnswers(page, {id}, restore);
+        } catch (const RuntimeError &error) {
+            failure = error.description();
+        }
+        QVERIFY2(failure.contains(QStringLiteral("No space left")), qPrintable(failure));
+    }
+    QCOMPARE(fileContent(aside), asideBefore);
+    QCOMPARE(disk.files(), files);
 
     for (int i = 0; i < 5; ++i) {
         const HttpReply reply = httpExchange(
@@ -384,6 +411,7 @@ void TestCollectServer::fullDiskGives503AndKeepsTheFile() {
         QVERIFY(reply.body.contains("not saved"));
     }
     QCOMPARE(fileContent(answersPath(disk.path())), before);
+    QCOMPARE(fileContent(aside), asideBefore);
 
     disk.free();
     QCOMPARE(httpExchange(m_server->port(), postRequest(SamplePage, sampleAnswer("after"))).status,
