@@ -286,11 +286,8 @@ void Collector::Answers::count(SummaryTally *counts, const QStringList &record) 
     if (counts)
         counts->add(record);
     if (const std::optional<quint64> id = answerIdOf(record, sheetWidth)) {
-        QStringList typed;
-        for (const QString &cell : record)
-            typed.append(typedCell(cell));
         recount = recount || ids.contains(*id);
-        ids.insert(*id, {contentOf(typed), records});
+        ids.insert(*id, {contentOf(typedCells(record)), records});
     }
     ++records;
 }

@@ -336,12 +336,8 @@ QList<QStringList> recordsOf(const QString &path) {
 // The records as the file holds them: written out again, they read the same.
 QByteArray fileBytes(const QList<QStringList> &records) {
     QByteArray bytes = "\xEF\xBB\xBF";
-    for (const QStringList &record : records) {
-        QStringList typed;
-        for (const QString &cell : record)
-            typed.append(typedCell(cell));
-        bytes += csvRecord(typed);
-    }
+    for (const QStringList &record : records)
+        bytes += csvRecord(typedCells(record));
     return bytes;
 }
 

@@ -183,6 +183,14 @@ QString typedCell(const QString &guarded) {
                                                                           : guarded;
 }
 
+QStringList typedCells(const QStringList &record) {
+    QStringList typed;
+    typed.reserve(record.size());
+    for (const QString &cell : record)
+        typed.append(typedCell(cell));
+    return typed;
+}
+
 QByteArray csvRecord(const QStringList &cells) {
     QByteArray record;
     for (qsizetype i = 0; i < cells.size(); ++i) {

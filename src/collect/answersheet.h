@@ -92,6 +92,8 @@ QByteArray csvRecord(const QStringList &cells);
 // A cell as the answers file holds it, and as it was typed.
 QString guardedCell(const QString &typed);
 QString typedCell(const QString &guarded);
+// A record of the answers file, every cell as typed.
+QStringList typedCells(const QStringList &record);
 
 // "2026-12-08T14:03:27+01:00"
 QString isoTimeWithOffset(const QDateTime &time);

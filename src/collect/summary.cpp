@@ -150,11 +150,7 @@ SummaryTally::Kind SummaryTally::kindOf(qsizetype c) const {
 void SummaryTally::add(const QStringList &record) {
     // Cells as typed: the same summary whether an answer is counted as it
     // comes or read back from the file.
-    QStringList cells;
-    cells.reserve(record.size());
-    for (const QString &cell : record)
-        cells.append(typedCell(cell));
-    addAnswer(cells);
+    addAnswer(typedCells(record));
 }
 
 void SummaryTally::addAnswer(const QStringList &record) {

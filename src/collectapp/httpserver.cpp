@@ -501,10 +501,8 @@ void HttpServer::finished(MHD_Connection *connection, Exchange *exchange) {
     if (exchange)
         releaseBody(**reinterpret_cast<std::shared_ptr<Exchange> *>(exchange));
     delete reinterpret_cast<std::shared_ptr<Exchange> *>(exchange);
-    const MHD_ConnectionInfo *info =
-        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-    if (info && info->socket_context)
-        static_cast<Link *>(info->socket_context)->enter(Link::Phase::Idle);
+    if (Link *link = linkOf(connection))
+        link->enter(Link::Phase::Idle);
     if (exchange && --m_inFlight == 0 && m_stopping) {
         std::lock_guard lock(m_mutex);
         m_changed.notify_all();
@@ -518,9 +516,7 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         auto exchange = std::make_shared<Exchange>();
         exchange->connection = connection;
         *state = new std::shared_ptr<Exchange>(exchange);
-        const MHD_ConnectionInfo *info =
-            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-        Link *link = info ? static_cast<Link *>(info->socket_context) : nullptr;
+        Link *link = linkOf(connection);
         ++m_inFlight;
         if (link)
             link->enter(Link::Phase::Request);
@@ -615,15 +611,13 @@ int HttpServer::dispatch(MHD_Connection *connection, const std::shared_ptr<Excha
     // Waiting for the disk holds no thread: the connection sleeps until the
     // answers file's writer wakes it.
     exchange->suspended = true;
-    const MHD_ConnectionInfo *info =
-        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
     ++m_suspended;
     {
         std::lock_guard server(m_mutex);
         m_waiting.insert(exchange);
     }
-    if (info && info->socket_context)
-        static_cast<Link *>(info->socket_context)->phase = Link::Phase::Waiting;
+    if (Link *link = linkOf(connection))
+        link->phase = Link::Phase::Waiting;
     MHD_suspend_connection(connection);
     return MHD_YES;
 }

@@ -20,6 +20,14 @@ QString unreachable() {
     return QStringLiteral("the database cannot be reached");
 }
 
+// Option values as cells hold them: written by joinValues().
+QStringList asInCells(const QStringList &values) {
+    QStringList escaped;
+    for (const QString &value : values)
+        escaped.append(joinValues({value}));
+    return escaped;
+}
+
 QString received(const PgResult &result, int column) {
     return result.isNull(0, column) ? QString() : receivedText(result.number(0, column));
 }
@@ -419,13 +427,10 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
             sql += ", count(*) FILTER (WHERE " + cell + " <> '')";
             continue;
         }
-        // Cells hold the values as joinValues() wrote them.
-        QStringList escaped;
-        for (const QString &value : columns[c].values) {
-            escaped.append(joinValues({value}));
-            sql += ", count(*) FILTER (WHERE " + parameter(escaped.last().toUtf8()) +
+        const QStringList escaped = asInCells(columns[c].values);
+        for (const QString &value : escaped)
+            sql += ", count(*) FILTER (WHERE " + parameter(value.toUtf8()) +
                    " = ANY(string_to_array(" + cell + ", $2)))";
-        }
         // Cells holding none of the values; beside a text input, cells holding
         // anything else, which was typed.
         sql += ", count(*) FILTER (WHERE " + cell + " <> '' AND NOT (string_to_array(" + cell +
@@ -454,9 +459,7 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
         const bool texts = columns[c].kind == SummaryTally::Kind::Texts || columns[c].typed;
         if (texts && column.given > 0) {
             const QByteArray cell = answerCell(AnswerSheet::FirstAnswer + c);
-            QStringList escaped;
-            for (const QString &value : columns[c].values)
-                escaped.append(joinValues({value}));
+            const QStringList escaped = asInCells(columns[c].values);
             QList<PgConnection::Parameter> textParameters{surveyId};
             QByteArray typed;
             if (columns[c].typed) {
