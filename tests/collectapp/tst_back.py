@@ -2,8 +2,8 @@
 """Back, as respondents press it, in Debian's Firefox ESR (headless, driven
 over Marionette, its own remote protocol) and in Chromium (ChromeDriver):
 
-- Back from the page that refuses an answer too long brings the form back
-  filled in;
+- Back from each page that turns answers away (too long, not saved, busy)
+  brings the form back filled in;
 - Back from the thank-you page, a change and FINISHED is never dropped: the
   respondent is asked whether it corrects the answers sent, and the
   correction is stored;
@@ -12,6 +12,7 @@ over Marionette, its own remote protocol) and in Chromium (ChromeDriver):
 usage: tst_back.py VELMORA_COLLECT WRITE_SAMPLE_SURVEY PICTURE
 """
 import csv
+import fcntl
 import io
 import json
 import os
@@ -25,6 +26,15 @@ import time
 collect, write_sample, picture = sys.argv[1:4]
 PAGE = '/My%20Product%20Survey.htm'
 ELEMENT = 'element-6066-11e4-a52e-4f735466cecf'
+VALUE = 'return document.getElementsByName(arguments[0])[0].value;'
+# Each page that turns answers away, and the collector that shows it: one
+# that stores, one that finds its answers file locked by another program, and
+# one whose answer limit lets nothing through.
+REFUSALS = [
+    ('Too large', 'stores', 'document.getElementsByName("4")[0].value = "x".repeat(25000);'),
+    ('Your answers were not saved', 'locked', ''),
+    ('Busy, try again in a moment', 'busy', ''),
+]
 
 
 def free_port():
@@ -171,32 +181,40 @@ def wait_for(browser, test, what):
         time.sleep(0.1)
 
 
-def respond(name, browser, base, answers_file):
-    value = 'return document.getElementsByName(arguments[0])[0].value;'
+def refused_and_back(name, browser, base, refusal, prepare=''):
+    """FINISHED gets the page that says `refusal`; Back brings the form back filled."""
+    browser.get(base + PAGE)
+    browser.type('[name="1"]', 'kept')
+    if prepare:
+        browser.script(prepare)
+    browser.click('button[value=FINISHED]')
+    wait_for(browser, lambda: refusal in browser.source(), f'{name}: no page "{refusal}"')
+    browser.back()
+    wait_for(browser, lambda: PAGE in browser.url(), f'{name}: Back did not go back')
+    time.sleep(0.5)
+    restored = browser.script(VALUE, '1')
+    assert restored == 'kept', f'{name}: after Back from "{refusal}" the box holds {restored!r}'
+
+
+def respond(name, browser, bases, answers_file):
+    base = bases['stores']
     browser.get(base + PAGE)
     browser.type('[name="1"]', 'kept')
     browser.type('[name=UserName]', '\ue007')  # Enter in a one-line box
     time.sleep(0.5)
     assert '?answered' not in browser.url(), f'{name}: Enter sent the survey'
-    # An answer too long for its question: refused, and Back brings the form back.
-    browser.script('document.getElementsByName("4")[0].value = "x".repeat(25000);')
-    browser.click('button[value=FINISHED]')
-    wait_for(browser, lambda: 'Too large' in browser.source(),
-             f'{name}: no page for an answer too long')
-    browser.back()
-    wait_for(browser, lambda: PAGE in browser.url(), f'{name}: Back did not go back')
-    time.sleep(0.5)
-    restored = browser.script(value, '1')
-    assert restored == 'kept', f'{name}: after Back from the refusal the box holds {restored!r}'
+    for refusal, where, prepare in REFUSALS:
+        refused_and_back(name, browser, bases[where], refusal, prepare)
 
-    browser.script('document.getElementsByName("4")[0].value = "short";')
+    browser.get(base + PAGE)
+    browser.type('[name="1"]', 'kept')
     browser.click('button[value=FINISHED]')
     wait_for(browser, lambda: browser.url().endswith('?answered'), f'{name}: not saved')
     # Back from the thank-you page, a change, FINISHED.
     browser.back()
     wait_for(browser, lambda: browser.url().endswith(PAGE), f'{name}: Back did not go back')
     time.sleep(0.5)
-    restored = browser.script(value, '1')
+    restored = browser.script(VALUE, '1')
     assert restored == 'kept', f'{name}: after Back from the thank-you page the box holds ' \
                                f'{restored!r}'
     browser.script('document.getElementsByName("1")[0].value = "changed";')
@@ -220,20 +238,32 @@ def respond(name, browser, base, answers_file):
             'loaded the survey anew with the answers typed back in, stored as a new answer')
 
 
-def main():
+def start_collector(extra=(), lock=False):
+    """A collector of the sample survey in a folder of its own, and its address."""
     folder = tempfile.mkdtemp()
     subprocess.run([write_sample, folder, picture], check=True)
+    answers_file = os.path.join(folder, 'My Product Survey answers.csv')
+    held = None
+    if lock:  # as another program writing to it would, before the collector starts
+        held = open(answers_file, 'a')
+        fcntl.flock(held, fcntl.LOCK_EX)
     port = free_port()
-    server = subprocess.Popen([collect, folder, '--port', str(port), '--local', '--quiet'],
-                              stdout=subprocess.PIPE, text=True)
+    server = subprocess.Popen([collect, folder, '--port', str(port), '--local', '--quiet',
+                               *extra], stdout=subprocess.PIPE, text=True)
+    server.stdout.readline()
+    return server, f'http://127.0.0.1:{port}', answers_file, held
+
+
+def main():
+    servers = {'stores': start_collector(), 'locked': start_collector(lock=True),
+               'busy': start_collector(['--answer-burst', '0.5'])}
+    bases = {where: server[1] for where, server in servers.items()}
+    answers_file = servers['stores'][2]
     said = []
     try:
-        server.stdout.readline()
-        base = f'http://127.0.0.1:{port}'
-        answers_file = os.path.join(folder, 'My Product Survey answers.csv')
         chromium = Chromium()
         try:
-            said.append('Chromium ' + respond('Chromium', chromium, base, answers_file))
+            said.append('Chromium ' + respond('Chromium', chromium, bases, answers_file))
         finally:
             chromium.quit()
         if not shutil.which('firefox-esr'):
@@ -241,15 +271,19 @@ def main():
         else:
             browser, process = firefox()
             try:
-                said.append('Firefox ESR ' + respond('Firefox ESR', browser, base, answers_file))
+                said.append('Firefox ESR ' + respond('Firefox ESR', browser, bases, answers_file))
             finally:
                 browser.quit()
                 process.terminate()
                 process.wait(10)
     finally:
-        server.terminate()
-        server.wait(10)
-    print('back: ' + ', '.join(said) + '; Back from a refused answer kept the form in both')
+        for server, _, _, held in servers.values():
+            server.terminate()
+            server.wait(10)
+            if held:
+                held.close()
+    print('back: ' + ', '.join(said) + '; Back from ' +
+          ', '.join(f'"{refusal}"' for refusal, _, _ in REFUSALS) + ' kept the form in both')
     return 0
 
 
