@@ -51,7 +51,9 @@ const chromePort = Number(new URL(browser.wsEndpoint()).port);
 try {
   // Lighthouse, phone and desktop.
   // Lighthouse will not audit a page with an error status: axe judges the 404 below.
-  const pages = [['survey', survey], ['thank-you', `${survey}?answered`], ['list', base]];
+  const results = `${base}results/${readFileSync(join(folder, '.velmora-results-token'), 'utf8').trim()}/`;
+  const pages = [['survey', survey], ['thank-you', `${survey}?answered`], ['list', base],
+                 ['results', results], ['removal', `${results}answers/My%20Product%20Survey.htm`]];
   for (const [name, url] of pages) {
     for (const [form, config] of [['mobile', undefined], ['desktop', desktopConfig]]) {
       const result = await lighthouse(url, {
@@ -162,8 +164,7 @@ try {
   check(buttons.length === 2 && buttons.every((h) => h >= 44), `the page that asks: buttons ${buttons}`);
 
   // The results link's page that removes test answers, with answers in it.
-  const token = readFileSync(join(folder, '.velmora-results-token'), 'utf8').trim();
-  await page.goto(`${base}results/${token}/answers/My%20Product%20Survey.htm`);
+  await page.goto(`${results}answers/My%20Product%20Survey.htm`);
   await page.addScriptTag({ content: axeSource });
   const removal = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
   console.log(`axe-core on the page that removes test answers: ${removal.length} violations`);
