@@ -197,6 +197,12 @@ private:
                                         const QStringList &header) const;
     // The summaries of the surveys in the folder, counted by the database.
     void countSummaries(const Folder &folder);
+    // The answers in the files of the page's other versions, counted as this
+    // version asks; null when there are none. Read again only when one of
+    // those files changed. Throws RuntimeError.
+    std::shared_ptr<const SummaryTally> otherVersions(const Folder &folder, const QString &fileName,
+                                                      const SurveyPage &page,
+                                                      const QString &answersPath);
     HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
     HttpResponse index();
     HttpResponse respondentResponse(const Page &page);
@@ -229,7 +235,12 @@ private:
         qsizetype answers = 0;
         QByteArray summary;
     };
-    std::map<QString, Counted> m_counted;                // by page file
+    std::map<QString, Counted> m_counted; // by page file
+    struct OtherVersions {
+        QStringList files; // each with its size and time of change
+        std::shared_ptr<const SummaryTally> tally;
+    };
+    std::map<QString, OtherVersions> m_otherVersions;    // by page file
     std::vector<std::shared_ptr<AnswersFile>> m_retired; // see dropRetired()
     std::mutex m_pendingMutex;
     std::condition_variable m_pendingDone;

@@ -15,5 +15,8 @@ struct FileTally {
 };
 // Read once, and once more only when a correction is in it. Throws RuntimeError.
 FileTally tallyOfFile(const QString &path, const SurveyPage &page);
+// The answers in the files of earlier versions of the page, oldest first,
+// counted as this version asks: to include() in its summary. Throws RuntimeError.
+SummaryTally tallyOfEarlierFiles(const QStringList &paths, const SurveyPage &page);
 
 } // namespace Velmora

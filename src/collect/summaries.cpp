@@ -56,6 +56,36 @@ void Collector::countSummaries(const Folder &folder) {
     }
 }
 
+std::shared_ptr<const SummaryTally> Collector::otherVersions(const Folder &folder,
+                                                             const QString &fileName,
+                                                             const SurveyPage &page,
+                                                             const QString &answersPath) {
+    QStringList paths;
+    QStringList files{page.stamp}; // counted as this version of the page asks
+    for (const QString &name : folder.answersFiles.value(fileName)) {
+        const QString path = m_folder + QLatin1Char('/') + name;
+        if (path == answersPath)
+            continue;
+        const QFileInfo info(path);
+        paths.append(path);
+        files.append(QStringLiteral("%1 %2 %3")
+                         .arg(path, QString::number(info.size()),
+                              QString::number(info.lastModified().toMSecsSinceEpoch())));
+    }
+    if (paths.isEmpty())
+        return nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto known = m_otherVersions.find(fileName);
+        if (known != m_otherVersions.end() && known->second.files == files)
+            return known->second.tally;
+    }
+    auto tally = std::make_shared<const SummaryTally>(tallyOfEarlierFiles(paths, page));
+    std::lock_guard lock(m_mutex);
+    m_otherVersions[fileName] = {files, tally};
+    return tally;
+}
+
 bool Collector::writeSummaries(bool everySurvey) {
     const std::shared_ptr<const Folder> folder = folderNow();
     if (m_database) {
@@ -63,7 +93,13 @@ bool Collector::writeSummaries(bool everySurvey) {
         return true;
     }
     bool written = true;
-    QList<std::pair<QString, QByteArray>> due;        // where, what
+    struct Due {
+        QString fileName;
+        SurveyPage page;
+        QString answersPath;
+        SummaryTally tally; // of this version's answers
+    };
+    QList<Due> due;
     QList<std::pair<QString, SurveyPage>> notCounted; // page file, page
     struct Recount {
         QString fileName;
@@ -74,6 +110,9 @@ bool Collector::writeSummaries(bool everySurvey) {
     QList<Recount> recounts;
     {
         std::lock_guard lock(m_mutex);
+        std::erase_if(m_otherVersions, [&folder](const auto &other) {
+            return !folder->pages.contains(other.first);
+        });
         for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
             const auto answers = m_answers.find(it.key());
             // A file that could not be opened again leaves no file to count.
@@ -85,12 +124,16 @@ bool Collector::writeSummaries(bool everySurvey) {
             } else if (counted && (everySurvey || answers->second.summaryDue)) {
                 answers->second.summaryDue = false;
                 due.append(
-                    {summaryPath(answers->second.file->path()), answers->second.tally->page()});
+                    {it.key(), it->page, answers->second.file->path(), *answers->second.tally});
             } else if (!counted && everySurvey) {
                 notCounted.append({it.key(), it->page});
             }
         }
     }
+    const auto failed = [&](const SurveyPage &page, const RuntimeError &error) {
+        m_errors(QStringLiteral("No summary of %1: %2").arg(page.title, error.description()));
+        written = false;
+    };
     // A corrected answer is counted once, in its latest version: the file is
     // read again, outside the lock, and its count taken unless answers came
     // in meanwhile (then it is read again next time).
@@ -104,11 +147,9 @@ bool Collector::writeSummaries(bool everySurvey) {
                 continue;
             answers->second.tally = counted.tally;
             answers->second.recount = false;
-            due.append({summaryPath(recount.file->path()), counted.tally->page()});
+            due.append({recount.fileName, recount.page, recount.file->path(), *counted.tally});
         } catch (const RuntimeError &error) {
-            m_errors(QStringLiteral("No summary of %1: %2")
-                         .arg(recount.page.title, error.description()));
-            written = false;
+            failed(recount.page, error);
         }
     }
     // A survey nobody answered in this run is read from its file, in pieces; a
@@ -119,18 +160,21 @@ bool Collector::writeSummaries(bool everySurvey) {
                 m_folder, fileName, AnswerSheet(page, AnswerSheet::Form::RespondentPage).header());
             if (!QFileInfo::exists(path))
                 continue;
-            due.append({summaryPath(path), tallyOfFile(path, page).tally->page()});
+            due.append({fileName, page, path, *tallyOfFile(path, page).tally});
         } catch (const RuntimeError &error) {
-            m_errors(QStringLiteral("No summary of %1: %2").arg(page.title, error.description()));
-            written = false;
+            failed(page, error);
         }
     }
-    for (const auto &[path, html] : due) {
+    // Each summary counts the answers to every version of its page, the
+    // questions asked in the same words together.
+    for (Due &summary : due) {
         try {
-            writeFileDurably(path, html, m_fileMode);
+            if (const auto other =
+                    otherVersions(*folder, summary.fileName, summary.page, summary.answersPath))
+                summary.tally.include(*other);
+            writeFileDurably(summaryPath(summary.answersPath), summary.tally.page(), m_fileMode);
         } catch (const RuntimeError &error) {
-            m_errors(QStringLiteral("No summary written: %1").arg(error.description()));
-            written = false;
+            failed(summary.page, error);
         }
     }
     return written;

@@ -156,12 +156,74 @@ void SummaryTally::add(const QStringList &record) {
 void SummaryTally::addAnswer(const QStringList &record) {
     if (record.size() != m_sheet.width() || record == m_header)
         return; // the header row, or a row of another page
+    count(record, QList<bool>(m_columns.size(), true));
+}
+
+void SummaryTally::addEarlier(const QStringList &header, const QStringList &stored) {
+    if (stored.size() != header.size() || stored == header)
+        return;
+    auto columns = m_earlierColumns.constFind(header);
+    if (columns == m_earlierColumns.cend()) {
+        const QStringList typedHeader = typedCells(header);
+        QList<qsizetype> at;
+        for (qsizetype c = 0; c < m_columns.size(); ++c)
+            at.append(typedHeader.indexOf(m_header[AnswerSheet::FirstAnswer + c],
+                                          AnswerSheet::FirstAnswer));
+        for (qsizetype h = AnswerSheet::FirstAnswer; h < typedHeader.size(); ++h)
+            if (!m_header.contains(typedHeader[h]) &&
+                typedHeader[h] != AnswerSheet::AnswerIdHeader &&
+                !m_askedOtherwise.contains(typedHeader[h]))
+                m_askedOtherwise.append(typedHeader[h]);
+        columns = m_earlierColumns.insert(header, at);
+    }
+    const QStringList record = typedCells(stored);
+    // The record laid out as this version's, its questions asked otherwise left empty.
+    QStringList cells = record.mid(0, AnswerSheet::FirstAnswer);
+    QList<bool> asked;
+    for (const qsizetype at : *columns) {
+        cells.append(at < 0 ? QString() : record[at]);
+        asked.append(at >= 0);
+    }
+    ++m_earlierRows;
+    count(cells, asked);
+}
+
+void SummaryTally::include(const SummaryTally &earlier) {
+    if (earlier.m_rows == 0)
+        return;
+    m_first = earlier.m_first;
+    if (m_rows == 0)
+        m_latest = earlier.m_latest;
+    m_rows += earlier.m_rows;
+    m_earlierRows += earlier.m_earlierRows;
+    for (const QString &question : earlier.m_askedOtherwise)
+        if (!m_askedOtherwise.contains(question))
+            m_askedOtherwise.append(question);
+    for (qsizetype c = 0; c < m_columns.size(); ++c) {
+        ColumnTally &tally = m_columns[c];
+        const ColumnTally &before = earlier.m_columns[c];
+        for (qsizetype i = 0; i < tally.bars.size(); ++i)
+            tally.bars[i].count += before.bars[i].count;
+        tally.other += before.other;
+        tally.given += before.given;
+        tally.asked += before.asked;
+        // The older texts go before this version's, the newest listed kept.
+        for (auto text = before.newest.crbegin();
+             text != before.newest.crend() && qsizetype(tally.newest.size()) < ListedTexts; ++text)
+            tally.newest.push_front(*text);
+    }
+}
+
+void SummaryTally::count(const QStringList &record, const QList<bool> &asked) {
     if (m_rows++ == 0)
         m_first = record[0];
     m_latest = record[0];
     for (qsizetype c = 0; c < m_columns.size(); ++c) {
+        if (!asked[c])
+            continue;
         const QString &cell = record[AnswerSheet::FirstAnswer + c];
         ColumnTally &tally = m_columns[c];
+        ++tally.asked;
         switch (kindOf(c)) {
         case Kind::Options: {
             QStringList given = splitValues(cell);
@@ -214,6 +276,7 @@ void SummaryTally::assign(const Counts &counts) {
             tally.bars[i].count = given.options.value(i);
         tally.other = given.other;
         tally.given = given.given;
+        tally.asked = counts.answers;
         tally.newest.assign(given.newest.crbegin(), given.newest.crend());
     }
 }
@@ -224,6 +287,8 @@ QByteArray SummaryTally::page() const {
     // One arg() call for all: a "%2" in a title must stay text.
     QString body = QStringLiteral("<h1>%1</h1>\n<p class=\"facts\">%2 answers")
                        .arg(escapeHtml(title), QString::number(m_rows));
+    if (m_earlierRows > 0)
+        body += QStringLiteral(" (%1 of them to other versions of the page)").arg(m_earlierRows);
     const auto when = [](const QString &received) {
         return escapeHtml(QString(received).replace(u'T', u' '));
     };
@@ -235,9 +300,10 @@ QByteArray SummaryTally::page() const {
     const QList<AnswerSheet::Column> &columns = m_sheet.columns();
     QString shownQuestion;
     QList<Bar> boxes; // check boxes of one question, one bar per name
+    qsizetype boxesAsked = 0;
     auto flushBoxes = [&] {
         if (!boxes.isEmpty())
-            body += bars(boxes, m_rows);
+            body += bars(boxes, boxesAsked);
         boxes.clear();
     };
     for (qsizetype c = 0; c < columns.size(); ++c) {
@@ -250,6 +316,12 @@ QByteArray SummaryTally::page() const {
             body += QStringLiteral("<h2>%1</h2>\n")
                         .arg(escapeHtml(first.question.isEmpty() ? QStringLiteral("(no question)")
                                                                  : first.question));
+            if (tally.asked < m_rows)
+                body += QStringLiteral("<p class=\"note\">Asked in these words in %1 of the %2 "
+                                       "answers: other versions of the page asked it otherwise, "
+                                       "or not at all.</p>\n")
+                            .arg(tally.asked)
+                            .arg(m_rows);
         }
         const bool radios =
             std::any_of(column.inputs.cbegin(), column.inputs.cend(), [](const SurveyInput &input) {
@@ -261,7 +333,7 @@ QByteArray SummaryTally::page() const {
             QList<Bar> list = tally.bars;
             if (tally.other > 0)
                 list.append({QStringLiteral("(an answer the page does not offer)"), tally.other});
-            body += bars(list, m_rows);
+            body += bars(list, tally.asked);
             if (typedBeside(c))
                 body += textList(tally.newest, tally.given);
             continue;
@@ -270,6 +342,7 @@ QByteArray SummaryTally::page() const {
         case SurveyInput::Kind::Radio: // counted above
             break;
         case SurveyInput::Kind::CheckBox: {
+            boxesAsked = tally.asked;
             if (column.words) {
                 boxes += tally.bars;
                 break;
@@ -288,6 +361,15 @@ QByteArray SummaryTally::page() const {
         }
     }
     flushBoxes();
+    if (!m_askedOtherwise.isEmpty()) {
+        body += QStringLiteral("<h2>Asked otherwise in other versions</h2>\n<p class=\"note\">"
+                               "Other versions of the page asked these, in other words or "
+                               "with other options; their answers are in those versions' "
+                               "answers files.</p>\n<ul>\n");
+        for (const QString &question : m_askedOtherwise)
+            body += QStringLiteral("<li>%1</li>\n").arg(escapeHtml(question));
+        body += QStringLiteral("</ul>\n");
+    }
 
     return QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
                           "<meta name=\"viewport\" content=\"width=device-width\">\n"

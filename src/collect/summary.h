@@ -4,6 +4,7 @@
 #include "surveypagereader.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -35,6 +36,13 @@ public:
     void addAnswer(const QStringList &cells);
     qsizetype answers() const { return m_rows; }
     QByteArray page() const;
+
+    // A record of an answers file of an earlier version of the page, headed
+    // `header`: its answers count in the questions asked in the same words,
+    // and the questions asked otherwise are named on the page.
+    void addEarlier(const QStringList &header, const QStringList &record);
+    // Counts in what `earlier` counted of earlier versions, as older answers.
+    void include(const SummaryTally &earlier);
 
     // A database counts for itself what add() counts row by row. Per answer
     // column: which of its posted values are counted apart (options), or only
@@ -78,9 +86,13 @@ private:
         qsizetype other = 0;
         qsizetype given = 0;        // check boxes ticked, texts given
         std::deque<QString> newest; // the texts listed, oldest first
+        qsizetype asked = 0;        // answers to a version that asked it so
     };
 
     static void addText(ColumnTally &tally, const QString &text);
+    // `asked`: for each column, whether the answer's version asked it.
+    void count(const QStringList &record, const QList<bool> &asked);
+    qsizetype askedOfQuestion(qsizetype column) const;
 
     SurveyPage m_page;
     AnswerSheet m_sheet;
@@ -88,6 +100,11 @@ private:
     qsizetype m_rows = 0;
     QString m_first, m_latest;
     QList<ColumnTally> m_columns;
+    qsizetype m_earlierRows = 0;
+    // Where each column of this version stands in an earlier version's
+    // records (-1: not asked so), by that version's header.
+    QHash<QStringList, QList<qsizetype>> m_earlierColumns;
+    QStringList m_askedOtherwise; // earlier versions' columns no longer asked so
 };
 
 // `records` is the answers file as read: its header row, then one row per answer.

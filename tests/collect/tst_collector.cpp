@@ -265,6 +265,20 @@ void TestCollector::remadePageStartsANewFile() {
     QVERIFY(list.contains("href=\"My%20Product%20Survey%20answers%20%282%29.csv\""));
     results.path += "My%20Product%20Survey%20answers.csv";
     QCOMPARE(m_collector->handle(results).status, 200);
+
+    // One summary over both: the questions asked alike counted together, the
+    // one asked otherwise said.
+    QCOMPARE(request("POST", Page, "1=%2412&2=+a%29").status, 303);
+    QVERIFY(m_collector->writeSummaries(true));
+    const QString summary =
+        QString::fromUtf8(fileContent(file(QStringLiteral("My Product Survey summary (2).html"))));
+    QVERIFY2(summary.contains("4 answers (2 of them to other versions of the page)"),
+             qPrintable(summary));
+    QVERIFY(summary.contains("Asked in these words in 2 of the 4 answers"));
+    QVERIFY(summary.contains("<li>$12</li>\n<li>$10</li>"));
+    QVERIFY(summary.contains("2 (50.0%)")); // " a)" to question 2, once in each version
+    QVERIFY(summary.contains("<h2>Asked otherwise in other versions</h2>"));
+    QVERIFY(summary.contains("<li>1) What product did you test?</li>"));
 }
 
 void TestCollector::answersQueuedOutliveNothing_data() {
