@@ -44,12 +44,16 @@ public:
     // none, they are stored as an answer.
     virtual void replace(const Survey &survey, const QStringList &cells, Done done) = 0;
 
-    // What the database counts for the survey's summary, shaped as `tally`
-    // counts; nothing when nothing changed since the call that gave `version`,
-    // or when the database cannot be asked (`error` then says why).
+    // What the database counts for the survey's summary, one count per
+    // answer column as `columns` say; nothing when nothing changed since the
+    // call that gave `version`, or when the database cannot be asked (`error`
+    // then says why).
     virtual std::optional<SummaryTally::Counts> counts(const Survey &survey,
-                                                       const SummaryTally &tally,
+                                                       const QList<SummaryTally::Column> &columns,
                                                        QByteArray *version, QString *error) = 0;
+    // The headers of the other versions of the survey's page that have
+    // answers, as the last counts() saw them.
+    virtual QList<QStringList> otherVersions(const Survey &survey) = 0;
 
     // Moves the answers with these answer IDs out of the answers counted and
     // exported into those kept aside, or with `restore` back; how many moved,

@@ -159,7 +159,7 @@ QList<Collector::Survey> Collector::surveys() {
             if (m_database) {
                 const auto counted = m_counted.find(it.key());
                 if (counted != m_counted.end()) {
-                    survey.answers = counted->second.answers;
+                    survey.answers = counted->second.current.counts.answers;
                     survey.countedSummary = summaryPath(AnswersFile::name(it.key()));
                 }
             } else if (const auto answers = m_answers.find(it.key());

@@ -230,9 +230,13 @@ private:
     std::map<QString, Answers> m_answers;
     std::shared_ptr<AnswerDatabase> m_database;
     struct Counted {
-        QByteArray version; // of the database's answers to the survey
-        QString stamp;      // of the page counted for
-        qsizetype answers = 0;
+        struct Version {
+            QByteArray version; // of the database's answers to it
+            SummaryTally::Counts counts;
+        };
+        Version current;
+        QString stamp;                     // of the page counted for
+        QMap<QStringList, Version> others; // the page's other versions, by header
         QByteArray summary;
     };
     std::map<QString, Counted> m_counted; // by page file

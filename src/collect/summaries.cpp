@@ -31,28 +31,51 @@ void Collector::countSummaries(const Folder &folder) {
             it->page.stamp,
             AnswerSheet(it->page, AnswerSheet::Form::RespondentPage).header(),
             {}};
-        QByteArray version;
+        Counted counted{{}, it->page.stamp};
         {
             std::lock_guard lock(m_mutex);
-            const auto counted = m_counted.find(it.key());
-            if (counted != m_counted.end() && counted->second.stamp == it->page.stamp)
-                version = counted->second.version;
+            const auto known = m_counted.find(it.key());
+            if (known != m_counted.end() && known->second.stamp == it->page.stamp)
+                counted = known->second;
         }
         SummaryTally tally(it->page, AnswerSheet::Form::RespondentPage);
         QString error;
-        const std::optional<SummaryTally::Counts> counts =
-            m_database->counts(survey, tally, &version, &error);
+        const auto ask = [&](const AnswerDatabase::Survey &version,
+                             const QList<SummaryTally::Column> &columns, Counted::Version *known) {
+            if (const auto counts = m_database->counts(version, columns, &known->version, &error)) {
+                known->counts = *counts;
+                return true;
+            }
+            return false;
+        };
+        // This version's answers, then those of the page's other versions.
+        bool changed = ask(survey, tally.columns(), &counted.current);
+        QMap<QStringList, Counted::Version> others;
+        for (const QStringList &header : m_database->otherVersions(survey)) {
+            if (!error.isEmpty())
+                break;
+            Counted::Version other = counted.others.value(header);
+            AnswerDatabase::Survey version = survey;
+            version.header = header;
+            changed = ask(version, tally.columnsOf(header), &other) || changed;
+            others.insert(header, other);
+        }
         // Said once, not every second while the database is away.
         if (!error.isEmpty() && error != m_summaryError)
             m_errors(QStringLiteral("No summaries: %1").arg(error));
         m_summaryError = error;
         if (!error.isEmpty())
             return;
-        if (!counts)
+        changed = changed || others.keys() != counted.others.keys();
+        counted.others = std::move(others);
+        if (!changed)
             continue;
-        tally.assign(*counts);
+        tally.assign(counted.current.counts);
+        for (auto other = counted.others.cbegin(); other != counted.others.cend(); ++other)
+            tally.includeCounts(other.key(), other->counts);
+        counted.summary = tally.page();
         std::lock_guard lock(m_mutex);
-        m_counted[it.key()] = {version, it->page.stamp, counts->answers, tally.page()};
+        m_counted[it.key()] = std::move(counted);
     }
 }
 

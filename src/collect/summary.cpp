@@ -2,6 +2,7 @@
 
 #include "htmltext.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -101,6 +102,7 @@ QString summaryPath(const QString &answersPath) {
 
 SummaryTally::SummaryTally(const SurveyPage &page, AnswerSheet::Form form)
     : m_page(page)
+    , m_form(form)
     , m_sheet(page, form)
     , m_header(m_sheet.header()) {
     for (qsizetype c = 0; c < m_sheet.columns().size(); ++c) {
@@ -165,16 +167,8 @@ void SummaryTally::addEarlier(const QStringList &header, const QStringList &stor
     auto columns = m_earlierColumns.constFind(header);
     if (columns == m_earlierColumns.cend()) {
         const QStringList typedHeader = typedCells(header);
-        QList<qsizetype> at;
-        for (qsizetype c = 0; c < m_columns.size(); ++c)
-            at.append(typedHeader.indexOf(m_header[AnswerSheet::FirstAnswer + c],
-                                          AnswerSheet::FirstAnswer));
-        for (qsizetype h = AnswerSheet::FirstAnswer; h < typedHeader.size(); ++h)
-            if (!m_header.contains(typedHeader[h]) &&
-                typedHeader[h] != AnswerSheet::AnswerIdHeader &&
-                !m_askedOtherwise.contains(typedHeader[h]))
-                m_askedOtherwise.append(typedHeader[h]);
-        columns = m_earlierColumns.insert(header, at);
+        noteAskedOtherwise(typedHeader);
+        columns = m_earlierColumns.insert(header, columnsIn(typedHeader));
     }
     const QStringList record = typedCells(stored);
     // The record laid out as this version's, its questions asked otherwise left empty.
@@ -188,11 +182,68 @@ void SummaryTally::addEarlier(const QStringList &header, const QStringList &stor
     count(cells, asked);
 }
 
+QList<qsizetype> SummaryTally::columnsIn(const QStringList &typedHeader) const {
+    QList<qsizetype> at;
+    for (qsizetype c = 0; c < m_columns.size(); ++c)
+        at.append(
+            typedHeader.indexOf(m_header[AnswerSheet::FirstAnswer + c], AnswerSheet::FirstAnswer));
+    return at;
+}
+
+void SummaryTally::noteAskedOtherwise(const QStringList &typedHeader) {
+    for (qsizetype h = AnswerSheet::FirstAnswer; h < typedHeader.size(); ++h)
+        if (!m_header.contains(typedHeader[h]) && typedHeader[h] != AnswerSheet::AnswerIdHeader &&
+            !m_askedOtherwise.contains(typedHeader[h]))
+            m_askedOtherwise.append(typedHeader[h]);
+}
+
+QList<SummaryTally::Column> SummaryTally::columnsOf(const QStringList &header) const {
+    QList<Column> list;
+    const QList<Column> mine = columns();
+    for (qsizetype h = AnswerSheet::FirstAnswer; h < header.size(); ++h) {
+        if (header[h] == AnswerSheet::AnswerIdHeader && h == header.size() - 1)
+            break;
+        const qsizetype at = m_header.indexOf(header[h], AnswerSheet::FirstAnswer);
+        const qsizetype c = at - AnswerSheet::FirstAnswer;
+        list.append(at < 0 || c >= mine.size() ? Column{Kind::Given, {}} : mine[c]);
+    }
+    return list;
+}
+
+void SummaryTally::includeCounts(const QStringList &header, const Counts &counts) {
+    SummaryTally earlier(m_page, m_form);
+    earlier.noteAskedOtherwise(header);
+    earlier.m_rows = earlier.m_earlierRows = counts.answers;
+    earlier.m_first = counts.first;
+    earlier.m_latest = counts.latest;
+    const QList<qsizetype> at = columnsIn(header);
+    for (qsizetype c = 0; c < m_columns.size(); ++c) {
+        const qsizetype k = at[c] - AnswerSheet::FirstAnswer;
+        if (at[c] < 0 || k >= counts.columns.size())
+            continue;
+        ColumnTally &tally = earlier.m_columns[c];
+        const ColumnCounts &given = counts.columns[k];
+        for (qsizetype i = 0; i < tally.bars.size(); ++i)
+            tally.bars[i].count = given.options.value(i);
+        tally.other = given.other;
+        tally.given = given.given;
+        tally.asked = counts.answers;
+        tally.newest.assign(given.newest.crbegin(), given.newest.crend());
+    }
+    include(earlier);
+}
+
 void SummaryTally::include(const SummaryTally &earlier) {
     if (earlier.m_rows == 0)
         return;
-    m_first = earlier.m_first;
-    if (m_rows == 0)
+    // Another version's answers are usually older, but not always (a page
+    // made again as it was before).
+    const auto time = [](const QString &received) {
+        return QDateTime::fromString(received, Qt::ISODate);
+    };
+    if (m_rows == 0 || time(earlier.m_first) < time(m_first))
+        m_first = earlier.m_first;
+    if (m_rows == 0 || time(earlier.m_latest) > time(m_latest))
         m_latest = earlier.m_latest;
     m_rows += earlier.m_rows;
     m_earlierRows += earlier.m_earlierRows;

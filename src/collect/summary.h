@@ -69,6 +69,13 @@ public:
     };
     // Replaces what was counted.
     void assign(const Counts &counts);
+    // How a database counts the answer columns of another version of the
+    // page, headed `header`: as this version counts the questions asked in
+    // the same words, the others only as given.
+    QList<Column> columnsOf(const QStringList &header) const;
+    // Counts in what a database counted, with columnsOf(header), of the answers
+    // to another version of the page.
+    void includeCounts(const QStringList &header, const Counts &counts);
 
     struct Bar {
         QString label;
@@ -92,9 +99,14 @@ private:
     static void addText(ColumnTally &tally, const QString &text);
     // `asked`: for each column, whether the answer's version asked it.
     void count(const QStringList &record, const QList<bool> &asked);
+    // Where each column of this version stands in a record headed
+    // `typedHeader` (-1: not asked so); its columns asked otherwise noted.
+    QList<qsizetype> columnsIn(const QStringList &typedHeader) const;
+    void noteAskedOtherwise(const QStringList &typedHeader);
     qsizetype askedOfQuestion(qsizetype column) const;
 
     SurveyPage m_page;
+    AnswerSheet::Form m_form;
     AnswerSheet m_sheet;
     QStringList m_header;
     qsizetype m_rows = 0;

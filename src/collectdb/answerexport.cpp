@@ -2,12 +2,14 @@
 
 #include "answersfile.h"
 #include "durablefile.h"
+#include "filetally.h"
 #include "pgconnection.h"
 #include "runtimeerror.h"
 #include "schema.h"
 #include "summary.h"
 
 #include <QDir>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -26,11 +28,12 @@ QStringList jsonStrings(const QString &json) {
     return strings;
 }
 
-// Writes one survey's answers file and summary; throws RuntimeError.
-qsizetype exportSurvey(PgConnection &connection, const QString &folder, int mode,
-                       const QString &surveyId, const QString &pageFile, const QStringList &header,
-                       const QByteArray &pageBytes) {
-    const QString path = AnswersFile::pathFor(folder, pageFile, header);
+// Writes one survey's answers file, at `path`, and its summary, which counts
+// in the answers files of the page's earlier versions, as the collector's
+// summary of the page's newest version does; throws RuntimeError.
+qsizetype exportSurvey(PgConnection &connection, const QString &path, int mode,
+                       const QString &surveyId, const QByteArray &pageBytes,
+                       const QStringList &header, const QStringList &earlierFiles) {
     const std::optional<SurveyPage> page = readSurveyPage(pageBytes);
     std::optional<SummaryTally> tally;
     if (page)
@@ -73,8 +76,11 @@ qsizetype exportSurvey(PgConnection &connection, const QString &folder, int mode
     if (!closed.ok())
         throw failed(closed);
     file.commit();
-    if (tally)
-        writeFileDurably(summaryPath(path), tally->page(), mode);
+    if (!tally)
+        return answers;
+    if (!earlierFiles.isEmpty())
+        tally->include(tallyOfEarlierFiles(earlierFiles, *page));
+    writeFileDurably(summaryPath(path), tally->page(), mode);
     return answers;
 }
 
@@ -99,6 +105,7 @@ bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
         *error = surveys.error();
         return false;
     }
+    QHash<QString, QStringList> exported; // answers files, by page file
     try {
         for (int row = 0; row < surveys.rows(); ++row) {
             const QString pageFile = surveys.text(row, 1);
@@ -111,10 +118,14 @@ bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
                             .arg(pageFile, folder));
                 continue;
             }
+            const QStringList header = jsonStrings(surveys.text(row, 2));
+            const QString path =
+                AnswersFile::pathFor(QDir(folder).absolutePath(), pageFile, header);
             const qsizetype answers =
-                exportSurvey(connection, QDir(folder).absolutePath(), mode, surveys.text(row, 0),
-                             pageFile, jsonStrings(surveys.text(row, 2)),
-                             QByteArray::fromHex(surveys.text(row, 3).toLatin1()));
+                exportSurvey(connection, path, mode, surveys.text(row, 0),
+                             QByteArray::fromHex(surveys.text(row, 3).toLatin1()), header,
+                             exported.value(pageFile));
+            exported[pageFile].append(path);
             if (log)
                 log(QStringLiteral("%1: %2 answers").arg(pageFile).arg(answers));
         }

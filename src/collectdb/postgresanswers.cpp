@@ -378,11 +378,14 @@ bool PostgresAnswers::refreshVersions(QString *error) {
         return false;
     }
     m_versions.clear();
+    m_headers.clear();
     for (int row = 0; row < result.rows(); ++row) {
         QStringList header;
         for (const QJsonValue &column :
              QJsonDocument::fromJson(result.text(row, 2).toUtf8()).array())
             header.append(column.toString());
+        if (result.number(row, 3) > 0)
+            m_headers.insert(result.text(row, 1), header);
         m_versions.insert(surveyKey(result.text(row, 1), header),
                           {result.number(row, 0),
                            result.text(row, 3).toUtf8() + ':' + result.text(row, 4).toUtf8()});
@@ -391,9 +394,16 @@ bool PostgresAnswers::refreshVersions(QString *error) {
     return true;
 }
 
-std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey,
-                                                            const SummaryTally &tally,
-                                                            QByteArray *version, QString *error) {
+QList<QStringList> PostgresAnswers::otherVersions(const Survey &survey) {
+    std::lock_guard lock(m_readerMutex);
+    QList<QStringList> headers = m_headers.values(survey.pageFile);
+    headers.removeAll(survey.header);
+    return headers;
+}
+
+std::optional<SummaryTally::Counts>
+PostgresAnswers::counts(const Survey &survey, const QList<SummaryTally::Column> &columns,
+                        QByteArray *version, QString *error) {
     std::lock_guard lock(m_readerMutex);
     const auto fail = [&](const QString &why) {
         *error = why;
@@ -413,7 +423,6 @@ std::optional<SummaryTally::Counts> PostgresAnswers::counts(const Survey &survey
     const QByteArray surveyId = QByteArray::number(known->first);
 
     // One pass over the survey's answers counts every option and every cell given.
-    const QList<SummaryTally::Column> columns = tally.columns();
     QByteArray sql = "SELECT count(*), " + epochSeconds("min(received_at)") + ", " +
                      epochSeconds("max(received_at)");
     QList<PgConnection::Parameter> parameters{surveyId, AnswerSheet::Joiner.toUtf8()};

@@ -37,8 +37,10 @@ public:
 
     void append(const Survey &survey, const QStringList &cells, Done done) override;
     void replace(const Survey &survey, const QStringList &cells, Done done) override;
-    std::optional<SummaryTally::Counts> counts(const Survey &survey, const SummaryTally &tally,
+    std::optional<SummaryTally::Counts> counts(const Survey &survey,
+                                               const QList<SummaryTally::Column> &columns,
                                                QByteArray *version, QString *error) override;
+    QList<QStringList> otherVersions(const Survey &survey) override;
     QString whyUnavailable() const override;
     qsizetype moveAnswers(const QSet<QString> &answerIds, bool restore, QString *error) override;
     std::optional<QList<QStringList>> listAnswers(const QString &pageFile, bool removed,
@@ -102,6 +104,7 @@ private:
     qint64 m_nextVersions = 0;
     QHash<QString, std::pair<qint64, QByteArray>> m_versions; // by page file and header
     QHash<QString, qint64> m_nextCount;                       // the same
+    QMultiHash<QString, QStringList> m_headers; // of the surveys with answers, by page file
 };
 
 } // namespace Velmora

@@ -11,6 +11,7 @@
 #include "surveyfolders.h"
 #include "testdatabase.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -135,6 +136,10 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold_data() {
         << QByteArrayList{"_charset_=UTF-8&2=a%29+Yes&2=x+%7C+y",
                           "_charset_=UTF-8&3%29+a%29=a%29+Good&3%29+a%29=%7C%7C&1=a%7Cb",
                           "_charset_=UTF-8&2=b%29+No&2=%7C"};
+    // "remade": the page is made again there, question 1 asking something else.
+    QTest::newRow("two versions of the page")
+        << QByteArrayList{all, "_charset_=UTF-8&1=Tablet&2=b%29+No", "remade",
+                          "_charset_=UTF-8&1=%2410&2=b%29+No&4=Light"};
     QTest::newRow("one answer sent three times") << QByteArrayList{
         all + "&velmora-answer-id=" + answerId(7), all + "&velmora-answer-id=" + answerId(7),
         "_charset_=UTF-8&1=later&velmora-answer-id=" + answerId(8),
@@ -149,6 +154,16 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold() {
         databaseCollector(m_database->conninfo(), steppingClock());
     for (qsizetype i = 0; i < bodies.size(); ++i) {
         QByteArray body = bodies[i];
+        if (body == "remade") {
+            for (Collector *collector : {&files, database.get()}) {
+                QFile page(collector->folder() + QStringLiteral("/My Product Survey.htm"));
+                QVERIFY(page.open(QIODevice::WriteOnly));
+                QVERIFY(page.write(WorkedExample::remadePage()) > 0);
+                page.close();
+                collector->rescan();
+            }
+            continue;
+        }
         if (!body.contains("velmora-answer-id"))
             body += "&velmora-answer-id=" + answerId(1000 + int(i));
         const int status = files.handle(post(body)).status;
@@ -156,11 +171,13 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold() {
         QCOMPARE(status, 303);
     }
 
-    // The summary counted in SQL is the one counted from the file.
+    // The summary counted in SQL is the one counted from the files.
     files.writeSummaries(true);
     database->writeSummaries();
-    const QByteArray fileSummary =
-        fileContent(fileFolder + QStringLiteral("/My Product Survey summary.html"));
+    const QString current = bodies.contains("remade")
+                                ? QStringLiteral("My Product Survey summary (2).html")
+                                : QStringLiteral("My Product Survey summary.html");
+    const QByteArray fileSummary = fileContent(fileFolder + QLatin1Char('/') + current);
     const HttpResponse counted =
         database->handle(get("/results/" + Token + "/My%20Product%20Survey%20summary.html"));
     QCOMPARE(counted.status, 200);
@@ -176,8 +193,11 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold() {
     QString error;
     QVERIFY2(exportAnswers(m_database->conninfo(), exported.path(), 0600, {}, &error),
              qPrintable(error));
-    for (const QString &name : {QStringLiteral("My Product Survey answers.csv"),
-                                QStringLiteral("My Product Survey summary.html")})
+    const QStringList written =
+        QDir(fileFolder)
+            .entryList({QStringLiteral("* answers*.csv"), QStringLiteral("* summary*")});
+    QVERIFY(written.contains(current));
+    for (const QString &name : written)
         QCOMPARE(QString::fromUtf8(fileContent(exported.filePath(name))),
                  QString::fromUtf8(fileContent(fileFolder + QLatin1Char('/') + name)));
     QCOMPARE(fileContent(exported.filePath(QStringLiteral("My Product Survey answers.csv"))),

@@ -105,4 +105,12 @@ inline QByteArray page() {
     return bytes;
 }
 
+// The page made again with question 1 asking something else, in a text area.
+inline QByteArray remadePage() {
+    return page()
+        .replace("<p>1)  What product did you test?<br>", "<p>1)  What did you pay?<br>")
+        .replace("<input type=\"text\" size=\"40\" name=\"1\"><br>",
+                 "<textarea name=\"1\" rows=\"4\" cols=\"40\"></textarea><br>");
+}
+
 } // namespace WorkedExample
