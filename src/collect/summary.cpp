@@ -221,14 +221,7 @@ void SummaryTally::includeCounts(const QStringList &header, const Counts &counts
         const qsizetype k = at[c] - AnswerSheet::FirstAnswer;
         if (at[c] < 0 || k >= counts.columns.size())
             continue;
-        ColumnTally &tally = earlier.m_columns[c];
-        const ColumnCounts &given = counts.columns[k];
-        for (qsizetype i = 0; i < tally.bars.size(); ++i)
-            tally.bars[i].count = given.options.value(i);
-        tally.other = given.other;
-        tally.given = given.given;
-        tally.asked = counts.answers;
-        tally.newest.assign(given.newest.crbegin(), given.newest.crend());
+        assignColumn(earlier.m_columns[c], counts.columns[k], counts.answers);
     }
     include(earlier);
 }
@@ -320,16 +313,17 @@ void SummaryTally::assign(const Counts &counts) {
     m_rows = counts.answers;
     m_first = counts.first;
     m_latest = counts.latest;
-    for (qsizetype c = 0; c < m_columns.size() && c < counts.columns.size(); ++c) {
-        ColumnTally &tally = m_columns[c];
-        const ColumnCounts &given = counts.columns[c];
-        for (qsizetype i = 0; i < tally.bars.size(); ++i)
-            tally.bars[i].count = given.options.value(i);
-        tally.other = given.other;
-        tally.given = given.given;
-        tally.asked = counts.answers;
-        tally.newest.assign(given.newest.crbegin(), given.newest.crend());
-    }
+    for (qsizetype c = 0; c < m_columns.size() && c < counts.columns.size(); ++c)
+        assignColumn(m_columns[c], counts.columns[c], counts.answers);
+}
+
+void SummaryTally::assignColumn(ColumnTally &tally, const ColumnCounts &given, qsizetype asked) {
+    for (qsizetype i = 0; i < tally.bars.size(); ++i)
+        tally.bars[i].count = given.options.value(i);
+    tally.other = given.other;
+    tally.given = given.given;
+    tally.asked = asked;
+    tally.newest.assign(given.newest.crbegin(), given.newest.crend());
 }
 
 QByteArray SummaryTally::page() const {

@@ -97,6 +97,7 @@ private:
     };
 
     static void addText(ColumnTally &tally, const QString &text);
+    static void assignColumn(ColumnTally &tally, const ColumnCounts &given, qsizetype asked);
     // `asked`: for each column, whether the answer's version asked it.
     void count(const QStringList &record, const QList<bool> &asked);
     // Where each column of this version stands in a record headed
