@@ -162,6 +162,20 @@ void SurveyWindow::createControls() {
         {outputFolderButton, QStringLiteral("Choose Folder To Save Results")}};
     for (const auto &[control, name] : names)
         control->setAccessibleName(name);
+    // The page fills each respondent's boxes with these: organisers who take
+    // them for their own contact details must learn it before the first
+    // answer arrives under their name.
+    const QList<std::pair<QWidget *, QString>> prefilled{
+        {m_nameEdit, QStringLiteral("The page fills in every respondent's Name box with this "
+                                    "name, for them to keep or change. Leave it empty to let "
+                                    "respondents type their own.")},
+        {m_emailEdit, QStringLiteral("The page fills in every respondent's E-mail box with this "
+                                     "address, for them to keep or change. Leave it empty to let "
+                                     "respondents type their own.")}};
+    for (const auto &[control, description] : prefilled) {
+        control->setAccessibleDescription(description);
+        control->setToolTip(description);
+    }
 
     const QList<QWidget *> tabOrder{m_questionsEdit,    createButton,       helpButton,
                                     m_titleEdit,        m_nameEdit,         m_emailEdit,

@@ -44,8 +44,14 @@ if missing:
 if '[r] a) Yes' not in names['Survey Questions'][1]:
     print('FAIL: the questions box is not described:', names['Survey Questions'])
     sys.exit(1)
+for box in ('Name', 'Email'):
+    if "every respondent's" not in names[box][1]:
+        print('FAIL: the %s box does not say the page fills it in for respondents:' % box,
+              names[box])
+        sys.exit(1)
 unnamed = [role for role, name, _ in controls if role in ('push button', 'text') and not name]
 if unnamed or '...' in names:
     print('FAIL: unnamed controls', unnamed)
     sys.exit(1)
-print('atspi: %d controls, every one named; the questions box describes the markup' % len(controls))
+print('atspi: %d controls, every one named; the questions box describes the markup, '
+      'Name and Email what they fill in' % len(controls))

@@ -59,6 +59,14 @@ void TestKeyboardAndReaders::everyControlIsNamed() {
     QVERIFY(names.contains(QStringLiteral("Survey Questions")));
     names.removeDuplicates();
     QCOMPARE(names.size(), 12);
+    // What Name and E-mail do to the page is said, to the eye and to the ear.
+    for (const char *box : {"nameEdit", "emailEdit"}) {
+        auto *control = m_form->findChild<QLineEdit *>(QLatin1String(box));
+        const QString said =
+            QAccessible::queryAccessibleInterface(control)->text(QAccessible::Description);
+        QVERIFY2(said.startsWith(QStringLiteral("The page fills in every respondent's")), box);
+        QCOMPARE(control->toolTip(), said);
+    }
 }
 
 void TestKeyboardAndReaders::faultyLineIsToldWithoutAMouse() {
