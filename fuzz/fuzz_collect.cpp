@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!page)
         return 0;
 
-    const QByteArray html = Velmora::respondentPage(*page, QStringLiteral("en"), "0");
+    const QByteArray html =
+        Velmora::respondentPage(*page, QStringLiteral("Survey.htm"), QStringLiteral("en"), "0");
     if (html.contains("<script") || QString::fromUtf8(html).toUtf8() != html)
         __builtin_trap();
 

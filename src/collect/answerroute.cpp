@@ -97,7 +97,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         std::lock_guard lock(m_mutex);
         const auto page = m_pages->pages.constFind(fileName);
         if (page == m_pages->pages.cend())
-            return reply(notFound(m_listed));
+            return reply(notFound(m_listed, request.path));
         title = page->page.title;
         // An empty body, or one of fields the survey does not have, is no
         // answer: it would only add a blank row.

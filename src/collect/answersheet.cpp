@@ -85,9 +85,11 @@ AnswerSheet::AnswerSheet(const SurveyPage &page, Form form)
         column.header = describe(column.inputs);
         if (column.words)
             column.header += QStringLiteral(" (the options' words)");
+        // What each input may hold, and the joiners between them: a lone text
+        // area holds exactly as many characters as the refusal says.
         for (const SurveyInput &input : column.inputs)
-            column.cap +=
-                capOf(input.kind) + (column.words ? input.label.size() : 0) + Joiner.size();
+            column.cap += capOf(input.kind) + (column.words ? input.label.size() : 0);
+        column.cap += Joiner.size() * (column.inputs.size() - 1);
     }
 }
 
@@ -139,7 +141,7 @@ AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTim
                 QStringLiteral("The answer to \"%1\" can be %2 long at most.")
                     .arg(column.inputs.front().question.isEmpty() ? column.name
                                                                   : column.inputs.front().question,
-                         characters(column.cap - Joiner.size() * column.inputs.size()));
+                         characters(column.cap - Joiner.size() * (column.inputs.size() - 1)));
     }
     return row;
 }

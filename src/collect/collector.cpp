@@ -108,7 +108,7 @@ void Collector::rescan() {
             same->modified == info.lastModified()) {
             Page page = *same;
             if (page.language != language)
-                makeRespondentPage(page, language);
+                makeRespondentPage(page, info.fileName(), language);
             folder->pages.insert(info.fileName(), page);
             continue;
         }
@@ -117,7 +117,7 @@ void Collector::rescan() {
             continue;
         if (const std::optional<SurveyPage> survey = readSurveyPage(file.readAll())) {
             Page page{*survey, info.size(), info.lastModified(), {}, {}, {}};
-            makeRespondentPage(page, language);
+            makeRespondentPage(page, info.fileName(), language);
             folder->pages.insert(info.fileName(), page);
         }
     }
@@ -266,7 +266,7 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
     if (request.path == "/velmora.css" && read)
         return reply(style());
     if (name.isEmpty())
-        return reply(notFound(m_listed));
+        return reply(notFound(m_listed, request.path));
     const auto page = folder->pages.constFind(name);
     if (page != folder->pages.cend()) {
         if (post)
@@ -277,7 +277,7 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
     }
     if (!post && folder->pictures.contains(name))
         return reply(serveFile(name, pictureType(name)));
-    reply(notFound(m_listed));
+    reply(notFound(m_listed, request.path));
 }
 
 void Collector::logFor(const HttpRequest &request, const QString &line) const {
@@ -293,9 +293,10 @@ Collector::Refusals Collector::takeRefusals() {
     return refusals;
 }
 
-void Collector::makeRespondentPage(Page &page, const QString &language) const {
+void Collector::makeRespondentPage(Page &page, const QString &fileName,
+                                   const QString &language) const {
     static const QByteArray marker = "@answer-id@";
-    const QByteArray html = respondentPage(page.page, language, marker);
+    const QByteArray html = respondentPage(page.page, fileName, language, marker);
     const qsizetype at = html.indexOf(marker);
     page.before = html.left(at);
     page.after = html.mid(at + marker.size());
@@ -331,7 +332,7 @@ void Collector::setLanguage(const QString &language) {
 HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &contentType) {
     QFile file(m_folder + QLatin1Char('/') + fileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPageSize)
-        return notFound(m_listed);
+        return notFound(m_listed, "/");
     HttpResponse response;
     response.contentType = contentType;
     response.body = file.readAll();

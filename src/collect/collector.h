@@ -137,7 +137,7 @@ private:
         QString language;
     };
     // Makes the respondent page of `page` in the language now.
-    void makeRespondentPage(Page &page, const QString &language) const;
+    void makeRespondentPage(Page &page, const QString &fileName, const QString &language) const;
     struct Folder {
         QMap<QString, Page> pages;
         QSet<QString> pictures;

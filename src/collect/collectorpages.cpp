@@ -13,14 +13,20 @@
 namespace Velmora {
 
 // Every page of the collector's own leads on: to the list, where there is one.
-QString onward(bool listed) {
-    return listed ? QStringLiteral("<p><a href=\"./\">See the surveys here</a></p>") : QString();
+// The link is relative, so that behind a proxy's path prefix it stays under
+// it, and climbs as many folders as the request's path went down.
+QString onward(bool listed, const QByteArray &path) {
+    if (!listed)
+        return QString();
+    const qsizetype depth = path.mid(1).count('/');
+    const QString list = depth == 0 ? QStringLiteral("./") : QStringLiteral("../").repeated(depth);
+    return QStringLiteral("<p><a href=\"%1\">See the surveys here</a></p>").arg(list);
 }
 
-HttpResponse notFound(bool listed) {
+HttpResponse notFound(bool listed, const QByteArray &path) {
     return htmlResponse(404, QStringLiteral("Not found"),
                         QStringLiteral("<p>There is no survey at this address.</p>") +
-                            onward(listed));
+                            onward(listed, path));
 }
 
 HttpResponse status(int code, const QString &title, const QString &text, const QByteArray &allow) {
@@ -111,7 +117,7 @@ HttpResponse thanks(const QString &fileName, const QString &title, bool listed) 
                        "again, as someone else</a></p>")
                 .arg(escapeHtml(title),
                      escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(fileName)))) +
-            onward(listed));
+            onward(listed, "/"));
 }
 
 // The program's icon, which every browser asks for.
@@ -141,12 +147,17 @@ HttpResponse htmlResponse(int code, const QString &title, const QString &bodyHtm
     response.status = code;
     response.contentType = "text/html; charset=utf-8";
     response.body =
+        // Links and buttons large enough for a finger; words that break
+        // anywhere, so that a long quoted answer never widens the page.
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                       "<meta name=\"viewport\" content=\"width=device-width\">"
+                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+                       "<meta name=\"robots\" content=\"noindex\">"
                        "<meta name=\"color-scheme\" content=\"light dark\">"
                        "<title>%1</title><style>body{font-family:Arial,sans-serif;"
                        "max-width:40em;margin:2em auto;padding:0 1em;color:#111;"
-                       "background:#fff}a{color:#0645ad}button{font:inherit;font-weight:bold;"
+                       "background:#fff;overflow-wrap:anywhere}a{color:#0645ad;"
+                       "display:inline-block;min-height:2.75rem;padding:.7rem 0}"
+                       "li{margin:0}button{font:inherit;font-weight:bold;max-width:100%;"
                        "min-height:3rem;padding:.5rem 1.5rem;color:#fff;background:#1f5fa8;"
                        "border:0;border-radius:.5rem}form{margin:0 0 .75rem}"
                        "table{border-collapse:collapse}th,td{padding:.4rem .6rem;text-align:left}"

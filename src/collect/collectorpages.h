@@ -17,8 +17,8 @@ namespace Velmora {
 inline const QString ReplacesField = QStringLiteral("velmora-replaces");
 
 // A link on to the list of surveys, where there is one.
-QString onward(bool listed);
-HttpResponse notFound(bool listed);
+QString onward(bool listed, const QByteArray &path);
+HttpResponse notFound(bool listed, const QByteArray &path);
 // A page saying `text`, with an Allow header where one is given.
 HttpResponse status(int code, const QString &title, const QString &text,
                     const QByteArray &allow = {});

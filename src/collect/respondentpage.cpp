@@ -38,7 +38,8 @@ const QString Style = QStringLiteral(
     ".option input{width:1.5rem;height:1.5rem;margin:0;flex:none;accent-color:var(--accent)}"
     ":focus-visible{outline:3px solid var(--ring);outline-offset:2px}"
     ".message p{margin:.5rem 0;overflow-wrap:anywhere}"
-    "button{font:inherit;font-weight:bold;min-height:3rem;min-width:11rem;padding:.5rem 1.5rem;"
+    "button{font:inherit;font-weight:bold;min-height:3rem;min-width:min(11rem,100%);"
+    "max-width:100%;padding:.5rem 1.5rem;overflow-wrap:anywhere;"
     "color:#fff;background:#1f5fa8;border:0;border-radius:.5rem;cursor:pointer;margin:.5rem 0 1rem}"
     "@media (prefers-color-scheme:dark){button{background:#2f6fb8}}");
 
@@ -77,7 +78,7 @@ bool postsItsWords(const SurveyPage &page, const QString &name) {
     return false;
 }
 
-QByteArray respondentPage(const SurveyPage &page, const QString &language,
+QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const QString &language,
                           const QByteArray &answerId) {
     const QString title = page.title.isEmpty() ? QStringLiteral("Survey") : page.title;
     QString body;
@@ -172,11 +173,12 @@ QByteArray respondentPage(const SurveyPage &page, const QString &language,
                           // dialog sends nothing: a half-filled survey is not stored.
                           // (A disabled one would not do: Chromium then presses
                           // FINISHED for a radio button.)
-                          "<form method=\"post\" action=\"\" accept-charset=\"utf-8\">\n"
+                          "<form method=\"post\" action=\"%5\" accept-charset=\"utf-8\">\n"
                           "<button type=\"submit\" formmethod=\"dialog\" hidden "
-                          "tabindex=\"-1\"></button>\n%5"
+                          "tabindex=\"-1\"></button>\n%6"
                           "</form>\n</main></body></html>\n")
-        .arg(attribute(language), escapeHtml(title), StyleAddress, background, body)
+        .arg(attribute(language), escapeHtml(title), StyleAddress, background,
+             attribute(QString::fromLatin1(QUrl::toPercentEncoding(fileName))), body)
         .toUtf8();
 }
 

@@ -17,8 +17,9 @@ namespace Velmora {
 // Options that share a code on the page (two radio buttons posting " b)", two
 // check boxes named "3) a)") post their own words instead, so that each choice
 // can be told apart; AnswerSheet knows which columns do so. The form posts in
-// UTF-8 and carries `answerId`, which makes a second post of it no second row.
-QByteArray respondentPage(const SurveyPage &page, const QString &language,
+// UTF-8, to `fileName` (where the page is served), and carries `answerId`,
+// which makes a second post of it no second row.
+QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const QString &language,
                           const QByteArray &answerId);
 
 // The style of the respondent pages, served once as "velmora.css" for the

@@ -76,7 +76,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     if (difference != 0) {
         if (!m_tokenGuesses.admit(request.client, false, m_steady.elapsed()))
             return busyResponse();
-        return notFound(m_listed);
+        return notFound(m_listed, request.path);
     }
     if (slash < 0) {
         HttpResponse moved = htmlResponse(301, QStringLiteral("Results"), QString());
@@ -126,7 +126,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     } else if (!name.isEmpty() && files.contains(name)) {
         response.stream = std::make_shared<QFile>(files.value(name));
         if (!response.stream->open(QIODevice::ReadOnly))
-            return notFound(m_listed);
+            return notFound(m_listed, request.path);
         if (name.endsWith(QLatin1String(".csv"))) {
             response.contentType = "text/csv; charset=utf-8";
             response.addHeader("Content-Disposition",
@@ -138,7 +138,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
         }
         response.addHeader("Cache-Control", "no-store");
     } else {
-        return notFound(m_listed);
+        return notFound(m_listed, request.path);
     }
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
@@ -190,7 +190,7 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
         const std::shared_ptr<const Folder> folder = folderNow();
         const auto page = folder->pages.constFind(pageFile);
         if (pageFile.isEmpty() || page == folder->pages.cend())
-            return notFound(m_listed);
+            return notFound(m_listed, request.path);
         title = page->page.title.isEmpty() ? pageFile : page->page.title;
         try {
             if (!m_database)
@@ -198,7 +198,7 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                     m_folder, pageFile,
                     AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header());
         } catch (const RuntimeError &) {
-            return notFound(m_listed);
+            return notFound(m_listed, request.path);
         }
     }
     QString said;

@@ -416,12 +416,13 @@ QByteArray SummaryTally::page() const {
         body += QStringLiteral("</ul>\n");
     }
 
-    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
-                          "<meta name=\"viewport\" content=\"width=device-width\">\n"
-                          "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
-                          "'none'; style-src 'unsafe-inline'\">\n"
-                          "<title>Summary: %1</title>\n<style>%2</style></head>\n<body>\n%3"
-                          "</body></html>\n")
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
+               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+               "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
+               "'none'; style-src 'unsafe-inline'\">\n"
+               "<title>Summary: %1</title>\n<style>%2</style></head>\n<body>\n%3"
+               "</body></html>\n")
         .arg(escapeHtml(title), Style, body)
         .toUtf8();
 }

@@ -2,13 +2,15 @@
 // wrote: Lighthouse (accessibility and best practices, phone and desktop) and
 // axe-core, in Debian's Chromium; then a phone (390x844 at scale 3, touch) that
 // taps the options' words, a keyboard alone that fills and sends the survey,
-// the accessibility tree, and the sizes of text and targets.
+// the accessibility tree, and the sizes of text and targets; and every page at
+// 320 px with 200 % text, without sideways scrolling. Two surveys are listed,
+// the second with a question that is one word too long for a phone.
 //
 // usage: node audit.mjs VELMORA_COLLECT WRITE_SAMPLE_SURVEY PICTURE [SCREENSHOT_FOLDER]
 // With a folder it also takes the README's screenshots: the survey, the
 // thank-you page and the list, on a phone and a desktop, light and dark.
 import { spawn, spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -32,6 +34,11 @@ function freePort() {
 
 const folder = mkdtempSync(join(tmpdir(), 'velmora-a11y-'));
 spawnSync(writeSample, [folder, picture], { stdio: 'inherit' });
+const longWord = 'Productnamewithoutanyspace'.repeat(12);
+writeFileSync(join(folder, 'Second Survey.htm'),
+              readFileSync(join(folder, 'My Product Survey.htm'), 'latin1')
+                .replace('What product did you test?', longWord)
+                .replace('<title>My Product Survey', '<title>Second Survey'), 'latin1');
 const port = await freePort();
 const collector = spawn(collect, [folder, '--port', String(port), '--local', '--quiet', '--lang', 'en'],
                         { stdio: ['ignore', 'pipe', 'inherit'] });
@@ -171,6 +178,32 @@ try {
   check(removal.length === 0, `axe on the page that removes test answers: ${removal.join('; ')}`);
   const boxes = await page.$$eval('input[type=checkbox]', (all) => all.map((b) => b.getBoundingClientRect().height));
   check(boxes.length > 0 && boxes.every((h) => h >= 24), `the page that removes test answers: boxes ${boxes}`);
+
+  // 320 px with 200 % text (WCAG 1.4.4 and 1.4.10): nothing wider than the
+  // screen, on every page, the refusal quoting the long question too.
+  const narrow = await browser.newPage();
+  await narrow.setViewport({ width: 320, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+  await narrow.setBypassCSP(true);
+  const second = `${base}Second%20Survey.htm`;
+  const reflows = async (what) => {
+    await narrow.addStyleTag({ content: 'html{font-size:200% !important}' });
+    const wide = await narrow.evaluate(() => document.documentElement.scrollWidth);
+    console.log(`320 px, 200 % text: ${what} ${wide} px wide`);
+    check(wide <= 320, `${what} at 320 px with 200 % text is ${wide} px wide`);
+  };
+  for (const url of [survey, second, `${survey}?answered`, base, `${base}nothing.htm`,
+                     `${second}/`, results]) {
+    await narrow.goto(url);
+    await reflows(url);
+  }
+  await narrow.goto(second);
+  await Promise.all([narrow.waitForNavigation(), narrow.evaluate(() => {
+    document.getElementsByName('1')[0].value = 'x'.repeat(2001);
+    document.querySelector('button[value=FINISHED]').click();
+  })]);
+  check((await narrow.content()).includes(longWord), 'the refusal does not quote the long question');
+  await reflows('the refusal of an answer too long');
+
   if (screenshots) {
     const shots = await browser.newPage();
     for (const scheme of ['light', 'dark']) {
