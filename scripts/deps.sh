@@ -10,7 +10,7 @@ packages=(
     libmicrohttpd-dev libqrencode-dev libgnutls28-dev libpq-dev postgresql
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file lintian mandoc systemd
-    chromium chromium-driver python3 python3-selenium nodejs firefox-esr
+    chromium chromium-driver python3 python3-selenium nodejs firefox-esr openjdk-17-jre-headless
     nginx-light wrk openssl curl
     weston qt6-wayland
     xvfb dbus-x11 at-spi2-core python3-pyatspi

@@ -204,6 +204,32 @@ try {
   check((await narrow.content()).includes(longWord), 'the refusal does not quote the long question');
   await reflows('the refusal of an answer too long');
 
+  // The W3C's checker (vnu, the Nu Html Checker) finds no error in any page
+  // the collector serves, as it serves them.
+  const form = (fields) => ({ method: 'POST', body: new URLSearchParams(fields),
+                              headers: { 'Content-Type': 'application/x-www-form-urlencoded' } });
+  const surveyHtml = await (await fetch(survey)).text();
+  const id = surveyHtml.match(/name="velmora-answer-id" value="([0-9a-f]{32})"/)[1];
+  await fetch(survey, form({ '1': 'first', 'velmora-answer-id': id }));
+  const served = {
+    survey: surveyHtml, thanks: await (await fetch(`${survey}?answered`)).text(),
+    list: await (await fetch(base)).text(), 'not-found': await (await fetch(`${second}/`)).text(),
+    asks: await (await fetch(survey, form({ '1': 'second', 'velmora-answer-id': id }))).text(),
+    'too-long': await (await fetch(second, form({ '1': 'x'.repeat(2001) }))).text(),
+    results: await (await fetch(results)).text(),
+    removal: await (await fetch(`${results}answers/My%20Product%20Survey.htm`)).text(),
+  };
+  const checked = mkdtempSync(join(tmpdir(), 'velmora-vnu-'));
+  for (const [name, html] of Object.entries(served))
+    writeFileSync(join(checked, `${name}.html`), html);
+  const vnu = spawnSync('java', ['-jar', require.resolve('vnu-jar/build/dist/vnu.jar'), '--errors-only',
+                                 '--format', 'json', ...Object.keys(served).map((name) => join(checked, `${name}.html`))],
+                        { encoding: 'utf8' });
+  const errors = JSON.parse(vnu.stderr || '{"messages":[]}').messages
+    .map((m) => `${m.url.replace(/.*\//, '')}:${m.lastLine}: ${m.message}`);
+  console.log(`vnu on ${Object.keys(served).length} pages: ${errors.length} errors`);
+  check(vnu.status === 0 && errors.length === 0, `vnu: ${errors.join('; ') || vnu.stderr}`);
+
   if (screenshots) {
     const shots = await browser.newPage();
     for (const scheme of ['light', 'dark']) {
