@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
 
     const QByteArray html =
-        Velmora::respondentPage(*page, QStringLiteral("Survey.htm"), QStringLiteral("en"), "0");
+        Velmora::respondentPage(*page, QStringLiteral("Survey.htm"), QStringLiteral("en"), "0", {});
     if (html.contains("<script") || QString::fromUtf8(html).toUtf8() != html)
         __builtin_trap();
 

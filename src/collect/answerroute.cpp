@@ -93,12 +93,16 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     std::shared_ptr<SummaryTally> tally;
     std::shared_ptr<const AnswerSheet> sheet;
     QString title;
+    SurveyPage surveyPage;
+    RequiredAnswers required;
     try {
         std::lock_guard lock(m_mutex);
         const auto page = m_pages->pages.constFind(fileName);
         if (page == m_pages->pages.cend())
             return reply(notFound(m_listed, request.path));
         title = page->page.title;
+        surveyPage = page->page;
+        required = page->required;
         // An empty body, or one of fields the survey does not have, is no
         // answer: it would only add a blank row.
         if (std::none_of(fields->cbegin(), fields->cend(), [&page](const FormField &field) {
@@ -122,6 +126,11 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     const AnswerSheet::Row row = sheet->row(*fields, m_clock());
     if (!row.tooLong.isEmpty())
         return reply(tooLarge(row.tooLong));
+    // Checked here too: a browser that skips its own checks, or a form sent
+    // by other means, is told the same.
+    if (const QStringList missing = required.missing(surveyPage, *sheet, row.cells);
+        !missing.isEmpty())
+        return reply(answersMissing(title, missing));
     // A database's text holds every character but NUL, which no keyboard types:
     // refused plainly rather than stored changed or asked again and again.
     if (shared && std::any_of(row.cells.cbegin(), row.cells.cend(),

@@ -63,12 +63,15 @@ bool AnswerSheet::isFieldOf(const SurveyPage &page, const QString &name) {
                        [&name](const SurveyInput &input) { return input.name == name; });
 }
 
+bool AnswerSheet::isPersonalField(const SurveyPage &page, const QString &name) {
+    return name == UserName || name == UserEmail || name == page.stamp;
+}
+
 AnswerSheet::AnswerSheet(const SurveyPage &page, Form form)
     : m_stamp(page.stamp)
     , m_answerIds(form == Form::RespondentPage) {
     for (const SurveyInput &input : page.inputs) {
-        // The name and e-mail have columns of their own.
-        if (input.name == UserName || input.name == UserEmail || input.name == page.stamp)
+        if (isPersonalField(page, input.name))
             continue;
         auto column = std::find_if(m_columns.begin(), m_columns.end(),
                                    [&](const Column &c) { return c.name == input.name; });

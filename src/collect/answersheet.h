@@ -42,6 +42,9 @@ public:
     // Whether a form posts `name` for `page`: the name, the e-mail, the answer
     // ID, FINISHED, or one of its inputs.
     static bool isFieldOf(const SurveyPage &page, const QString &name);
+    // Whether `name` is the respondent's name, e-mail or the page's stamp,
+    // which have columns of their own: no question's answer.
+    static bool isPersonalField(const SurveyPage &page, const QString &name);
 
     // An answer column: the name its inputs post under, what it holds in words,
     // and those inputs in page order.

@@ -104,9 +104,21 @@ void Collector::rescan() {
             continue;
         const auto same =
             known ? known->pages.constFind(info.fileName()) : QMap<QString, Page>::const_iterator();
+        // The questions required, read again when their file changes.
+        const QFileInfo requiredFile(RequiredAnswers::pathFor(m_folder, info.fileName()));
+        const QString requiredState =
+            requiredFile.exists() ? QStringLiteral("%1 %2")
+                                        .arg(requiredFile.size())
+                                        .arg(requiredFile.lastModified().toMSecsSinceEpoch())
+                                  : QString();
         if (known && same != known->pages.cend() && same->size == info.size() &&
             same->modified == info.lastModified()) {
             Page page = *same;
+            if (page.requiredState != requiredState) {
+                page.required = RequiredAnswers::read(requiredFile.filePath());
+                page.requiredState = requiredState;
+                page.language.clear(); // made again below
+            }
             if (page.language != language)
                 makeRespondentPage(page, info.fileName(), language);
             folder->pages.insert(info.fileName(), page);
@@ -116,7 +128,9 @@ void Collector::rescan() {
         if (!file.open(QIODevice::ReadOnly) || !maybeSurveyPage(file.peek(256)))
             continue;
         if (const std::optional<SurveyPage> survey = readSurveyPage(file.readAll())) {
-            Page page{*survey, info.size(), info.lastModified(), {}, {}, {}};
+            Page page{*survey, info.size(), info.lastModified(), {}, {}, {}, {}, {}};
+            page.required = RequiredAnswers::read(requiredFile.filePath());
+            page.requiredState = requiredState;
             makeRespondentPage(page, info.fileName(), language);
             folder->pages.insert(info.fileName(), page);
         }
@@ -296,7 +310,7 @@ Collector::Refusals Collector::takeRefusals() {
 void Collector::makeRespondentPage(Page &page, const QString &fileName,
                                    const QString &language) const {
     static const QByteArray marker = "@answer-id@";
-    const QByteArray html = respondentPage(page.page, fileName, language, marker);
+    const QByteArray html = respondentPage(page.page, fileName, language, marker, page.required);
     const qsizetype at = html.indexOf(marker);
     page.before = html.left(at);
     page.after = html.mid(at + marker.size());

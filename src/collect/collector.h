@@ -7,6 +7,7 @@
 #include "answersheet.h"
 #include "clientlimits.h"
 #include "httpmessages.h"
+#include "requiredanswers.h"
 #include "summary.h"
 #include "surveypagereader.h"
 
@@ -116,6 +117,12 @@ public:
     // the summary counts again. How many moved. Throws RuntimeError.
     qsizetype moveAnswers(const QString &pageFile, const QSet<QString> &answerIds, bool restore);
 
+    // Sets which questions of the page respondents must answer, in the file
+    // beside it; the page says so at once. Throws RuntimeError.
+    void setRequired(const QString &pageFile, const RequiredAnswers &required);
+    // The questions of each survey page, in page order, by page file.
+    QMap<QString, QStringList> questions();
+
     // Requests refused since the last call because their client was over its
     // rate, how many clients that was, and answers refused because everyone
     // together was over the collector's budget.
@@ -135,6 +142,8 @@ private:
         // parts before and after its answer ID.
         QByteArray before, after;
         QString language;
+        RequiredAnswers required;
+        QString requiredState; // its file's size and time of change
     };
     // Makes the respondent page of `page` in the language now.
     void makeRespondentPage(Page &page, const QString &fileName, const QString &language) const;
@@ -210,6 +219,8 @@ private:
     HttpResponse results(const HttpRequest &request);
     // The answers of a survey, to remove test answers and bring them back.
     HttpResponse answersPage(const HttpRequest &request, const QString &pageFile);
+    // The questions of a survey, to pick those respondents must answer.
+    HttpResponse requiredPage(const HttpRequest &request, const QString &pageFile);
     // The answers files and summaries of the surveys now, by file name.
     QMap<QString, QString> resultFiles();
     // The summaries counted by the database, by the file names they go by.

@@ -44,6 +44,29 @@ HttpResponse tooLarge(const QString &why) {
                             .arg(escapeHtml(why)));
 }
 
+bool fromThisSite(const HttpRequest &request) {
+    if (!request.fetchSite.isEmpty())
+        return request.fetchSite == "same-origin" || request.fetchSite == "none";
+    if (request.origin.isEmpty())
+        return true;
+    const qsizetype scheme = request.origin.indexOf("://");
+    return scheme > 0 && request.origin.mid(scheme + 3) == request.host;
+}
+
+HttpResponse answersMissing(const QString &title, const QStringList &questions) {
+    QString list;
+    for (const QString &question : questions)
+        list +=
+            QStringLiteral("<li>%1</li>")
+                .arg(escapeHtml(question.isEmpty() ? QStringLiteral("(no question)") : question));
+    return htmlResponse(
+        422, QStringLiteral("Some answers are missing"),
+        QStringLiteral("<p>%1 needs an answer to every question below. Please go "
+                       "back, answer them and press FINISHED again: your "
+                       "answers are still in the form.</p><ul>%2</ul>")
+            .arg(escapeHtml(title.isEmpty() ? QStringLiteral("This survey") : title), list));
+}
+
 // A form that posts `fields` again to the page it came from, with a button.
 namespace {
 

@@ -24,6 +24,13 @@ HttpResponse status(int code, const QString &title, const QString &text,
                     const QByteArray &allow = {});
 // 413, saying what was too long.
 HttpResponse tooLarge(const QString &why);
+// A request that changes anything must come from the organiser's own page:
+// a form on another site that posts here (with the link, should it leak) is
+// refused. Browsers say where a request comes from; tools that say nothing
+// hold no browser's session to abuse.
+bool fromThisSite(const HttpRequest &request);
+// 422: the answers leave required `questions` unanswered.
+HttpResponse answersMissing(const QString &title, const QStringList &questions);
 // 503 with the answers in the page, to send again.
 HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {});
 // 409: the answer ID is stored with other answers; asks whether these correct

@@ -28,6 +28,7 @@ const QString Style = QStringLiteral(
     "fieldset{border:1px solid var(--line);border-radius:.5rem;margin:0 0 1.25rem;"
     "padding:.5rem .75rem .75rem;min-width:0}"
     "legend{font-weight:bold;padding:0 .25rem;overflow-wrap:anywhere}"
+    ".required{font-weight:normal}"
     ".field{margin:0 0 1rem}.field label{display:block;font-weight:bold;margin-bottom:.25rem}"
     "input[type=text],textarea{display:block;width:100%;min-height:2.75rem;"
     "font:inherit;color:inherit;background:transparent;padding:.5rem;"
@@ -79,7 +80,7 @@ bool postsItsWords(const SurveyPage &page, const QString &name) {
 }
 
 QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const QString &language,
-                          const QByteArray &answerId) {
+                          const QByteArray &answerId, const RequiredAnswers &required) {
     const QString title = page.title.isEmpty() ? QStringLiteral("Survey") : page.title;
     QString body;
     body += QStringLiteral("<h1>%1</h1>\n").arg(escapeHtml(title));
@@ -107,18 +108,29 @@ QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const
             current = item.question;
             open = true;
             ++question;
-            body += QStringLiteral("<fieldset><legend id=\"q%1\">%2</legend>\n")
-                        .arg(QString::number(question), escapeHtml(questionText(current)));
+            // Said in words, which a screen reader reads with the question,
+            // and kept by the inputs for the browser's own check.
+            body += QStringLiteral("<fieldset><legend id=\"q%1\">%2%3</legend>\n")
+                        .arg(QString::number(question), escapeHtml(questionText(current)),
+                             required.isRequired(current)
+                                 ? QStringLiteral(" <span class=\"required\">(required)</span>")
+                                 : QString());
         }
         ++input;
         const QString id = QStringLiteral("i%1").arg(input);
         const bool words = postsItsWords(page, item.name);
+        // A check box is no answer by itself: one of a question's boxes is
+        // enough, which only the collector checks.
+        const QString needed =
+            required.isRequired(current) && item.kind != SurveyInput::Kind::CheckBox
+                ? QStringLiteral(" required")
+                : QString();
         switch (item.kind) {
         case SurveyInput::Kind::Radio:
             body += QStringLiteral("<label class=\"option\"><input type=\"radio\" name=\"%1\" "
-                                   "value=\"%2\"><span>%3</span></label>\n")
+                                   "value=\"%2\"%3><span>%4</span></label>\n")
                         .arg(attribute(item.name), attribute(words ? item.label : item.value),
-                             escapeHtml(item.label));
+                             needed, escapeHtml(item.label));
             break;
         case SurveyInput::Kind::CheckBox:
             body += QStringLiteral("<label class=\"option\"><input type=\"checkbox\" name=\"%1\""
@@ -131,13 +143,13 @@ QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const
         case SurveyInput::Kind::TextBox:
             // One arg() call: a "%3" in a name must stay text.
             body += QStringLiteral("<input type=\"text\" id=\"%1\" name=\"%2\" "
-                                   "aria-labelledby=\"q%3\">\n")
-                        .arg(id, attribute(item.name), QString::number(question));
+                                   "aria-labelledby=\"q%3\"%4>\n")
+                        .arg(id, attribute(item.name), QString::number(question), needed);
             break;
         case SurveyInput::Kind::TextArea:
             body += QStringLiteral("<textarea id=\"%1\" name=\"%2\" rows=\"4\" "
-                                   "aria-labelledby=\"q%3\"></textarea>\n")
-                        .arg(id, attribute(item.name), QString::number(question));
+                                   "aria-labelledby=\"q%3\"%4></textarea>\n")
+                        .arg(id, attribute(item.name), QString::number(question), needed);
             break;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "requiredanswers.h"
 #include "surveypagereader.h"
 
 #include <QByteArray>
@@ -19,8 +20,9 @@ namespace Velmora {
 // can be told apart; AnswerSheet knows which columns do so. The form posts in
 // UTF-8, to `fileName` (where the page is served), and carries `answerId`,
 // which makes a second post of it no second row.
+// The questions `required` names are marked so, in words and for the browser.
 QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const QString &language,
-                          const QByteArray &answerId);
+                          const QByteArray &answerId, const RequiredAnswers &required);
 
 // The style of the respondent pages, served once as "velmora.css" for the
 // browser to keep, instead of inside every page.

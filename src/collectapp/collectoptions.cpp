@@ -174,6 +174,13 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("restore-answer"),
         QStringLiteral("Bring a removed answer back into its answers file, then end; repeatable."),
         QStringLiteral("ID"));
+    const QCommandLineOption required(
+        QStringLiteral("required"),
+        QStringLiteral("Which questions of a page respondents must answer, then end: "
+                       "\"PAGE.htm:all\", \"PAGE.htm:1,3\" (the questions by their place on the "
+                       "page) or \"PAGE.htm:none\"; repeatable. The results link does the same "
+                       "while collecting."),
+        QStringLiteral("PAGE:QUESTIONS"));
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Keep the answers in PostgreSQL instead of CSV files beside the pages, so "
@@ -192,7 +199,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                        ipv4Prefix,    allAnswerRate,  allAnswerBurst, dailyMegabytes, noList,
                        newToken,      tlsCertificate, tlsKey,         redirect,       language,
                        groupReadable, quiet,          window,         summary,        removeAnswer,
-                       restoreAnswer, database,       exportTo});
+                       restoreAnswer, required,       database,       exportTo});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -215,6 +222,7 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.summary = parser.isSet(summary);
     options.removeAnswers = parser.values(removeAnswer);
     options.restoreAnswers = parser.values(restoreAnswer);
+    options.required = parser.values(required);
     std::optional<quint16> fixedPort;
     if (!readNumber(parser, port, quint16(1), quint16(65535),
                     QStringLiteral("a number from 1 to 65535"), &fixedPort, error))

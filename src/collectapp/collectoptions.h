@@ -37,6 +37,7 @@ struct CollectOptions {
     bool window = false;  // a window instead of log lines, as the desktop action starts it
     bool summary = false; // write the summaries of the folder and end
     QStringList removeAnswers, restoreAnswers; // answer IDs to take out or bring back, and end
+    QStringList required; // "PAGE.htm:all", "PAGE.htm:1,3", "PAGE.htm:none": set, and end
 
     // Nothing, with `error` set, when the arguments make no sense.
     static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);

@@ -70,6 +70,54 @@ int moveAnswers(const CollectOptions &options) {
     return 0;
 }
 
+// The questions respondents must answer, set while no collector runs on the
+// folder (one that runs does it from the results link).
+int setRequired(const CollectOptions &options) {
+    Collector collector(
+        options.folder, [] { return QDateTime::currentDateTime(); }, say);
+    const QMap<QString, QStringList> questions = collector.questions();
+    for (const QString &setting : options.required) {
+        const qsizetype colon = setting.lastIndexOf(u':');
+        const QString page = setting.left(colon);
+        const QString which = setting.mid(colon + 1).trimmed();
+        if (colon < 0 || !questions.contains(page)) {
+            std::fprintf(stderr, "--required %s: there is no survey page \"%s\" in %s.\n",
+                         qPrintable(setting), qPrintable(page), qPrintable(collector.folder()));
+            return 1;
+        }
+        RequiredAnswers required;
+        required.everyQuestion = which == QLatin1String("all");
+        if (!required.everyQuestion && which != QLatin1String("none")) {
+            for (const QString &number : which.split(u',')) {
+                bool ok = false;
+                const qsizetype at = number.trimmed().toLongLong(&ok) - 1;
+                if (!ok || at < 0 || at >= questions[page].size()) {
+                    std::fprintf(stderr,
+                                 "--required %s: \"%s\" is none of the page's questions, 1 to "
+                                 "%lld; or say all or none.\n",
+                                 qPrintable(setting), qPrintable(number),
+                                 qlonglong(questions[page].size()));
+                    return 1;
+                }
+                required.questions.append(questions[page][at]);
+            }
+        }
+        try {
+            collector.setRequired(page, required);
+        } catch (const RuntimeError &error) {
+            std::fprintf(stderr, "Nothing more was changed: %s\n", qPrintable(error.description()));
+            return 1;
+        }
+        say(QStringLiteral("%1: %2").arg(
+            page, required.everyQuestion ? QStringLiteral("every question must be answered")
+                  : required.questions.isEmpty()
+                      ? QStringLiteral("no question must be answered")
+                      : QStringLiteral("these must be answered: ") +
+                            required.questions.join(QStringLiteral("; "))));
+    }
+    return 0;
+}
+
 int exportFromDatabase(const CollectOptions &options) {
     QString error;
     if (!exportAnswers(*options.database, options.exportFolder,
@@ -155,6 +203,8 @@ int main(int argc, char *argv[]) {
         return writeSummaries(*options);
     if (!options->removeAnswers.isEmpty() || !options->restoreAnswers.isEmpty())
         return moveAnswers(*options);
+    if (!options->required.isEmpty())
+        return setRequired(*options);
     if (!options->exportFolder.isEmpty())
         return exportFromDatabase(*options);
     return collectInTerminal(app, *options);

@@ -35,6 +35,8 @@ private slots:
     void answerIsStoredAndAcknowledged();
     void hostileAnswersAreStoredAsText();
     void emptyInputsAreNoAnswer();
+    void requiredAnswersAreRefusedWithoutThem_data();
+    void requiredAnswersAreRefusedWithoutThem();
     void remadePageStartsANewFile();
     void answersQueuedOutliveNothing_data();
     void answersQueuedOutliveNothing();
@@ -244,6 +246,62 @@ void TestCollector::emptyInputsAreNoAnswer() {
     const QStringList row = records().value(1);
     QCOMPARE(row.value(6), QString());
     QCOMPARE(row.value(4), QString());
+}
+
+void TestCollector::requiredAnswersAreRefusedWithoutThem_data() {
+    QTest::addColumn<QByteArray>("choice");    // posted to the results link's page
+    QTest::addColumn<QByteArray>("fetchSite"); // where the browser says that came from
+    QTest::addColumn<int>("marked");           // questions the survey marks required
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("missing"); // the question named, or none: stored
+    const QByteArray comment = "question=4%29+Are+there+any+additional+comments+that+you+would+"
+                               "like+to+make+about+the+product%3F";
+    const QByteArray boxes = "question=3%29+How+would+you+rate+the+quality+of+the+product%3F";
+    QTest::newRow("every question, all answered")
+        << QByteArray("every=1") << QByteArray("same-origin") << 4
+        << QByteArray("1=Phone&2=+a%29&3%29+b%29=on&4=Fine") << QString();
+    QTest::newRow("every question, one left empty")
+        << QByteArray("every=1") << QByteArray("same-origin") << 4
+        << QByteArray("1=Phone&2=+a%29&3%29+b%29=on&4=") << QStringLiteral("4) Are there");
+    QTest::newRow("a text area, only spaces are an answer")
+        << comment << QByteArray("same-origin") << 1 << QByteArray("1=Phone&4=+") << QString();
+    QTest::newRow("check boxes, one ticked")
+        << boxes << QByteArray("same-origin") << 1 << QByteArray("3%29+a%29=on") << QString();
+    QTest::newRow("check boxes, none ticked")
+        << boxes << QByteArray("same-origin") << 1 << QByteArray("1=Phone")
+        << QStringLiteral("3) How would");
+    QTest::newRow("a question the page does not ask")
+        << QByteArray("question=5%29+Why%3F") << QByteArray("same-origin") << 0
+        << QByteArray("1=Phone") << QString();
+    QTest::newRow("chosen by another site: nothing required")
+        << QByteArray("every=1") << QByteArray("cross-site") << 0 << QByteArray("1=Phone")
+        << QString();
+}
+
+void TestCollector::requiredAnswersAreRefusedWithoutThem() {
+    QFETCH(QByteArray, choice);
+    QFETCH(QByteArray, fetchSite);
+    QFETCH(int, marked);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, missing);
+    m_collector->setResultsToken(Token);
+    HttpRequest choose{"POST", "/results/" + Token + "/required/My%20Product%20Survey.htm",
+                       {},     "application/x-www-form-urlencoded",
+                       choice, QStringLiteral("127.0.0.1")};
+    choose.fetchSite = fetchSite;
+    QCOMPARE(m_collector->handle(choose).status, fetchSite == "cross-site" ? 403 : 200);
+
+    // Marked for people and for the browser; checked by the collector all the same.
+    const QByteArray page = request("GET", Page).body;
+    QCOMPARE(page.count("<span class=\"required\">(required)</span>"), marked);
+    QCOMPARE(page.contains("aria-labelledby=\"q1\" required>"), marked == 4);
+    const HttpResponse response = request("POST", Page, answer);
+    QCOMPARE(response.status, missing.isEmpty() ? 303 : 422);
+    QCOMPARE(records().size(), missing.isEmpty() ? 2 : 1);
+    if (!missing.isEmpty()) {
+        QVERIFY2(response.body.contains("<li>" + missing.toUtf8()), response.body.constData());
+        QVERIFY(response.body.contains("your answers are still in the form"));
+    }
 }
 
 void TestCollector::remadePageStartsANewFile() {

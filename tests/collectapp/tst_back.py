@@ -29,11 +29,14 @@ ELEMENT = 'element-6066-11e4-a52e-4f735466cecf'
 VALUE = 'return document.getElementsByName(arguments[0])[0].value;'
 # Each page that turns answers away, and the collector that shows it: one
 # that stores, one that finds its answers file locked by another program, and
-# one whose answer limit lets nothing through.
+# one whose answer limit lets nothing through, and one that requires every
+# question.
 REFUSALS = [
     ('Too large', 'stores', 'document.getElementsByName("4")[0].value = "x".repeat(25000);'),
     ('Your answers were not saved', 'locked', ''),
     ('Busy, try again in a moment', 'busy', ''),
+    # Every question required, and the browser's own check turned off.
+    ('Some answers are missing', 'required', 'document.forms[0].noValidate = true;'),
 ]
 
 
@@ -205,6 +208,13 @@ def respond(name, browser, bases, answers_file):
     assert '?answered' not in browser.url(), f'{name}: Enter sent the survey'
     for refusal, where, prepare in REFUSALS:
         refused_and_back(name, browser, bases[where], refusal, prepare)
+    # With its own check, the browser sends nothing while a required question is empty.
+    browser.get(bases['required'] + PAGE)
+    browser.type('[name="1"]', 'kept')
+    browser.click('button[value=FINISHED]')
+    time.sleep(0.5)
+    assert browser.url().endswith(PAGE) and 'Some answers are missing' not in browser.source(), \
+        f'{name}: the browser sent a survey with required questions empty'
 
     browser.get(base + PAGE)
     browser.type('[name="1"]', 'kept')
@@ -238,10 +248,13 @@ def respond(name, browser, bases, answers_file):
             'loaded the survey anew with the answers typed back in, stored as a new answer')
 
 
-def start_collector(extra=(), lock=False):
+def start_collector(extra=(), lock=False, required=False):
     """A collector of the sample survey in a folder of its own, and its address."""
     folder = tempfile.mkdtemp()
     subprocess.run([write_sample, folder, picture], check=True)
+    if required:
+        subprocess.run([collect, folder, '--required', 'My Product Survey.htm:all'], check=True,
+                       stdout=subprocess.DEVNULL)
     answers_file = os.path.join(folder, 'My Product Survey answers.csv')
     held = None
     if lock:  # as another program writing to it would, before the collector starts
@@ -256,7 +269,8 @@ def start_collector(extra=(), lock=False):
 
 def main():
     servers = {'stores': start_collector(), 'locked': start_collector(lock=True),
-               'busy': start_collector(['--answer-burst', '0.5'])}
+               'busy': start_collector(['--answer-burst', '0.5']),
+               'required': start_collector(required=True)}
     bases = {where: server[1] for where, server in servers.items()}
     answers_file = servers['stores'][2]
     said = []

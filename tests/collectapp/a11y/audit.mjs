@@ -60,7 +60,8 @@ try {
   // Lighthouse will not audit a page with an error status: axe judges the 404 below.
   const results = `${base}results/${readFileSync(join(folder, '.velmora-results-token'), 'utf8').trim()}/`;
   const pages = [['survey', survey], ['thank-you', `${survey}?answered`], ['list', base],
-                 ['results', results], ['removal', `${results}answers/My%20Product%20Survey.htm`]];
+                 ['results', results], ['removal', `${results}answers/My%20Product%20Survey.htm`],
+                 ['required', `${results}required/My%20Product%20Survey.htm`]];
   for (const [name, url] of pages) {
     for (const [form, config] of [['mobile', undefined], ['desktop', desktopConfig]]) {
       const result = await lighthouse(url, {
@@ -219,6 +220,12 @@ try {
     results: await (await fetch(results)).text(),
     removal: await (await fetch(`${results}answers/My%20Product%20Survey.htm`)).text(),
   };
+  // Every question required for a moment: the survey that says so, and the refusal.
+  const requiredPage = `${results}required/My%20Product%20Survey.htm`;
+  served.required = await (await fetch(requiredPage, form({ every: '1' }))).text();
+  served['survey-required'] = await (await fetch(survey)).text();
+  served.missing = await (await fetch(survey, form({ '1': 'only this' }))).text();
+  await fetch(requiredPage, form({}));
   const checked = mkdtempSync(join(tmpdir(), 'velmora-vnu-'));
   for (const [name, html] of Object.entries(served))
     writeFileSync(join(checked, `${name}.html`), html);
@@ -229,6 +236,15 @@ try {
     .map((m) => `${m.url.replace(/.*\//, '')}:${m.lastLine}: ${m.message}`);
   console.log(`vnu on ${Object.keys(served).length} pages: ${errors.length} errors`);
   check(vnu.status === 0 && errors.length === 0, `vnu: ${errors.join('; ') || vnu.stderr}`);
+  check(served['survey-required'].includes('(required)') && served.missing.includes('Some answers are missing'),
+        'every question required: not marked, or not refused');
+  for (const name of ['survey-required', 'missing']) {
+    await page.setContent(served[name]);
+    await page.addScriptTag({ content: axeSource });
+    const found = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
+    console.log(`axe-core on ${name}: ${found.length} violations`);
+    check(found.length === 0, `axe on ${name}: ${found.join('; ')}`);
+  }
 
   if (screenshots) {
     const shots = await browser.newPage();
