@@ -95,6 +95,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     QString title;
     SurveyPage surveyPage;
     RequiredAnswers required;
+    SurveySchedule schedule;
     try {
         std::lock_guard lock(m_mutex);
         const auto page = m_pages->pages.constFind(fileName);
@@ -103,6 +104,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         title = page->page.title;
         surveyPage = page->page;
         required = page->required;
+        schedule = page->schedule;
         // An empty body, or one of fields the survey does not have, is no
         // answer: it would only add a blank row.
         if (std::none_of(fields->cbegin(), fields->cend(), [&page](const FormField &field) {
@@ -123,7 +125,12 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     }
     dropRetired();
     // Outside the lock: the other threads go on meanwhile.
-    const AnswerSheet::Row row = sheet->row(*fields, m_clock());
+    const QDateTime received = m_clock();
+    const AnswerSheet::Row row = sheet->row(*fields, received);
+    // A respondent half-way through when the survey closed is still heard;
+    // after that, shown their answers to keep.
+    if (!schedule.takesAnswers(received))
+        return reply(closedToAnswers(title, schedule, sheet->header(), row.cells));
     if (!row.tooLong.isEmpty())
         return reply(tooLarge(row.tooLong));
     // Checked here too: a browser that skips its own checks, or a form sent

@@ -24,6 +24,15 @@ namespace Velmora {
 
 namespace {
 
+// A file's size and time of change, or nothing where there is no file.
+QString stateOf(const QString &path) {
+    const QFileInfo info(path);
+    return info.exists() ? QStringLiteral("%1 %2")
+                               .arg(info.size())
+                               .arg(info.lastModified().toMSecsSinceEpoch())
+                         : QString();
+}
+
 QByteArray pictureType(const QString &name) {
     const QString suffix = QFileInfo(name).suffix().toLower();
     if (suffix == QLatin1String("gif"))
@@ -104,19 +113,20 @@ void Collector::rescan() {
             continue;
         const auto same =
             known ? known->pages.constFind(info.fileName()) : QMap<QString, Page>::const_iterator();
-        // The questions required, read again when their file changes.
-        const QFileInfo requiredFile(RequiredAnswers::pathFor(m_folder, info.fileName()));
-        const QString requiredState =
-            requiredFile.exists() ? QStringLiteral("%1 %2")
-                                        .arg(requiredFile.size())
-                                        .arg(requiredFile.lastModified().toMSecsSinceEpoch())
-                                  : QString();
+        // What the collector keeps beside the page, read again when its files change.
+        const QString requiredPath = RequiredAnswers::pathFor(m_folder, info.fileName());
+        const QString schedulePath = SurveySchedule::pathFor(m_folder, info.fileName());
+        const QString besideState = stateOf(requiredPath) + u'\n' + stateOf(schedulePath);
+        const auto readBeside = [&](Page &page) {
+            page.required = RequiredAnswers::read(requiredPath);
+            page.schedule = SurveySchedule::read(schedulePath);
+            page.besideState = besideState;
+        };
         if (known && same != known->pages.cend() && same->size == info.size() &&
             same->modified == info.lastModified()) {
             Page page = *same;
-            if (page.requiredState != requiredState) {
-                page.required = RequiredAnswers::read(requiredFile.filePath());
-                page.requiredState = requiredState;
+            if (page.besideState != besideState) {
+                readBeside(page);
                 page.language.clear(); // made again below
             }
             if (page.language != language)
@@ -128,9 +138,8 @@ void Collector::rescan() {
         if (!file.open(QIODevice::ReadOnly) || !maybeSurveyPage(file.peek(256)))
             continue;
         if (const std::optional<SurveyPage> survey = readSurveyPage(file.readAll())) {
-            Page page{*survey, info.size(), info.lastModified(), {}, {}, {}, {}, {}};
-            page.required = RequiredAnswers::read(requiredFile.filePath());
-            page.requiredState = requiredState;
+            Page page{*survey, info.size(), info.lastModified(), {}, {}, {}, {}, {}, {}};
+            readBeside(page);
             makeRespondentPage(page, info.fileName(), language);
             folder->pages.insert(info.fileName(), page);
         }
@@ -287,6 +296,8 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
             return answer(name, request, reply);
         if (request.query == "answered")
             return reply(thanks(name, page->page.title, m_listed));
+        if (page->schedule.isClosed(m_clock()))
+            return reply(surveyClosed(page->page.title, page->schedule, m_clock(), m_listed));
         return reply(respondentResponse(*page));
     }
     if (!post && folder->pictures.contains(name))
@@ -356,10 +367,12 @@ HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &con
 HttpResponse Collector::index() {
     const std::shared_ptr<const Folder> folder = folderNow();
     QString items;
+    const QDateTime now = m_clock();
     for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it)
-        items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
-                     .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(it.key()))),
-                          escapeHtml(it->page.title.isEmpty() ? it.key() : it->page.title));
+        if (!it->schedule.isClosed(now))
+            items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
+                         .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(it.key()))),
+                              escapeHtml(it->page.title.isEmpty() ? it.key() : it->page.title));
     return htmlResponse(200, QStringLiteral("Surveys"),
                         items.isEmpty() ? QStringLiteral("<p>There are no surveys here yet.</p>")
                                         : QStringLiteral("<ul>\n%1</ul>").arg(items));

@@ -10,6 +10,7 @@
 #include "requiredanswers.h"
 #include "summary.h"
 #include "surveypagereader.h"
+#include "surveyschedule.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -120,6 +121,10 @@ public:
     // Sets which questions of the page respondents must answer, in the file
     // beside it; the page says so at once. Throws RuntimeError.
     void setRequired(const QString &pageFile, const RequiredAnswers &required);
+    // When the page takes answers, kept beside it; the page says so at once.
+    // Throws RuntimeError.
+    void setSchedule(const QString &pageFile, const SurveySchedule &schedule);
+    SurveySchedule schedule(const QString &pageFile);
     // The questions of each survey page, in page order, by page file.
     QMap<QString, QStringList> questions();
 
@@ -143,7 +148,8 @@ private:
         QByteArray before, after;
         QString language;
         RequiredAnswers required;
-        QString requiredState; // its file's size and time of change
+        SurveySchedule schedule;
+        QString besideState; // their files' sizes and times of change
     };
     // Makes the respondent page of `page` in the language now.
     void makeRespondentPage(Page &page, const QString &fileName, const QString &language) const;
@@ -221,6 +227,8 @@ private:
     HttpResponse answersPage(const HttpRequest &request, const QString &pageFile);
     // The questions of a survey, to pick those respondents must answer.
     HttpResponse requiredPage(const HttpRequest &request, const QString &pageFile);
+    // When a survey takes answers, to close and open it.
+    HttpResponse schedulePage(const HttpRequest &request, const QString &pageFile);
     // The answers files and summaries of the surveys now, by file name.
     QMap<QString, QString> resultFiles();
     // The summaries counted by the database, by the file names they go by.

@@ -2,6 +2,7 @@
 #include "collectorpages.h"
 
 #include "answerids.h"
+#include "answersheet.h"
 #include "htmltext.h"
 #include "respondentpage.h"
 
@@ -51,6 +52,38 @@ bool fromThisSite(const HttpRequest &request) {
         return true;
     const qsizetype scheme = request.origin.indexOf("://");
     return scheme > 0 && request.origin.mid(scheme + 3) == request.host;
+}
+
+HttpResponse surveyClosed(const QString &title, const SurveySchedule &schedule,
+                          const QDateTime &now, bool listed) {
+    QString body = QStringLiteral("<p><strong>%1</strong> has been closed since %2: it takes no "
+                                  "more answers. Thank you for your interest.</p>")
+                       .arg(escapeHtml(title.isEmpty() ? QStringLiteral("This survey") : title),
+                            escapeHtml(SurveySchedule::said(*schedule.closes)));
+    if (schedule.opens && *schedule.opens > now)
+        body += QStringLiteral("<p>It opens again on %1.</p>")
+                    .arg(escapeHtml(SurveySchedule::said(*schedule.opens)));
+    HttpResponse response =
+        htmlResponse(200, QStringLiteral("This survey is closed"), body + onward(listed, "/"));
+    response.addHeader("X-Robots-Tag", "noindex");
+    return response;
+}
+
+HttpResponse closedToAnswers(const QString &title, const SurveySchedule &schedule,
+                             const QStringList &header, const QStringList &cells) {
+    QString answers;
+    for (qsizetype c = 2; c < header.size() && c < cells.size(); ++c)
+        if (!cells[c].isEmpty() && header[c] != AnswerSheet::AnswerIdHeader)
+            answers += QStringLiteral("<dt>%1</dt><dd>%2</dd>\n")
+                           .arg(escapeHtml(header[c]), escapeHtml(cells[c]));
+    return htmlResponse(
+        410, QStringLiteral("This survey has closed"),
+        QStringLiteral("<p><strong>%1</strong> closed on %2, and your answers were not saved. "
+                       "They are below, and still in the form if you go back, for you to keep."
+                       "</p>\n<dl>\n%3</dl>")
+            .arg(escapeHtml(title.isEmpty() ? QStringLiteral("This survey") : title),
+                 escapeHtml(SurveySchedule::said(*schedule.closes)),
+                 answers.isEmpty() ? QStringLiteral("<dd>(none given)</dd>\n") : answers));
 }
 
 HttpResponse answersMissing(const QString &title, const QStringList &questions) {

@@ -6,6 +6,7 @@
 #include "answerbudget.h"
 #include "formdecoder.h"
 #include "httpmessages.h"
+#include "surveyschedule.h"
 
 #include <QList>
 #include <QString>
@@ -29,6 +30,13 @@ HttpResponse tooLarge(const QString &why);
 // refused. Browsers say where a request comes from; tools that say nothing
 // hold no browser's session to abuse.
 bool fromThisSite(const HttpRequest &request);
+// The page of a survey closed `now`: since when, and when it opens again.
+HttpResponse surveyClosed(const QString &title, const SurveySchedule &schedule,
+                          const QDateTime &now, bool listed);
+// 410: answers arriving after the survey closed and its grace, shown back to
+// the respondent, who keeps them.
+HttpResponse closedToAnswers(const QString &title, const SurveySchedule &schedule,
+                             const QStringList &header, const QStringList &cells);
 // 422: the answers leave required `questions` unanswered.
 HttpResponse answersMissing(const QString &title, const QStringList &questions);
 // 503 with the answers in the page, to send again.

@@ -91,6 +91,9 @@ HttpResponse Collector::results(const HttpRequest &request) {
     if (inside.startsWith("required/"))
         return requiredPage(request,
                             requestedName('/' + inside.mid(qsizetype(qstrlen("required/")))));
+    if (inside.startsWith("schedule/"))
+        return schedulePage(request,
+                            requestedName('/' + inside.mid(qsizetype(qstrlen("schedule/")))));
     if (request.method == "POST")
         return status(405, QStringLiteral("Method not allowed"),
                       QStringLiteral("Results are read here, nothing else."), "GET, HEAD");
@@ -107,19 +110,23 @@ HttpResponse Collector::results(const HttpRequest &request) {
         QString body = items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
                                        : QStringLiteral("<ul>\n%1</ul>").arg(items);
         {
-            QString manage, require;
-            for (const QString &page : folderNow()->pages.keys()) {
-                const QString link =
-                    QStringLiteral("%1\">%2</a></li>\n")
-                        .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(page))),
-                             escapeHtml(page));
-                manage += QStringLiteral("<li><a href=\"answers/") + link;
-                require += QStringLiteral("<li><a href=\"required/") + link;
+            // What the organiser does with each survey, a page each.
+            const QStringList pages = folderNow()->pages.keys();
+            for (const auto &[heading, folder] :
+                 {std::pair{QStringLiteral("Open and close"), QStringLiteral("schedule/")},
+                  std::pair{QStringLiteral("Remove test answers"), QStringLiteral("answers/")},
+                  std::pair{QStringLiteral("Questions respondents must answer"),
+                            QStringLiteral("required/")}}) {
+                QString links;
+                for (const QString &page : pages)
+                    links +=
+                        QStringLiteral("<li><a href=\"%1%2\">%3</a></li>\n")
+                            .arg(folder,
+                                 escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(page))),
+                                 escapeHtml(page));
+                if (!links.isEmpty())
+                    body += QStringLiteral("<h2>%1</h2>\n<ul>\n%2</ul>\n").arg(heading, links);
             }
-            if (!manage.isEmpty())
-                body += QStringLiteral("<h2>Remove test answers</h2>\n<ul>\n%1</ul>\n"
-                                       "<h2>Questions respondents must answer</h2>\n<ul>\n%2</ul>")
-                            .arg(manage, require);
         }
         if (m_database)
             body += QStringLiteral("<p>The answers themselves are in the database: "

@@ -181,6 +181,16 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                        "page) or \"PAGE.htm:none\"; repeatable. The results link does the same "
                        "while collecting."),
         QStringLiteral("PAGE:QUESTIONS"));
+    const QCommandLineOption close(
+        QStringLiteral("close"),
+        QStringLiteral("Close a survey now (\"PAGE.htm\") or at a time in this computer's time "
+                       "(\"PAGE.htm@2026-12-18T17:00\"), then end; repeatable. Its page then says "
+                       "since when it is closed."),
+        QStringLiteral("PAGE[@TIME]"));
+    const QCommandLineOption open(
+        QStringLiteral("open"),
+        QStringLiteral("Open a closed survey again, now or at a time, then end; repeatable."),
+        QStringLiteral("PAGE[@TIME]"));
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Keep the answers in PostgreSQL instead of CSV files beside the pages, so "
@@ -199,7 +209,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                        ipv4Prefix,    allAnswerRate,  allAnswerBurst, dailyMegabytes, noList,
                        newToken,      tlsCertificate, tlsKey,         redirect,       language,
                        groupReadable, quiet,          window,         summary,        removeAnswer,
-                       restoreAnswer, required,       database,       exportTo});
+                       restoreAnswer, required,       close,          open,           database,
+                       exportTo});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -223,6 +234,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     options.removeAnswers = parser.values(removeAnswer);
     options.restoreAnswers = parser.values(restoreAnswer);
     options.required = parser.values(required);
+    options.close = parser.values(close);
+    options.open = parser.values(open);
     std::optional<quint16> fixedPort;
     if (!readNumber(parser, port, quint16(1), quint16(65535),
                     QStringLiteral("a number from 1 to 65535"), &fixedPort, error))

@@ -37,7 +37,8 @@ struct CollectOptions {
     bool window = false;  // a window instead of log lines, as the desktop action starts it
     bool summary = false; // write the summaries of the folder and end
     QStringList removeAnswers, restoreAnswers; // answer IDs to take out or bring back, and end
-    QStringList required; // "PAGE.htm:all", "PAGE.htm:1,3", "PAGE.htm:none": set, and end
+    QStringList required;    // "PAGE.htm:all", "PAGE.htm:1,3", "PAGE.htm:none": set, and end
+    QStringList close, open; // "PAGE.htm" (now) or "PAGE.htm@2026-12-18T17:00": set, and end
 
     // Nothing, with `error` set, when the arguments make no sense.
     static std::optional<CollectOptions> parse(const QStringList &arguments, QString *error);

@@ -118,6 +118,46 @@ int setRequired(const CollectOptions &options) {
     return 0;
 }
 
+// Surveys closed or opened, now or at a time, while no collector runs on the
+// folder (one that runs does it from the results link).
+int setSchedules(const CollectOptions &options) {
+    Collector collector(
+        options.folder, [] { return QDateTime::currentDateTime(); }, say);
+    const QMap<QString, QStringList> pages = collector.questions();
+    for (const bool closing : {true, false}) {
+        for (const QString &setting : closing ? options.close : options.open) {
+            const qsizetype at = setting.lastIndexOf(u'@');
+            const QDateTime now = QDateTime::currentDateTime();
+            QString page = setting;
+            QDateTime time = now;
+            if (at > 0 && !pages.contains(setting)) {
+                page = setting.left(at);
+                time = QDateTime::fromString(setting.mid(at + 1), Qt::ISODate);
+            }
+            if (!pages.contains(page) || !time.isValid()) {
+                std::fprintf(stderr,
+                             "--%s %s: say a survey page of %s, and a time such as "
+                             "2026-12-18T17:00 if not now.\n",
+                             closing ? "close" : "open", qPrintable(setting),
+                             qPrintable(collector.folder()));
+                return 1;
+            }
+            const SurveySchedule schedule =
+                closing ? SurveySchedule::closing(time, now)
+                        : SurveySchedule::opening(collector.schedule(page), time, now);
+            try {
+                collector.setSchedule(page, schedule);
+            } catch (const RuntimeError &error) {
+                std::fprintf(stderr, "Nothing more was changed: %s\n",
+                             qPrintable(error.description()));
+                return 1;
+            }
+            say(QStringLiteral("%1: %2").arg(page, schedule.state(now)));
+        }
+    }
+    return 0;
+}
+
 int exportFromDatabase(const CollectOptions &options) {
     QString error;
     if (!exportAnswers(*options.database, options.exportFolder,
@@ -205,6 +245,8 @@ int main(int argc, char *argv[]) {
         return moveAnswers(*options);
     if (!options->required.isEmpty())
         return setRequired(*options);
+    if (!options->close.isEmpty() || !options->open.isEmpty())
+        return setSchedules(*options);
     if (!options->exportFolder.isEmpty())
         return exportFromDatabase(*options);
     return collectInTerminal(app, *options);

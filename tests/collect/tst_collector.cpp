@@ -35,6 +35,8 @@ private slots:
     void answerIsStoredAndAcknowledged();
     void hostileAnswersAreStoredAsText();
     void emptyInputsAreNoAnswer();
+    void surveysCloseAndOpen_data();
+    void surveysCloseAndOpen();
     void requiredAnswersAreRefusedWithoutThem_data();
     void requiredAnswersAreRefusedWithoutThem();
     void remadePageStartsANewFile();
@@ -83,6 +85,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QDateTime m_now; // the collector's clock
     std::unique_ptr<Collector> m_collector;
     QStringList m_log;
 };
@@ -105,8 +108,9 @@ void TestCollector::init() {
     // Opening a FIFO blocks until someone writes: the collector must never try.
     QCOMPARE(::mkfifo(QFile::encodeName(file(QStringLiteral("trap.htm"))).constData(), 0644), 0);
     m_log.clear();
+    m_now = QDateTime(QDate(2026, 12, 8), QTime(9, 30), QTimeZone(3600));
     m_collector = std::make_unique<Collector>(
-        m_dir->path(), [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 30), QTimeZone(3600)); },
+        m_dir->path(), [this] { return m_now; },
         [this](const QString &line) { m_log.append(line); });
 }
 
@@ -246,6 +250,65 @@ void TestCollector::emptyInputsAreNoAnswer() {
     const QStringList row = records().value(1);
     QCOMPARE(row.value(6), QString());
     QCOMPARE(row.value(4), QString());
+}
+
+void TestCollector::surveysCloseAndOpen_data() {
+    // What the organiser does on the results link, in minutes from now (empty: now).
+    QTest::addColumn<QStringList>("done"); // "close", "close+60", "open+60"...
+    QTest::addColumn<int>("later");        // minutes on, when a respondent comes
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<int>("answered"); // the status an answer then gets
+    QTest::newRow("never closed") << QStringList() << 0 << false << 303;
+    QTest::newRow("closed now") << QStringList{"close"} << 0 << true << 303;
+    QTest::newRow("closed, an answer within the grace period")
+        << QStringList{"close"} << 30 << true << 303;
+    QTest::newRow("closed, an answer after it") << QStringList{"close"} << 31 << true << 410;
+    QTest::newRow("closing later, before then") << QStringList{"close+60"} << 59 << false << 303;
+    QTest::newRow("closing later, since then") << QStringList{"close+60"} << 100 << true << 410;
+    QTest::newRow("closed, opening later, before then")
+        << QStringList{"close", "open+60"} << 45 << true << 410;
+    QTest::newRow("closed, opening later, since then")
+        << QStringList{"close", "open+60"} << 61 << false << 303;
+    QTest::newRow("closed and opened") << QStringList{"close", "open"} << 45 << false << 303;
+}
+
+void TestCollector::surveysCloseAndOpen() {
+    QFETCH(QStringList, done);
+    QFETCH(int, later);
+    QFETCH(bool, closed);
+    QFETCH(int, answered);
+    m_collector->setResultsToken(Token);
+    for (const QString &step : done) {
+        const QStringList parts = step.split(u'+');
+        // A datetime-local input sends the organiser's own time.
+        const QByteArray at = parts.size() > 1 ? m_now.addSecs(parts[1].toInt() * 60)
+                                                     .toLocalTime()
+                                                     .toString("yyyy-MM-ddTHH:mm")
+                                                     .toLatin1()
+                                               : QByteArray();
+        HttpRequest choose{"POST",
+                           "/results/" + Token + "/schedule/My%20Product%20Survey.htm",
+                           {},
+                           "application/x-www-form-urlencoded",
+                           "do=" + parts[0].toLatin1() + "&at=" + at,
+                           QStringLiteral("127.0.0.1")};
+        QCOMPARE(m_collector->handle(choose).status, 200);
+    }
+    m_now = m_now.addSecs(later * 60);
+    for (int run = 0; run < 2; ++run) { // and after a restart
+        const QByteArray page = request("GET", Page).body;
+        QCOMPARE(page.contains("<title>This survey is closed</title>"), closed);
+        if (closed)
+            QVERIFY2(page.contains("has been closed since 8 December 2026, "), page.constData());
+        QCOMPARE(request("GET", "/").body.contains("My%20Product%20Survey.htm"), !closed);
+        m_collector = std::make_unique<Collector>(
+            m_dir->path(), [this] { return m_now; }, [](const QString &) {});
+    }
+    const HttpResponse response = request("POST", Page, Answer);
+    QCOMPARE(response.status, answered);
+    QCOMPARE(records().size() > 1, answered == 303);
+    if (answered == 410) // the answers shown back, to keep
+        QVERIFY(response.body.contains("<dt>1) What product did you test?</dt><dd>Phone</dd>"));
 }
 
 void TestCollector::requiredAnswersAreRefusedWithoutThem_data() {
