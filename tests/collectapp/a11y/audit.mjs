@@ -61,7 +61,8 @@ try {
   const results = `${base}results/${readFileSync(join(folder, '.velmora-results-token'), 'utf8').trim()}/`;
   const pages = [['survey', survey], ['thank-you', `${survey}?answered`], ['list', base],
                  ['results', results], ['removal', `${results}answers/My%20Product%20Survey.htm`],
-                 ['required', `${results}required/My%20Product%20Survey.htm`]];
+                 ['required', `${results}required/My%20Product%20Survey.htm`],
+                 ['schedule', `${results}schedule/My%20Product%20Survey.htm`]];
   for (const [name, url] of pages) {
     for (const [form, config] of [['mobile', undefined], ['desktop', desktopConfig]]) {
       const result = await lighthouse(url, {
@@ -226,6 +227,11 @@ try {
   served['survey-required'] = await (await fetch(survey)).text();
   served.missing = await (await fetch(survey, form({ '1': 'only this' }))).text();
   await fetch(requiredPage, form({}));
+  // Closed for a moment: the page a respondent then gets.
+  const schedulePage = `${results}schedule/My%20Product%20Survey.htm`;
+  await fetch(schedulePage, form({ do: 'close', at: '' }));
+  served.closed = await (await fetch(survey)).text();
+  await fetch(schedulePage, form({ do: 'open', at: '' }));
   const checked = mkdtempSync(join(tmpdir(), 'velmora-vnu-'));
   for (const [name, html] of Object.entries(served))
     writeFileSync(join(checked, `${name}.html`), html);
@@ -238,7 +244,8 @@ try {
   check(vnu.status === 0 && errors.length === 0, `vnu: ${errors.join('; ') || vnu.stderr}`);
   check(served['survey-required'].includes('(required)') && served.missing.includes('Some answers are missing'),
         'every question required: not marked, or not refused');
-  for (const name of ['survey-required', 'missing']) {
+  check(served.closed.includes('This survey is closed'), 'the survey closed shows no closed page');
+  for (const name of ['survey-required', 'missing', 'closed']) {
     await page.setContent(served[name]);
     await page.addScriptTag({ content: axeSource });
     const found = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
