@@ -179,6 +179,8 @@ QList<Collector::Survey> Collector::surveys() {
         std::lock_guard lock(m_mutex);
         for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
             Survey survey{it.key(), it->page.title, 0, {}, {}, {}, 0};
+            survey.closed = it->schedule.isClosed(m_clock());
+            survey.schedule = it->schedule.state(m_clock());
             if (m_database) {
                 const auto counted = m_counted.find(it.key());
                 if (counted != m_counted.end()) {

@@ -101,6 +101,8 @@ public:
         // The answers files of earlier versions of the page, and their answers.
         QStringList earlierAnswersFiles;
         qsizetype earlierAnswers = 0;
+        bool closed = false;
+        QString schedule; // said for the organiser: "Closed since ..."
     };
     // The surveys in the folder as last looked at, with their answers so far.
     QList<Survey> surveys();

@@ -281,6 +281,19 @@ bool CollectSession::loadResultsToken(QString *error) {
     return true;
 }
 
+bool CollectSession::closeOrOpenNow(const QString &pageFile, bool close, QString *error) {
+    const QDateTime now = QDateTime::currentDateTime();
+    try {
+        m_collector.setSchedule(
+            pageFile, close ? SurveySchedule::closing(now, now)
+                            : SurveySchedule::opening(m_collector.schedule(pageFile), now, now));
+    } catch (const RuntimeError &failure) {
+        *error = failure.description();
+        return false;
+    }
+    return true;
+}
+
 QString CollectSession::resultsAddress() const {
     return localAddress() + QStringLiteral("results/") + QString::fromLatin1(m_resultsToken) +
            QLatin1Char('/');

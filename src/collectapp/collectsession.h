@@ -47,6 +47,9 @@ public:
     QString localAddress() const;
     static constexpr quint16 DefaultPort = 8080;
     QList<Collector::Survey> surveys() { return m_collector.surveys(); }
+    // Closes the survey now, or opens it now; false, with `error`, when the
+    // choice could not be kept.
+    bool closeOrOpenNow(const QString &pageFile, bool close, QString *error);
     QString folder() const { return m_collector.folder(); }
     // Why answers cannot be stored now (a full disk, an answers file another
     // program holds), as last looked at, about once a second; empty when they can.

@@ -218,11 +218,31 @@ void CollectWindow::refreshSurveys() {
                     [this, file = survey.fileName] { openSummary(file); });
             connect(answers, &QPushButton::clicked, this,
                     [path = survey.answersFile] { openFile(path); });
+            // Now from here; at a time on the results link's page.
+            auto *closeOrOpen = button(QStringLiteral("Close Now"), QString(), this);
+            connect(
+                closeOrOpen, &QPushButton::clicked, this,
+                [this, closeOrOpen, file = survey.fileName] {
+                    QString error;
+                    if (!m_session->closeOrOpenNow(file, closeOrOpen->property("closes").toBool(),
+                                                   &error))
+                        m_activity->setText(QStringLiteral("Nothing was changed: %1").arg(error));
+                    refreshSurveys();
+                });
+            auto *schedule = button(QStringLiteral("Schedule..."),
+                                    QStringLiteral("Close or open %1 at a time").arg(name), this);
+            connect(schedule, &QPushButton::clicked, this, [this, file = survey.fileName] {
+                QDesktopServices::openUrl(QUrl(m_session->resultsAddress() +
+                                               QStringLiteral("schedule/") +
+                                               QString::fromLatin1(QUrl::toPercentEncoding(file))));
+            });
             m_surveys->addWidget(title, row, 0);
             m_surveys->addWidget(count, row, 1);
             m_surveys->addWidget(summary, row, 2);
             m_surveys->addWidget(answers, row, 3);
             m_surveys->addWidget(page, row, 4);
+            m_surveys->addWidget(closeOrOpen, row, 5);
+            m_surveys->addWidget(schedule, row, 6);
         }
         m_surveys->setColumnStretch(0, 1);
     }
@@ -236,8 +256,21 @@ void CollectWindow::refreshSurveys() {
         if (!surveys[row].earlierAnswersFiles.isEmpty())
             counted +=
                 QStringLiteral(" (and %1 to earlier versions)").arg(surveys[row].earlierAnswers);
+        if (surveys[row].closed)
+            counted += QStringLiteral(", closed");
         count->setText(counted);
-        count->setAccessibleName(counted + QStringLiteral(" so far"));
+        count->setToolTip(surveys[row].schedule);
+        count->setAccessibleName(counted + QStringLiteral(" so far. ") + surveys[row].schedule);
+        auto *closeOrOpen =
+            qobject_cast<QPushButton *>(m_surveys->itemAtPosition(row, 5)->widget());
+        const QString name =
+            surveys[row].title.isEmpty() ? surveys[row].fileName : surveys[row].title;
+        closeOrOpen->setProperty("closes", !surveys[row].closed);
+        closeOrOpen->setText(surveys[row].closed ? QStringLiteral("Open Now")
+                                                 : QStringLiteral("Close Now"));
+        closeOrOpen->setAccessibleName(
+            (surveys[row].closed ? QStringLiteral("Open %1 now") : QStringLiteral("Close %1 now"))
+                .arg(name));
         m_surveys->itemAtPosition(row, 2)->widget()->setEnabled(
             !surveys[row].countedSummary.isEmpty() ||
             QFileInfo::exists(summaryPath(surveys[row].answersFile)));

@@ -72,6 +72,22 @@ void TestCollectWindow::showsAddressesAndLiveCounts() {
                  .isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(
         QFile::exists(dir.filePath(QStringLiteral("My Product Survey summary.html"))), 5000);
+
+    // Closed from the window, and opened again.
+    QPushButton *closeOrOpen = nullptr;
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        if (button->text() == QStringLiteral("Close Now"))
+            closeOrOpen = button;
+    QVERIFY(closeOrOpen);
+    closeOrOpen->click();
+    QVERIFY(texts(*window).contains(QStringLiteral("1 answer, closed")));
+    QCOMPARE(closeOrOpen->text(), QStringLiteral("Open Now"));
+    QVERIFY(httpExchange(listening, getRequest("/My%20Product%20Survey.htm"))
+                .body.contains("This survey is closed"));
+    closeOrOpen->click();
+    QVERIFY(texts(*window).contains(QStringLiteral("1 answer")));
+    QVERIFY(!httpExchange(listening, getRequest("/My%20Product%20Survey.htm"))
+                 .body.contains("This survey is closed"));
 }
 
 void TestCollectWindow::everyControlHasAName() {
@@ -84,7 +100,8 @@ void TestCollectWindow::everyControlHasAName() {
         QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(button->text()));
         ++buttons;
     }
-    QCOMPARE(buttons, 5); // choose folder, open summary, open answers, open page, stop
+    // Choose folder; open summary, answers, page; close now, schedule; stop.
+    QCOMPARE(buttons, 7);
     bool code = false;
     for (QLabel *label : window->findChildren<QLabel *>())
         code = code || (!label->pixmap().isNull() &&
