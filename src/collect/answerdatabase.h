@@ -1,8 +1,10 @@
 #pragma once
 
 #include "summary.h"
+#include "surveyschedule.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -65,6 +67,13 @@ public:
     // first): those counted, or with `removed` those kept aside.
     virtual std::optional<QList<QStringList>> listAnswers(const QString &pageFile, bool removed,
                                                           QString *error) = 0;
+
+    // When each survey page takes answers, by page file (open where there is
+    // none), shared by every collector; nothing, with `error`, when the
+    // database cannot be asked.
+    virtual std::optional<QHash<QString, SurveySchedule>> schedules(QString *error) = 0;
+    virtual bool setSchedule(const QString &pageFile, const SurveySchedule &schedule,
+                             QString *error) = 0;
 
     // Why answers cannot be stored now, or empty.
     virtual QString whyUnavailable() const = 0;

@@ -144,6 +144,16 @@ void Collector::rescan() {
             folder->pages.insert(info.fileName(), page);
         }
     }
+    // Collectors sharing a database share when each survey takes answers;
+    // while it cannot be asked, what it said last holds.
+    if (m_database) {
+        QString error;
+        const auto schedules = m_database->schedules(&error);
+        for (auto it = folder->pages.begin(); it != folder->pages.end(); ++it)
+            it->schedule = schedules ? schedules->value(it.key())
+                           : known   ? known->pages.value(it.key()).schedule
+                                     : SurveySchedule();
+    }
     for (const Page &page : std::as_const(folder->pages))
         if (!page.page.background.isEmpty())
             folder->pictures.insert(page.page.background);

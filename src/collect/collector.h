@@ -79,7 +79,12 @@ public:
     // Keeps the answers in `database` instead of answers files beside the pages
     // (several collectors then share them); the summaries are then counted by
     // the database and served on the results link. Set before serving.
-    void setDatabase(std::shared_ptr<AnswerDatabase> database) { m_database = std::move(database); }
+    // Before serving: the folder is looked at again, for what the database
+    // says of its surveys.
+    void setDatabase(std::shared_ptr<AnswerDatabase> database) {
+        m_database = std::move(database);
+        rescan();
+    }
 
     // The secret of the organiser's results link, /results/TOKEN/; empty: none.
     void setResultsToken(const QByteArray &token);
@@ -123,8 +128,8 @@ public:
     // Sets which questions of the page respondents must answer, in the file
     // beside it; the page says so at once. Throws RuntimeError.
     void setRequired(const QString &pageFile, const RequiredAnswers &required);
-    // When the page takes answers, kept beside it; the page says so at once.
-    // Throws RuntimeError.
+    // When the page takes answers, kept beside it, or in the database for
+    // every collector sharing it; the page says so at once. Throws RuntimeError.
     void setSchedule(const QString &pageFile, const SurveySchedule &schedule);
     SurveySchedule schedule(const QString &pageFile);
     // The questions of each survey page, in page order, by page file.

@@ -12,7 +12,11 @@
 namespace Velmora {
 
 void Collector::setSchedule(const QString &pageFile, const SurveySchedule &schedule) {
-    schedule.write(SurveySchedule::pathFor(m_folder, pageFile), m_fileMode);
+    QString error;
+    if (!m_database)
+        schedule.write(SurveySchedule::pathFor(m_folder, pageFile), m_fileMode);
+    else if (!m_database->setSchedule(pageFile, schedule, &error))
+        throw RuntimeError(QStringLiteral("the database: %1").arg(error));
     rescan();
 }
 

@@ -123,6 +123,8 @@ int setRequired(const CollectOptions &options) {
 int setSchedules(const CollectOptions &options) {
     Collector collector(
         options.folder, [] { return QDateTime::currentDateTime(); }, say);
+    if (options.database)
+        collector.setDatabase(std::make_shared<PostgresAnswers>(*options.database, say, 1));
     const QMap<QString, QStringList> pages = collector.questions();
     for (const bool closing : {true, false}) {
         for (const QString &setting : closing ? options.close : options.open) {

@@ -500,6 +500,54 @@ PostgresAnswers::counts(const Survey &survey, const QList<SummaryTally::Column> 
     return counts;
 }
 
+std::optional<QHash<QString, SurveySchedule>> PostgresAnswers::schedules(QString *error) {
+    std::lock_guard lock(m_readerMutex);
+    // The table of schedules may be newer than the database.
+    if (!m_reader.connected() && (!m_reader.connect(error) || !ensureSchema(m_reader, error)))
+        return std::nullopt;
+    const PgResult result = m_reader.exec("SELECT page_file, " + epochSeconds("closes_at") + ", " +
+                                          epochSeconds("opens_at") + " FROM velmora.schedules");
+    // A connection gone is seen, and made anew, by the next count.
+    if (!result.ok()) {
+        *error = result.error();
+        return std::nullopt;
+    }
+    QHash<QString, SurveySchedule> schedules;
+    for (int row = 0; row < result.rows(); ++row) {
+        SurveySchedule &schedule = schedules[result.text(row, 0)];
+        schedule.closes = QDateTime::fromSecsSinceEpoch(result.number(row, 1));
+        if (!result.isNull(row, 2))
+            schedule.opens = QDateTime::fromSecsSinceEpoch(result.number(row, 2));
+    }
+    return schedules;
+}
+
+bool PostgresAnswers::setSchedule(const QString &pageFile, const SurveySchedule &schedule,
+                                  QString *error) {
+    std::lock_guard lock(m_readerMutex);
+    if (!m_reader.connected() && (!m_reader.connect(error) || !ensureSchema(m_reader, error)))
+        return false;
+    const auto seconds = [](const std::optional<QDateTime> &time) {
+        return time ? PgConnection::Parameter(QByteArray::number(time->toSecsSinceEpoch()))
+                    : PgConnection::Parameter();
+    };
+    const PgResult result =
+        schedule.closes
+            ? m_reader.exec("INSERT INTO velmora.schedules (page_file, closes_at, opens_at) "
+                            "VALUES ($1, to_timestamp($2::bigint), to_timestamp($3::bigint)) "
+                            "ON CONFLICT (page_file) DO UPDATE SET closes_at = "
+                            "excluded.closes_at, opens_at = excluded.opens_at",
+                            {pageFile.toUtf8(), seconds(schedule.closes), seconds(schedule.opens)})
+            : m_reader.exec("DELETE FROM velmora.schedules WHERE page_file = $1",
+                            {pageFile.toUtf8()});
+    if (!result.ok()) {
+        *error = result.error();
+        m_reader.disconnect();
+        return false;
+    }
+    return true;
+}
+
 qsizetype PostgresAnswers::moveAnswers(const QSet<QString> &answerIds, bool restore,
                                        QString *error) {
     std::lock_guard lock(m_readerMutex);

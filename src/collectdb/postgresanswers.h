@@ -41,6 +41,9 @@ public:
                                                const QList<SummaryTally::Column> &columns,
                                                QByteArray *version, QString *error) override;
     QList<QStringList> otherVersions(const Survey &survey) override;
+    std::optional<QHash<QString, SurveySchedule>> schedules(QString *error) override;
+    bool setSchedule(const QString &pageFile, const SurveySchedule &schedule,
+                     QString *error) override;
     QString whyUnavailable() const override;
     qsizetype moveAnswers(const QSet<QString> &answerIds, bool restore, QString *error) override;
     std::optional<QList<QStringList>> listAnswers(const QString &pageFile, bool removed,

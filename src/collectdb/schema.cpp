@@ -86,6 +86,16 @@ CREATE TABLE velmora.replaced_answers (
 COMMENT ON TABLE velmora.replaced_answers IS
     'Earlier versions of answers their respondents corrected (the same answer ID sent again with other answers, as a correction), as they were in velmora.answers';
 )sql",
+    // 4: when each survey takes answers, shared by every collector.
+    R"sql(
+CREATE TABLE velmora.schedules (
+    page_file text PRIMARY KEY,
+    closes_at timestamptz NOT NULL,
+    opens_at timestamptz
+);
+COMMENT ON TABLE velmora.schedules IS
+    'When a survey page takes answers: closed from closes_at, open again from opens_at where it is later; a page without a row is open';
+)sql",
 };
 
 } // namespace

@@ -13,7 +13,7 @@ namespace Velmora {
 bool ensureSchema(PgConnection &connection, QString *error);
 
 // The version of the schema this program makes.
-inline constexpr int SchemaVersion = 3;
+inline constexpr int SchemaVersion = 4;
 
 // The key of a survey's columns in SQL, given the expression of its text[]: the
 // same in the schema's upgrade and in every insert.

@@ -64,6 +64,7 @@ private slots:
     void aServerThatStopsWritingIsNoticed();
     void aLockedTableHoldsNobodyLong();
     void summaryGoesWithItsPage();
+    void closingIsSharedByCollectors();
     void exportToAFullDiskLeavesTheOlderFiles();
     void surveysOfAnySizeAndAnUpgradedDatabase();
     void testAnswersAreRemovedAndBroughtBack();
@@ -362,6 +363,35 @@ void TestPostgresAnswers::summaryGoesWithItsPage() {
     QVERIFY(!collector->handle(get("/results/" + Token + "/")).body.contains("summary"));
 }
 
+void TestPostgresAnswers::closingIsSharedByCollectors() {
+    std::unique_ptr<Collector> first = databaseCollector(m_database->conninfo(), steppingClock());
+    std::unique_ptr<Collector> second = databaseCollector(m_database->conninfo(), steppingClock());
+    const auto set = [](Collector &collector, const QByteArray &what) {
+        return collector
+            .handle({"POST",
+                     "/results/" + Token + "/schedule/My%20Product%20Survey.htm",
+                     {},
+                     "application/x-www-form-urlencoded",
+                     "do=" + what + "&at=",
+                     QStringLiteral("127.0.0.1")})
+            .status;
+    };
+    const auto closed = [](Collector &collector) {
+        return collector.handle(get(Page)).body.contains("This survey is closed");
+    };
+    QCOMPARE(set(*first, "close"), 200);
+    QVERIFY(closed(*first));
+    QVERIFY(!closed(*second)); // until it looks again, about once a second
+    second->rescan();
+    QVERIFY(closed(*second));
+    // A collector started later, or again, knows it from the start.
+    QVERIFY(closed(*databaseCollector(m_database->conninfo(), steppingClock())));
+    QCOMPARE(set(*second, "open"), 200);
+    first->rescan();
+    QVERIFY(!closed(*first));
+    QCOMPARE(m_database->column("SELECT count(*) FROM velmora.schedules"), QStringList{"0"});
+}
+
 void TestPostgresAnswers::exportToAFullDiskLeavesTheOlderFiles() {
     SmallFileSystem disk(256);
     REQUIRE_SMALL_FILE_SYSTEM(disk);
@@ -423,19 +453,19 @@ void TestPostgresAnswers::surveysOfAnySizeAndAnUpgradedDatabase() {
     QString error;
     PgConnection connection(m_database->conninfo());
     QVERIFY(connection.connect(&error));
-    QVERIFY2(
-        connection.run({"DROP TABLE velmora.removed_answers", "DROP TABLE velmora.replaced_answers",
-                        "ALTER TABLE velmora.surveys DROP CONSTRAINT "
-                        "surveys_page_file_columns_hash",
-                        "ALTER TABLE velmora.surveys DROP COLUMN columns_key",
-                        "DELETE FROM velmora.answers WHERE survey_id IN "
-                        "(SELECT id FROM velmora.surveys WHERE page_file = 'Big.htm')",
-                        "DELETE FROM velmora.surveys WHERE page_file = 'Big.htm'",
-                        "ALTER TABLE velmora.surveys ADD CONSTRAINT "
-                        "surveys_page_file_columns_key UNIQUE (page_file, columns)",
-                        "DELETE FROM velmora.schema_version WHERE version > 1"},
-                       &error),
-        qPrintable(error));
+    QVERIFY2(connection.run({"DROP TABLE velmora.schedules", "DROP TABLE velmora.removed_answers",
+                             "DROP TABLE velmora.replaced_answers",
+                             "ALTER TABLE velmora.surveys DROP CONSTRAINT "
+                             "surveys_page_file_columns_hash",
+                             "ALTER TABLE velmora.surveys DROP COLUMN columns_key",
+                             "DELETE FROM velmora.answers WHERE survey_id IN "
+                             "(SELECT id FROM velmora.surveys WHERE page_file = 'Big.htm')",
+                             "DELETE FROM velmora.surveys WHERE page_file = 'Big.htm'",
+                             "ALTER TABLE velmora.surveys ADD CONSTRAINT "
+                             "surveys_page_file_columns_key UNIQUE (page_file, columns)",
+                             "DELETE FROM velmora.schema_version WHERE version > 1"},
+                            &error),
+             qPrintable(error));
     QVERIFY2(ensureSchema(connection, &error), qPrintable(error));
     QCOMPARE(m_database->column("SELECT count(*) FROM velmora.surveys WHERE columns_key IS NULL"),
              QStringList{"0"});
@@ -619,7 +649,8 @@ void TestPostgresAnswers::roleThatMayOnlyReadAndWriteAnswersWillDo() {
     const QByteArray collectorRole = m_database->conninfoAsRole(
         {"GRANT USAGE ON SCHEMA velmora TO ROLE", "GRANT SELECT ON velmora.schema_version TO ROLE",
          "GRANT SELECT, INSERT, UPDATE ON velmora.surveys TO ROLE",
-         "GRANT SELECT, INSERT ON velmora.answers TO ROLE"});
+         "GRANT SELECT, INSERT ON velmora.answers TO ROLE",
+         "GRANT SELECT ON velmora.schedules TO ROLE"});
     QVERIFY(!collectorRole.isEmpty());
     PgConnection collector(collectorRole);
     QVERIFY2(collector.connect(&error) && ensureSchema(collector, &error), qPrintable(error));
