@@ -188,7 +188,7 @@ QList<Collector::Survey> Collector::surveys() {
     {
         std::lock_guard lock(m_mutex);
         for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
-            Survey survey{it.key(), it->page.title, 0, {}, {}, {}, 0};
+            Survey survey{it.key(), it->page.title, 0, {}, {}, {}, 0, false, {}};
             survey.closed = it->schedule.isClosed(m_clock());
             survey.schedule = it->schedule.state(m_clock());
             if (m_database) {

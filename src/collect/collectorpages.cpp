@@ -5,6 +5,7 @@
 #include "answersheet.h"
 #include "htmltext.h"
 #include "respondentpage.h"
+#include "runtimeerror.h"
 
 #include <QFile>
 #include <QUrl>
@@ -84,6 +85,21 @@ HttpResponse closedToAnswers(const QString &title, const SurveySchedule &schedul
             .arg(escapeHtml(title.isEmpty() ? QStringLiteral("This survey") : title),
                  escapeHtml(SurveySchedule::said(*schedule.closes)),
                  answers.isEmpty() ? QStringLiteral("<dd>(none given)</dd>\n") : answers));
+}
+
+HttpResponse fromElsewhere(const QString &done) {
+    return status(
+        403, QStringLiteral("Not from this site"),
+        QStringLiteral("%1 on the results link's own page, not from another site.").arg(done));
+}
+
+QString changeSaid(const std::function<QString()> &change) {
+    try {
+        return QStringLiteral("<p role=\"status\">%1</p>").arg(change());
+    } catch (const RuntimeError &error) {
+        return QStringLiteral("<p role=\"alert\">Nothing was changed: %1</p>")
+            .arg(escapeHtml(error.description()));
+    }
 }
 
 HttpResponse answersMissing(const QString &title, const QStringList &questions) {

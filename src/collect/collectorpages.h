@@ -11,6 +11,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace Velmora {
 
 // Posted with an answer whose ID is stored, with other answers: the
@@ -30,6 +32,13 @@ HttpResponse tooLarge(const QString &why);
 // refused. Browsers say where a request comes from; tools that say nothing
 // hold no browser's session to abuse.
 bool fromThisSite(const HttpRequest &request);
+// 403 for a change posted from another site: `done` says where it is done
+// ("Answers are removed").
+HttpResponse fromElsewhere(const QString &done);
+// What the organiser is told after a change to the results link's pages:
+// what `change` says it did, or, when it throws RuntimeError, that nothing
+// was changed and why.
+QString changeSaid(const std::function<QString()> &change);
 // The page of a survey closed `now`: since when, and when it opens again.
 HttpResponse surveyClosed(const QString &title, const SurveySchedule &schedule,
                           const QDateTime &now, bool listed);

@@ -5,7 +5,6 @@
 #include "collectorpages.h"
 #include "formdecoder.h"
 #include "htmltext.h"
-#include "runtimeerror.h"
 
 #include <QUrl>
 
@@ -34,9 +33,7 @@ HttpResponse Collector::requiredPage(const HttpRequest &request, const QString &
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return status(403, QStringLiteral("Not from this site"),
-                          QStringLiteral("Required questions are chosen on the results link's own "
-                                         "page, not from another site."));
+            return fromElsewhere(QStringLiteral("Required questions are chosen"));
         RequiredAnswers chosen;
         for (const FormField &field : decodeForm(request.body).value_or(QList<FormField>())) {
             chosen.everyQuestion = chosen.everyQuestion || field.name == QLatin1String("every");
@@ -44,14 +41,11 @@ HttpResponse Collector::requiredPage(const HttpRequest &request, const QString &
                 !chosen.questions.contains(field.value))
                 chosen.questions.append(field.value);
         }
-        try {
+        said = changeSaid([&] {
             setRequired(pageFile, chosen);
             required = chosen;
-            said = QStringLiteral("<p role=\"status\">Saved: the survey asks for them now.</p>");
-        } catch (const RuntimeError &error) {
-            said = QStringLiteral("<p role=\"alert\">Nothing was changed: %1</p>")
-                       .arg(escapeHtml(error.description()));
-        }
+            return QStringLiteral("Saved: the survey asks for them now.");
+        });
     }
     const auto box = [](const QString &name, const QString &value, const QString &label,
                         bool checked, int n) {

@@ -207,9 +207,7 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return status(403, QStringLiteral("Not from this site"),
-                          QStringLiteral("Answers are removed from the results link's own page, "
-                                         "not from another site."));
+            return fromElsewhere(QStringLiteral("Answers are removed"));
         const std::optional<QList<FormField>> fields = decodeForm(request.body);
         QSet<QString> ids;
         bool restore = false;
@@ -218,18 +216,13 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                 ids.insert(field.value);
             restore = restore || (field.name == QLatin1String("restore"));
         }
-        try {
+        said = changeSaid([&] {
             const qsizetype moved = moveAnswers(pageFile, ids, restore);
-            said =
-                restore
-                    ? QStringLiteral("<p role=\"status\">%1 answers brought back.</p>").arg(moved)
-                    : QStringLiteral("<p role=\"status\">%1 answers removed: they are "
-                                     "kept below, and can be brought back.</p>")
-                          .arg(moved);
-        } catch (const RuntimeError &error) {
-            said = QStringLiteral("<p role=\"alert\">Nothing was changed: %1</p>")
-                       .arg(escapeHtml(error.description()));
-        }
+            return restore ? QStringLiteral("%1 answers brought back.").arg(moved)
+                           : QStringLiteral("%1 answers removed: they are kept below, and can "
+                                            "be brought back.")
+                                 .arg(moved);
+        });
     }
     const auto recordsOf = [&](bool removed) {
         QList<QStringList> records;

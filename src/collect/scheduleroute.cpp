@@ -47,9 +47,7 @@ HttpResponse Collector::schedulePage(const HttpRequest &request, const QString &
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return status(403, QStringLiteral("Not from this site"),
-                          QStringLiteral("Surveys are closed and opened on the results link's own "
-                                         "page, not from another site."));
+            return fromElsewhere(QStringLiteral("Surveys are closed and opened"));
         QString action;
         QDateTime at = now;
         for (const FormField &field : decodeForm(request.body).value_or(QList<FormField>())) {
@@ -65,14 +63,11 @@ HttpResponse Collector::schedulePage(const HttpRequest &request, const QString &
         const SurveySchedule chosen = action == QLatin1String("close")
                                           ? SurveySchedule::closing(at, now)
                                           : SurveySchedule::opening(schedule, at, now);
-        try {
+        said = changeSaid([&] {
             setSchedule(pageFile, chosen);
             schedule = chosen;
-            said = QStringLiteral("<p role=\"status\">Saved.</p>");
-        } catch (const RuntimeError &error) {
-            said = QStringLiteral("<p role=\"alert\">Nothing was changed: %1</p>")
-                       .arg(escapeHtml(error.description()));
-        }
+            return QStringLiteral("Saved.");
+        });
     }
     const QString self = QString::fromLatin1(QUrl::toPercentEncoding(pageFile));
     const QString body =

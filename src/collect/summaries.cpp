@@ -31,7 +31,7 @@ void Collector::countSummaries(const Folder &folder) {
             it->page.stamp,
             AnswerSheet(it->page, AnswerSheet::Form::RespondentPage).header(),
             {}};
-        Counted counted{{}, it->page.stamp};
+        Counted counted{{}, it->page.stamp, {}, {}};
         {
             std::lock_guard lock(m_mutex);
             const auto known = m_counted.find(it.key());

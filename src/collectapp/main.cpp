@@ -36,13 +36,21 @@ int writeSummaries(const CollectOptions &options) {
     return 0;
 }
 
+// The collector of a one-off command, on the folder and, where collecting
+// keeps them there, the answers in the database.
+std::unique_ptr<Collector> commandCollector(const CollectOptions &options) {
+    auto collector = std::make_unique<Collector>(
+        options.folder, [] { return QDateTime::currentDateTime(); }, say);
+    if (options.database)
+        collector->setDatabase(std::make_shared<PostgresAnswers>(*options.database, say, 1));
+    return collector;
+}
+
 // Test answers taken out of the answers files, or brought back, while no
 // collector runs on the folder (one that runs does it from the results link).
 int moveAnswers(const CollectOptions &options) {
-    Collector collector(
-        options.folder, [] { return QDateTime::currentDateTime(); }, say);
-    if (options.database)
-        collector.setDatabase(std::make_shared<PostgresAnswers>(*options.database, say, 1));
+    const std::unique_ptr<Collector> command = commandCollector(options);
+    Collector &collector = *command;
     const bool restore = options.removeAnswers.isEmpty();
     const QStringList &ids = restore ? options.restoreAnswers : options.removeAnswers;
     qsizetype moved = 0;
@@ -121,10 +129,8 @@ int setRequired(const CollectOptions &options) {
 // Surveys closed or opened, now or at a time, while no collector runs on the
 // folder (one that runs does it from the results link).
 int setSchedules(const CollectOptions &options) {
-    Collector collector(
-        options.folder, [] { return QDateTime::currentDateTime(); }, say);
-    if (options.database)
-        collector.setDatabase(std::make_shared<PostgresAnswers>(*options.database, say, 1));
+    const std::unique_ptr<Collector> command = commandCollector(options);
+    Collector &collector = *command;
     const QMap<QString, QStringList> pages = collector.questions();
     for (const bool closing : {true, false}) {
         for (const QString &setting : closing ? options.close : options.open) {
