@@ -7,7 +7,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     fonts-liberation
-    libmicrohttpd-dev libqrencode-dev libgnutls28-dev libpq-dev postgresql
+    libmicrohttpd-dev libqrencode-dev libgnutls28-dev libpq-dev postgresql libxlsxwriter-dev
+    libreoffice-calc-nogui
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file lintian mandoc systemd
     chromium chromium-driver python3 python3-selenium nodejs firefox-esr openjdk-17-jre-headless

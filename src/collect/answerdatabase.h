@@ -68,6 +68,11 @@ public:
     virtual std::optional<QList<QStringList>> listAnswers(const QString &pageFile, bool removed,
                                                           QString *error) = 0;
 
+    // Every answer to the survey, as the answers file's records (its header
+    // first), each in its latest version; nothing, with `error`, when the
+    // database cannot be asked.
+    virtual std::optional<QList<QStringList>> records(const Survey &survey, QString *error) = 0;
+
     // When each survey page takes answers, by page file (open where there is
     // none), shared by every collector; nothing, with `error`, when the
     // database cannot be asked.

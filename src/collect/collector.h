@@ -8,6 +8,7 @@
 #include "clientlimits.h"
 #include "httpmessages.h"
 #include "requiredanswers.h"
+#include "spreadsheettable.h"
 #include "summary.h"
 #include "surveypagereader.h"
 #include "surveyschedule.h"
@@ -132,6 +133,9 @@ public:
     // every collector sharing it; the page says so at once. Throws RuntimeError.
     void setSchedule(const QString &pageFile, const SurveySchedule &schedule);
     SurveySchedule schedule(const QString &pageFile);
+    // The answers to the page as it is now, as a table for spreadsheets.
+    // Throws RuntimeError.
+    SpreadsheetTable spreadsheetOf(const QString &pageFile);
     // The questions of each survey page, in page order, by page file.
     QMap<QString, QStringList> questions();
 
@@ -234,6 +238,9 @@ private:
     HttpResponse answersPage(const HttpRequest &request, const QString &pageFile);
     // The questions of a survey, to pick those respondents must answer.
     HttpResponse requiredPage(const HttpRequest &request, const QString &pageFile);
+    // "NAME table.csv" and "NAME table.xlsx" of the results link, made when
+    // asked for; nothing for other names.
+    std::optional<HttpResponse> spreadsheetResponse(const QString &name);
     // When a survey takes answers, to close and open it.
     HttpResponse schedulePage(const HttpRequest &request, const QString &pageFile);
     // The answers files and summaries of the surveys now, by file name.

@@ -64,6 +64,14 @@ FileTally tallyOfFile(const QString &path, const SurveyPage &page) {
     return counted;
 }
 
+QList<QStringList> latestRecords(const QString &path) {
+    QList<QStringList> records;
+    eachCountedRecord(
+        path, [&records](const QStringList &record) { records.append(record); },
+        [&records] { records.clear(); });
+    return records;
+}
+
 SummaryTally tallyOfEarlierFiles(const QStringList &paths, const SurveyPage &page) {
     SummaryTally earlier(page, AnswerSheet::Form::RespondentPage);
     for (const QString &path : paths) {

@@ -18,5 +18,8 @@ FileTally tallyOfFile(const QString &path, const SurveyPage &page);
 // The answers in the files of earlier versions of the page, oldest first,
 // counted as this version asks: to include() in its summary. Throws RuntimeError.
 SummaryTally tallyOfEarlierFiles(const QStringList &paths, const SurveyPage &page);
+// The records of an answers file, the header first, each answer in its latest
+// version (a correction in place of what it corrects). Throws RuntimeError.
+QList<QStringList> latestRecords(const QString &path);
 
 } // namespace Velmora

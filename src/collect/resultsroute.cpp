@@ -103,7 +103,12 @@ HttpResponse Collector::results(const HttpRequest &request) {
     HttpResponse response;
     if (rest.mid(slash + 1).isEmpty()) {
         QString items;
-        for (const QString &file : QStringList(files.keys()) + QStringList(counted.keys()))
+        // Each survey's answers as a table for spreadsheets too.
+        QStringList tables;
+        for (const QString &page : folderNow()->pages.keys())
+            for (const char *suffix : {"csv", "xlsx"})
+                tables.append(page.chopped(4) + QStringLiteral(" table.") + QLatin1String(suffix));
+        for (const QString &file : QStringList(files.keys()) + QStringList(counted.keys()) + tables)
             items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
                          .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(file))),
                               escapeHtml(file));
@@ -133,6 +138,8 @@ HttpResponse Collector::results(const HttpRequest &request) {
                                    "<code>velmora-collect --export FOLDER --database ...</code> "
                                    "writes them as answers files.</p>");
         response = htmlResponse(200, QStringLiteral("Results"), body);
+    } else if (const auto table = spreadsheetResponse(name)) {
+        response = *table;
     } else if (!name.isEmpty() && counted.contains(name)) {
         response.body = counted.value(name);
         response.contentType = "text/html; charset=utf-8";

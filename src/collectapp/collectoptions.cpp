@@ -202,7 +202,8 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     const QCommandLineOption exportTo(
         QStringLiteral("export"),
         QStringLiteral("With --database: write the answers in the database into FOLDER as the "
-                       "answers files and summaries collecting there would have made, then end."),
+                       "answers files and summaries collecting there would have made, and each "
+                       "as a table for spreadsheets (NAME table.csv, NAME table.xlsx), then end."),
         QStringLiteral("FOLDER"));
     parser.addOptions({port,          local,          perAddress,     connections,    trustedProxy,
                        proxyHeader,   requestRate,    requestBurst,   answerRate,     answerBurst,

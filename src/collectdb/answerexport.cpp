@@ -6,6 +6,7 @@
 #include "pgconnection.h"
 #include "runtimeerror.h"
 #include "schema.h"
+#include "spreadsheettable.h"
 #include "summary.h"
 
 #include <QDir>
@@ -53,6 +54,7 @@ qsizetype exportSurvey(PgConnection &connection, const QString &path, int mode,
     if (!declared.ok())
         throw failed(declared);
     qsizetype answers = 0;
+    QList<QStringList> records{header}; // for the table made for spreadsheets
     for (;;) {
         const PgResult rows =
             connection.exec("FETCH " + QByteArray::number(RowsAtOnce) + " FROM answers");
@@ -64,8 +66,14 @@ qsizetype exportSurvey(PgConnection &connection, const QString &path, int mode,
                                       jsonStrings(rows.text(row, 1)) +
                                       QStringList{rows.text(row, 2)};
             csv += csvRecord(cells);
-            if (tally)
+            if (tally) {
                 tally->add(cells);
+                // As the answers file holds them, which the table reads.
+                QStringList guarded;
+                for (const QString &cell : cells)
+                    guarded.append(guardedCell(cell));
+                records.append(guarded);
+            }
         }
         file.write(csv);
         answers += rows.rows();
@@ -81,6 +89,9 @@ qsizetype exportSurvey(PgConnection &connection, const QString &path, int mode,
     if (!earlierFiles.isEmpty())
         tally->include(tallyOfEarlierFiles(earlierFiles, *page));
     writeFileDurably(summaryPath(path), tally->page(), mode);
+    const SpreadsheetTable table = spreadsheetTable(*page, records);
+    writeFileDurably(spreadsheetPath(path, QStringLiteral("csv")), spreadsheetCsv(table), mode);
+    writeFileDurably(spreadsheetPath(path, QStringLiteral("xlsx")), spreadsheetXlsx(table), mode);
     return answers;
 }
 

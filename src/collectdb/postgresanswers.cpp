@@ -500,6 +500,33 @@ PostgresAnswers::counts(const Survey &survey, const QList<SummaryTally::Column> 
     return counts;
 }
 
+std::optional<QList<QStringList>> PostgresAnswers::records(const Survey &survey, QString *error) {
+    std::lock_guard lock(m_readerMutex);
+    if (!m_reader.connected() && !m_reader.connect(error))
+        return std::nullopt;
+    const PgResult result = m_reader.exec(
+        "SELECT " + epochSeconds("a.received_at") +
+            ", array_to_json(a.cells)::text, coalesce(a.answer_id, '') FROM velmora.answers a "
+            "JOIN velmora.surveys s ON s.id = a.survey_id WHERE s.page_file = $1 AND "
+            "s.columns_key = " VELMORA_COLUMNS_KEY("$2::text[]") " ORDER BY a.id",
+        {survey.pageFile.toUtf8(), pgTextArray(survey.header)});
+    if (!result.ok()) {
+        *error = result.error();
+        m_reader.disconnect();
+        return std::nullopt;
+    }
+    QList<QStringList> records{survey.header};
+    for (int row = 0; row < result.rows(); ++row) {
+        // As the answers file holds them: guarded against formulas.
+        QStringList record{receivedText(result.number(row, 0))};
+        for (const QJsonValue &cell : QJsonDocument::fromJson(result.text(row, 1).toUtf8()).array())
+            record.append(guardedCell(cell.toString()));
+        record.append(result.text(row, 2));
+        records.append(record);
+    }
+    return records;
+}
+
 std::optional<QHash<QString, SurveySchedule>> PostgresAnswers::schedules(QString *error) {
     std::lock_guard lock(m_readerMutex);
     // The table of schedules may be newer than the database.

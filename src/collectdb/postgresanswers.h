@@ -41,6 +41,7 @@ public:
                                                const QList<SummaryTally::Column> &columns,
                                                QByteArray *version, QString *error) override;
     QList<QStringList> otherVersions(const Survey &survey) override;
+    std::optional<QList<QStringList>> records(const Survey &survey, QString *error) override;
     std::optional<QHash<QString, SurveySchedule>> schedules(QString *error) override;
     bool setSchedule(const QString &pageFile, const SurveySchedule &schedule,
                      QString *error) override;

@@ -203,6 +203,18 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold() {
                  QString::fromUtf8(fileContent(fileFolder + QLatin1Char('/') + name)));
     QCOMPARE(fileContent(exported.filePath(QStringLiteral("My Product Survey answers.csv"))),
              fileContent(fileFolder + QStringLiteral("/My Product Survey answers.csv")));
+
+    // The table for spreadsheets, on the results links and exported, is one.
+    const QByteArray table = "/results/" + Token + "/My%20Product%20Survey%20table.csv";
+    files.setResultsToken(Token);
+    const QByteArray fromFiles = files.handle(get(table)).body;
+    QVERIFY(fromFiles.contains("\"Received\",\"Page made\",\"Name\""));
+    QCOMPARE(QString::fromUtf8(database->handle(get(table)).body), QString::fromUtf8(fromFiles));
+    QCOMPARE(fileContent(
+                 exported.filePath(QString(current)
+                                       .replace(QStringLiteral("summary"), QStringLiteral("table"))
+                                       .replace(QStringLiteral(".html"), QStringLiteral(".csv")))),
+             fromFiles);
 }
 
 void TestPostgresAnswers::answerIdTwiceIsOneRowAcrossCollectors() {
@@ -409,7 +421,9 @@ void TestPostgresAnswers::exportToAFullDiskLeavesTheOlderFiles() {
     QVERIFY2(exportAnswers(m_database->conninfo(), disk.path(), 0600, {}, &error),
              qPrintable(error));
     const QStringList names{QStringLiteral("My Product Survey answers.csv"),
-                            QStringLiteral("My Product Survey summary.html")};
+                            QStringLiteral("My Product Survey summary.html"),
+                            QStringLiteral("My Product Survey table.csv"),
+                            QStringLiteral("My Product Survey table.xlsx")};
     QByteArrayList before;
     for (const QString &name : names)
         before.append(fileContent(disk.path() + QLatin1Char('/') + name));

@@ -1,0 +1,65 @@
+// The results link's tables for spreadsheets, made from the answers when
+// asked for.
+#include "collector.h"
+
+#include "collectorpages.h"
+#include "filetally.h"
+#include "runtimeerror.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace Velmora {
+
+SpreadsheetTable Collector::spreadsheetOf(const QString &pageFile) {
+    const std::shared_ptr<const Folder> folder = folderNow();
+    const auto page = folder->pages.constFind(pageFile);
+    if (page == folder->pages.cend())
+        throw RuntimeError(QStringLiteral("there is no survey page %1").arg(pageFile));
+    const QStringList header = AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header();
+    QList<QStringList> records;
+    if (m_database) {
+        QString error;
+        const auto held =
+            m_database->records({pageFile, page->page.title, page->page.stamp, header, {}}, &error);
+        if (!held)
+            throw RuntimeError(QStringLiteral("the database: %1").arg(error));
+        records = *held;
+    } else {
+        const QString path = AnswersFile::pathFor(m_folder, pageFile, header);
+        if (QFileInfo::exists(path))
+            records = latestRecords(path);
+    }
+    return spreadsheetTable(page->page, records);
+}
+
+std::optional<HttpResponse> Collector::spreadsheetResponse(const QString &name) {
+    const bool xlsx = name.endsWith(QLatin1String(" table.xlsx"));
+    if (!xlsx && !name.endsWith(QLatin1String(" table.csv")))
+        return std::nullopt;
+    const QString pageFile =
+        name.left(name.lastIndexOf(QLatin1String(" table."))) + QStringLiteral(".htm");
+    if (!folderNow()->pages.contains(pageFile))
+        return std::nullopt;
+    HttpResponse response;
+    try {
+        const SpreadsheetTable table = spreadsheetOf(pageFile);
+        if (xlsx) {
+            response.body = spreadsheetXlsx(table);
+            response.contentType =
+                "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+        } else {
+            response.body = spreadsheetCsv(table);
+            response.contentType = "text/csv; charset=utf-8";
+        }
+    } catch (const RuntimeError &error) {
+        return status(503, QStringLiteral("Not made"),
+                      QStringLiteral("The table cannot be made now: %1").arg(error.description()));
+    }
+    response.addHeader("Content-Disposition",
+                       "attachment; filename*=UTF-8''" + QUrl::toPercentEncoding(name));
+    response.addHeader("Cache-Control", "no-store");
+    return response;
+}
+
+} // namespace Velmora
