@@ -1,3 +1,4 @@
+// The answers all clients together may send: a rate, a burst and a day's bytes.
 #include "answerbudget.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #pragma once
 
+// The answers all clients together may send.
 #include "clientlimits.h"
 
 #include <QtGlobal>

@@ -1,3 +1,5 @@
+// How many answers the files of surveys nobody answered in this run hold, read again only when they
+// change.
 #include "answercounts.h"
 
 #include "csvreader.h"

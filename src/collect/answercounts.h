@@ -1,5 +1,6 @@
 #pragma once
 
+// Counts of answers in files nobody answered in this run.
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>

@@ -1,5 +1,6 @@
 #pragma once
 
+// Where answers go when collectors share them: the database's interface.
 #include "summary.h"
 #include "surveyschedule.h"
 

@@ -1,3 +1,5 @@
+// One answers file: its header, its writer thread, and the organiser's edits noticed before every
+// write.
 #include "answersfile.h"
 
 #include "answersheet.h"

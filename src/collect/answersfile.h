@@ -1,5 +1,6 @@
 #pragma once
 
+// One answers file and its writer.
 #include "durablefile.h"
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// The columns of an answers file, the row of one answer, and its cells as CSV.
 #include "answersheet.h"
 
 #include "respondentpage.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+// The columns of an answers file and the row of one answer.
 #include "formdecoder.h"
 #include "surveypagereader.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+// The blocking form of an asynchronous call.
 #include <condition_variable>
 #include <functional>
 #include <mutex>

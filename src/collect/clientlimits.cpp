@@ -1,3 +1,4 @@
+// What one client may send: token buckets by address or network.
 #include "clientlimits.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #pragma once
 
+// What one client may send.
 #include <QHash>
 #include <QString>
 

@@ -1,5 +1,6 @@
 #pragma once
 
+// The collector: respondents' requests in, answers stored, pages and summaries out.
 #include "answerbudget.h"
 #include "answercounts.h"
 #include "answerdatabase.h"

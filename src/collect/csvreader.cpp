@@ -1,3 +1,4 @@
+// Reading CSV records in pieces, whatever their size.
 #include "csvreader.h"
 
 #include <QFile>

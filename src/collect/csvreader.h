@@ -1,5 +1,6 @@
 #pragma once
 
+// Reading CSV records in pieces.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringList>

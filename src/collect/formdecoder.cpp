@@ -1,3 +1,4 @@
+// Decoding a posted HTML form, in the encoding it says.
 #include "formdecoder.h"
 
 #include <QStringDecoder>

@@ -1,5 +1,6 @@
 #pragma once
 
+// Decoding a posted HTML form.
 #include <QByteArrayView>
 #include <QList>
 #include <QString>

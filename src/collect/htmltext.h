@@ -1,5 +1,6 @@
 #pragma once
 
+// Text made safe for HTML.
 #include <QString>
 
 namespace Velmora {

@@ -1,5 +1,6 @@
 #pragma once
 
+// The requests and replies the HTTP layer and the collector share.
 #include <QByteArray>
 #include <QFile>
 #include <QList>

@@ -1,3 +1,4 @@
+// The page respondents get over HTTP, made from the survey page file.
 #include "respondentpage.h"
 
 #include "htmltext.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+// The page respondents get over HTTP.
 #include "requiredanswers.h"
 #include "surveypagereader.h"
 

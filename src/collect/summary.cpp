@@ -1,3 +1,4 @@
+// A survey's summary page, counted answer by answer.
 #include "summary.h"
 
 #include "htmltext.h"

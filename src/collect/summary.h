@@ -1,5 +1,6 @@
 #pragma once
 
+// A survey's summary page.
 #include "answersheet.h"
 #include "surveypagereader.h"
 

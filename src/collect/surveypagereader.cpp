@@ -1,3 +1,4 @@
+// Reading Velmora's survey page files: their questions, inputs and stamp.
 #include "surveypagereader.h"
 
 #include "formdecoder.h"

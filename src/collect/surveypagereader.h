@@ -1,5 +1,6 @@
 #pragma once
 
+// Reading Velmora's survey page files.
 #include <QByteArrayView>
 #include <QList>
 #include <QString>

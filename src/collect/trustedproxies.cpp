@@ -1,3 +1,4 @@
+// Which proxies may say who the client is, and the client they name.
 #include "trustedproxies.h"
 
 #include <arpa/inet.h>

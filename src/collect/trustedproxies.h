@@ -1,5 +1,6 @@
 #pragma once
 
+// Which proxies may say who the client is.
 #include <QByteArray>
 #include <QList>
 #include <QString>

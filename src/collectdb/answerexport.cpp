@@ -1,3 +1,4 @@
+// The database's answers written out as the files collecting would have made.
 #include "answerexport.h"
 
 #include "answersfile.h"

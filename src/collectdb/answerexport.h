@@ -1,5 +1,6 @@
 #pragma once
 
+// The database's answers written out as files.
 #include <QByteArray>
 #include <QString>
 

@@ -1,3 +1,4 @@
+// A libpq connection with every call bounded in time.
 #include "pgconnection.h"
 
 #include <vector>

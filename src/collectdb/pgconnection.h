@@ -1,5 +1,6 @@
 #pragma once
 
+// A libpq connection with every call bounded in time.
 #include <QByteArray>
 #include <QList>
 #include <QString>

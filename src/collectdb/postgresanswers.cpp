@@ -1,3 +1,4 @@
+// Answers stored in PostgreSQL, shared by collectors.
 #include "postgresanswers.h"
 
 #include "schema.h"

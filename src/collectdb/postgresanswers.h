@@ -1,5 +1,6 @@
 #pragma once
 
+// Answers stored in PostgreSQL, shared by collectors.
 #include "answerdatabase.h"
 #include "pgconnection.h"
 

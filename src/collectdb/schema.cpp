@@ -1,3 +1,4 @@
+// The velmora schema, made or brought up to date.
 #include "schema.h"
 
 #include "answersheet.h"

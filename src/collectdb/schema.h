@@ -1,5 +1,6 @@
 #pragma once
 
+// The velmora schema.
 #include "pgconnection.h"
 
 #include <QString>
