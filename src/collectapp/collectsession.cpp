@@ -140,6 +140,15 @@ bool CollectSession::start(QString *error) {
     return true;
 }
 
+// The order of stopping, all of it here and in what it calls:
+// 1. HTTP takes no more connections; requests in flight finish, answers
+//    waiting for their store among them, for at most 5 s (HttpServer::stop());
+// 2. answers still waiting past that get the "try again" page, never an empty
+//    reply, and HTTP stops; no reply can reach a connection after this;
+// 3. the summaries thread writes the last summaries and ends;
+// 4. the server is freed; then, when the session goes, the collector, whose
+//    destructor waits for every answer handed to a store to have its outcome
+//    and joins each answers file's writer on this thread, never on its own.
 void CollectSession::stop() {
     if (!m_server)
         return;
