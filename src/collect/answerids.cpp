@@ -1,6 +1,7 @@
 // Answer IDs: made from the kernel's randomness, and told apart.
 #include "answerids.h"
 
+#include <QMessageAuthenticationCode>
 #include <QStringView>
 
 #include <cerrno>
@@ -26,6 +27,26 @@ std::optional<quint64> answerIdOf(const QStringList &record, qsizetype width) {
 // 128 bits from the kernel's generator, fetched a few kilobytes at a time: one
 // system call for every 256 pages served, not one each. (Qt's system generator
 // asks the processor, which a virtual machine makes 150 times slower.)
+namespace {
+
+QByteArray signature(const QByteArray &key, const QString &pageFile, const QByteArray &nonce) {
+    return QMessageAuthenticationCode::hash(pageFile.toUtf8() + '\n' + nonce, key,
+                                            QCryptographicHash::Sha256)
+        .left(12)
+        .toHex();
+}
+
+} // namespace
+
+QByteArray receiptFor(const QByteArray &key, const QString &pageFile) {
+    const QByteArray nonce = newAnswerId().left(16);
+    return nonce + signature(key, pageFile, nonce);
+}
+
+bool isReceipt(const QByteArray &key, const QString &pageFile, const QByteArray &receipt) {
+    return receipt.size() == 40 && signature(key, pageFile, receipt.left(16)) == receipt.mid(16);
+}
+
 QByteArray newAnswerId() {
     constexpr qsizetype Bytes = 16;
     thread_local QByteArray pool;

@@ -20,4 +20,10 @@ std::optional<quint64> answerIdOf(const QStringList &record, qsizetype width);
 // A new answer ID: 128 random bits as 32 hexadecimal digits.
 QByteArray newAnswerId();
 
+// The thank-you page's proof that answers to `pageFile` were stored: what the
+// redirect after storing carries ("answered=..."), which nobody can make
+// without `key`; a page opened without one says nothing was confirmed.
+QByteArray receiptFor(const QByteArray &key, const QString &pageFile);
+bool isReceipt(const QByteArray &key, const QString &pageFile, const QByteArray &receipt);
+
 } // namespace Velmora

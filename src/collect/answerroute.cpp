@@ -165,7 +165,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         const quint64 key = answerIdKey(id);
         if (const auto stored = answers.ids.constFind(key); stored != answers.ids.cend()) {
             if (stored->content == content)
-                return reply(acknowledged(fileName));
+                return reply(acknowledged(fileName, receiptFor(m_receiptKey, fileName)));
             if (!replaces)
                 return reply(differs(fileName, title, posted));
             correction = true;
@@ -246,7 +246,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
             logFor(request, line);
         }
         for (const Reply &waiting : replies)
-            waiting(acknowledged(fileName));
+            waiting(acknowledged(fileName, receiptFor(m_receiptKey, fileName)));
     };
     {
         std::lock_guard lock(m_pendingMutex);

@@ -55,7 +55,8 @@ Collector::Collector(QString folder, Clock clock, Log log, Log errors,
     , m_log(std::move(log))
     , m_errors(std::move(errors))
     , m_limits(limits)
-    , m_budget(budget) {
+    , m_budget(budget)
+    , m_receiptKey(newAnswerId() + newAnswerId()) {
     m_steady.start();
     rescan();
 }
@@ -271,7 +272,7 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
     const QString name = requestedName(request.path);
     const std::shared_ptr<const Folder> folder = folderNow();
     const bool afterSaving =
-        read && (request.query == "answered" || request.path == "/velmora.css" ||
+        read && (request.query.startsWith("answered") || request.path == "/velmora.css" ||
                  request.path == "/favicon.ico" || folder->pictures.contains(name));
     if (!afterSaving && !m_limits.admit(request.client, post, m_steady.elapsed())) {
         std::lock_guard lock(m_mutex);
@@ -306,8 +307,9 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
     if (page != folder->pages.cend()) {
         if (post)
             return answer(name, request, reply);
-        if (request.query == "answered")
-            return reply(thanks(name, page->page.title, m_listed));
+        if (request.query == "answered" || request.query.startsWith("answered="))
+            return reply(thanks(name, page->page.title, m_listed,
+                                isReceipt(m_receiptKey, name, request.query.mid(9))));
         if (page->schedule.isClosed(m_clock()))
             return reply(surveyClosed(page->page.title, page->schedule, m_clock(), m_listed));
         return reply(respondentResponse(*page));

@@ -288,6 +288,7 @@ private:
     std::atomic<int> m_fileMode = AnswersFile::PrivateMode;
     QString m_language = QStringLiteral("en");
     QByteArray m_resultsToken;
+    const QByteArray m_receiptKey;                         // signs the thank-you pages' receipts
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute
     AnswerCounts m_listedCounts; // of the surveys nobody answered in this run
     qsizetype m_refused = 0;

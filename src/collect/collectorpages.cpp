@@ -172,23 +172,31 @@ HttpResponse differs(const QString &fileName, const QString &title, QList<FormFi
 // An answer is stored: a redirect to the thank-you page, relative so that a
 // survey served under a path prefix comes back to it. A reload of the
 // thank-you page posts nothing again.
-HttpResponse acknowledged(const QString &fileName) {
+HttpResponse acknowledged(const QString &fileName, const QByteArray &receipt) {
     static const HttpResponse redirect = htmlResponse(303, QStringLiteral("Thank you"), QString());
     HttpResponse response = redirect;
-    response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered");
+    response.addHeader("Location", QUrl::toPercentEncoding(fileName) + "?answered=" + receipt);
     return response;
 }
 
 // On a tablet passed round a room, the next person starts with an empty
 // survey of their own (a new answer ID), not the last person's answers.
-HttpResponse thanks(const QString &fileName, const QString &title, bool listed) {
+HttpResponse thanks(const QString &fileName, const QString &title, bool listed, bool confirmed) {
+    const QString survey = escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(fileName)));
+    if (!confirmed)
+        return htmlResponse(
+            200, QStringLiteral("Answers to %1").arg(title),
+            QStringLiteral("<p>This page confirms answers to <strong>%1</strong> right after "
+                           "they are sent; opened otherwise, it confirms none.</p>\n"
+                           "<p><a href=\"%2\">Answer the survey</a></p>")
+                    .arg(escapeHtml(title), survey) +
+                onward(listed, "/"));
     return htmlResponse(
         200, QStringLiteral("Thank you"),
         QStringLiteral("<p>Your answers to <strong>%1</strong> were saved. "
                        "You can close this page.</p>\n<p><a href=\"%2\">Answer the survey "
                        "again, as someone else</a></p>")
-                .arg(escapeHtml(title),
-                     escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(fileName)))) +
+                .arg(escapeHtml(title), survey) +
             onward(listed, "/"));
 }
 

@@ -54,8 +54,10 @@ HttpResponse notSaved(const QString &title, const QList<FormField> &fields = {})
 // them or are someone else's.
 HttpResponse differs(const QString &fileName, const QString &title, QList<FormField> fields);
 // 303 to the thank-you page.
-HttpResponse acknowledged(const QString &fileName);
-HttpResponse thanks(const QString &fileName, const QString &title, bool listed);
+HttpResponse acknowledged(const QString &fileName, const QByteArray &receipt);
+// The thank-you page; `confirmed` by the receipt of answers just stored, or
+// opened some other way, which confirms nothing.
+HttpResponse thanks(const QString &fileName, const QString &title, bool listed, bool confirmed);
 HttpResponse favicon();
 HttpResponse style();
 // 503 past what everyone together may send.

@@ -214,10 +214,24 @@ void TestCollector::onlyPagesAndTheirPicturesAreServed() {
 void TestCollector::answerIsStoredAndAcknowledged() {
     const HttpResponse response = request("POST", Page, Answer);
     QCOMPARE(response.status, 303);
-    // Relative, so that a survey served under a path prefix comes back to it.
-    QVERIFY(response.headers.contains({"Location", "My%20Product%20Survey.htm?answered"}));
-    const QByteArray thanks = request("GET", Page + "?answered").body;
-    QVERIFY(thanks.contains("My Product Survey"));
+    // Relative, so that a survey served under a path prefix comes back to it,
+    // with the receipt that lets the page say the answers were saved.
+    QByteArray location;
+    for (const auto &[name, value] : response.headers)
+        location = name == "Location" ? value : location;
+    QVERIFY2(location.startsWith("My%20Product%20Survey.htm?answered="), location.constData());
+    HttpRequest thanksRequest{"GET", Page, location.mid(location.indexOf('?') + 1),
+                              {},    {},   QStringLiteral("::1")};
+    const QByteArray thanks = m_collector->handle(thanksRequest).body;
+    QVERIFY(thanks.contains("My Product Survey") && thanks.contains("were saved"));
+    // Opened otherwise, or with a receipt made up or for another page, it confirms nothing.
+    QByteArray altered = thanksRequest.query;
+    altered.back() = altered.back() == '0' ? '1' : '0';
+    for (const QByteArray &query :
+         {QByteArray("answered"), QByteArray("answered=") + QByteArray(40, '0'), altered}) {
+        thanksRequest.query = query;
+        QVERIFY(!m_collector->handle(thanksRequest).body.contains("were saved"));
+    }
     // The next person on a shared tablet starts afresh, with a new answer ID.
     QVERIFY(thanks.contains("<a href=\"My%20Product%20Survey.htm\">Answer the survey again"));
 

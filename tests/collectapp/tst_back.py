@@ -219,7 +219,7 @@ def respond(name, browser, bases, answers_file):
     browser.get(base + PAGE)
     browser.type('[name="1"]', 'kept')
     browser.click('button[value=FINISHED]')
-    wait_for(browser, lambda: browser.url().endswith('?answered'), f'{name}: not saved')
+    wait_for(browser, lambda: '?answered=' in browser.url(), f'{name}: not saved')
     # Back from the thank-you page, a change, FINISHED.
     browser.back()
     wait_for(browser, lambda: browser.url().endswith(PAGE), f'{name}: Back did not go back')
@@ -233,11 +233,11 @@ def respond(name, browser, bases, answers_file):
     # correction. The form's typing put back into a page loaded anew (a new
     # answer ID, as Firefox does): stored as an answer of its own.
     wait_for(browser, lambda: 'You sent this survey before' in browser.source() or
-             browser.url().endswith('?answered'), f'{name}: the changed answer went nowhere')
+             '?answered=' in browser.url(), f'{name}: the changed answer went nowhere')
     asked = 'You sent this survey before' in browser.source()
     if asked:
         browser.click('form:first-of-type button')  # the correction
-        wait_for(browser, lambda: browser.url().endswith('?answered'),
+        wait_for(browser, lambda: '?answered=' in browser.url(),
                  f'{name}: correction not saved')
     with open(answers_file, 'rb') as f:
         rows = list(csv.reader(io.StringIO(f.read()[3:].decode('utf-8'), newline='')))

@@ -110,7 +110,7 @@ def main():
         if len(sys.argv) > 4:
             driver.save_screenshot(sys.argv[4])
         driver.find_element(By.CSS_SELECTOR, 'button[value=FINISHED]').click()
-        WebDriverWait(driver, 20).until(lambda d: d.current_url.endswith('?answered'))
+        WebDriverWait(driver, 20).until(lambda d: '?answered=' in d.current_url)
         assert 'My Product Survey' in driver.page_source, driver.page_source
 
         answers = folder

@@ -354,7 +354,7 @@ void TestCollectLoad::behindNginxLimitsApplyToTheRealClient() {
             .resolved(QUrl(QString::fromLatin1(first.header("Location"))))
             .toString(QUrl::FullyEncoded | QUrl::RemoveScheme | QUrl::RemoveAuthority)
             .toLatin1();
-    QCOMPARE(thanks, prefixed + "?answered");
+    QVERIFY(thanks.startsWith(prefixed + "?answered="));
     QVERIFY(httpExchange(proxyPort, getRequest(thanks)).body.contains("were saved"));
     QCOMPARE(post(proxyPort, "127.0.4.1", prefixed).status, 303);
     QCOMPARE(post(proxyPort, "127.0.4.1", prefixed).status, 503);

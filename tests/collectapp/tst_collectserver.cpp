@@ -172,7 +172,7 @@ void TestCollectServer::concurrentPostsAreAllStoredAndAcknowledged() {
             const HttpReply reply = httpExchange(
                 m_server->port(), postRequest(SamplePage, sampleAnswer(QString::number(i))));
             if (reply.status == 303 &&
-                reply.header("Location") == "My%20Product%20Survey.htm?answered")
+                reply.header("Location").startsWith("My%20Product%20Survey.htm?answered="))
                 ++acknowledged;
         });
     for (std::thread &client : clients)
