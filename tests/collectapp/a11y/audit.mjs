@@ -97,6 +97,9 @@ try {
     const axe = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
     console.log(`axe-core on ${url}: ${axe.length} violations`);
     check(axe.length === 0, `axe on ${url}: ${axe.join('; ')}`);
+    // Links a finger can hit: 44 px high, as the survey's own targets.
+    const links = await page.$$eval('a', (all) => all.map((a) => a.getBoundingClientRect().height));
+    check(links.every((h) => h >= 44 && h < 60), `links on ${url}: ${links}`);
   }
   await page.goto(survey);
 
