@@ -35,6 +35,8 @@ private slots:
     void answerIsStoredAndAcknowledged();
     void hostileAnswersAreStoredAsText();
     void emptyInputsAreNoAnswer();
+    void organiserChangesOnAFullDiskChangeNothing_data();
+    void organiserChangesOnAFullDiskChangeNothing();
     void surveysCloseAndOpen_data();
     void surveysCloseAndOpen();
     void requiredAnswersAreRefusedWithoutThem_data();
@@ -264,6 +266,58 @@ void TestCollector::emptyInputsAreNoAnswer() {
     const QStringList row = records().value(1);
     QCOMPARE(row.value(6), QString());
     QCOMPARE(row.value(4), QString());
+}
+
+void TestCollector::organiserChangesOnAFullDiskChangeNothing_data() {
+    QTest::addColumn<QByteArray>("page"); // of the results link
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("then");   // on the full disk
+    QTest::addColumn<QString>("kept");      // the file beside the page
+    QTest::addColumn<QByteArray>("unsaid"); // what the survey must not say after
+    QTest::newRow("closing") << QByteArray("schedule/")
+                             << QByteArray("do=close&at=2030-01-01T09:00")
+                             << QByteArray("do=close&at=") << QStringLiteral(" schedule.json")
+                             << QByteArray("This survey is closed");
+    QTest::newRow("required questions")
+        << QByteArray("required/") << QByteArray("question=1%29+What+product+did+you+test%3F")
+        << QByteArray("every=1") << QStringLiteral(" required.json")
+        << QByteArray("2) Would you use this product again? <span class=\"required\">");
+}
+
+void TestCollector::organiserChangesOnAFullDiskChangeNothing() {
+    QFETCH(QByteArray, page);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, then);
+    QFETCH(QString, kept);
+    QFETCH(QByteArray, unsaid);
+    SmallFileSystem disk(256);
+    REQUIRE_SMALL_FILE_SYSTEM(disk);
+    QFile survey(disk.path() + QStringLiteral("/My Product Survey.htm"));
+    QVERIFY(survey.open(QIODevice::WriteOnly) && survey.write(WorkedExample::page()) > 0);
+    survey.close();
+    Collector collector(
+        disk.path(), [this] { return m_now; }, [](const QString &) {});
+    collector.setResultsToken(Token);
+    const auto change = [&](const QByteArray &body) {
+        return collector.handle({"POST",
+                                 "/results/" + Token + '/' + page + Page.mid(1),
+                                 {},
+                                 "application/x-www-form-urlencoded",
+                                 body,
+                                 QStringLiteral("127.0.0.1")});
+    };
+    QCOMPARE(change(first).status, 200);
+    const QString path = disk.path() + QStringLiteral("/My Product Survey") + kept;
+    const QByteArray before = fileContent(path);
+    QVERIFY(!before.isEmpty());
+    const QStringList files = disk.files();
+
+    disk.fill();
+    const HttpResponse refused = change(then);
+    QVERIFY2(refused.body.contains("Nothing was changed"), refused.body.constData());
+    QCOMPARE(fileContent(path), before);
+    QCOMPARE(disk.files(), files);
+    QVERIFY(!collector.handle({"GET", Page, {}, {}, {}, QString()}).body.contains(unsaid));
 }
 
 void TestCollector::surveysCloseAndOpen_data() {
