@@ -52,11 +52,20 @@ QByteArray AnswersFile::beginning(const QStringList &header) {
     return ByteOrderMark.toByteArray() + csvRecord(header);
 }
 
+QString AnswersFile::pageBase(const QString &pageFileName) {
+    return pageFileName.endsWith(QLatin1String(".htm")) ? pageFileName.chopped(4) : pageFileName;
+}
+
 QString AnswersFile::name(const QString &pageFileName, int number) {
-    const QString base =
-        pageFileName.endsWith(QLatin1String(".htm")) ? pageFileName.chopped(4) : pageFileName;
-    return base + (number == 1 ? QStringLiteral(" answers.csv")
-                               : QStringLiteral(" answers (%1).csv").arg(number));
+    return pageBase(pageFileName) + (number == 1 ? QStringLiteral(" answers.csv")
+                                                 : QStringLiteral(" answers (%1).csv").arg(number));
+}
+
+QString AnswersFile::besideAnswers(const QString &answersPath, const QString &word,
+                                   const QString &suffix) {
+    QString path = answersPath;
+    static const QRegularExpression answers(QStringLiteral(" answers( \\(\\d+\\))?\\.csv$"));
+    return path.replace(answers, u' ' + word + QStringLiteral("\\1.") + suffix);
 }
 
 QString AnswersFile::pathFor(const QString &folder, const QString &pageFileName,

@@ -65,6 +65,13 @@ public:
     // "My Product Survey answers.csv", "My Product Survey answers (2).csv" for
     // the page "My Product Survey.htm".
     static QString name(const QString &pageFileName, int number = 1);
+    // "My Product Survey" of "My Product Survey.htm": what every file the
+    // collector keeps beside the page is named after.
+    static QString pageBase(const QString &pageFileName);
+    // "My Product Survey summary (2).html" (`word` "summary", `suffix` "html")
+    // beside "My Product Survey answers (2).csv": a file made of that answers file.
+    static QString besideAnswers(const QString &answersPath, const QString &word,
+                                 const QString &suffix);
     qsizetype answers();
 
     // The records of the file as it is now, header first, after the writer found

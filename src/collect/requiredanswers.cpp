@@ -1,6 +1,7 @@
 // The questions a survey requires, kept beside its page.
 #include "requiredanswers.h"
 
+#include "answersfile.h"
 #include "durablefile.h"
 #include "runtimeerror.h"
 
@@ -18,8 +19,8 @@ constexpr qint64 MaxFileSize = 1 << 20;
 } // namespace
 
 QString RequiredAnswers::pathFor(const QString &folder, const QString &pageFile) {
-    const QString base = pageFile.endsWith(QLatin1String(".htm")) ? pageFile.chopped(4) : pageFile;
-    return folder + QLatin1Char('/') + base + QStringLiteral(" required.json");
+    return folder + QLatin1Char('/') + AnswersFile::pageBase(pageFile) +
+           QStringLiteral(" required.json");
 }
 
 RequiredAnswers RequiredAnswers::read(const QString &path) {

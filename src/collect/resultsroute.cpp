@@ -107,7 +107,8 @@ HttpResponse Collector::results(const HttpRequest &request) {
         QStringList tables;
         for (const QString &page : folderNow()->pages.keys())
             for (const char *suffix : {"csv", "xlsx"})
-                tables.append(page.chopped(4) + QStringLiteral(" table.") + QLatin1String(suffix));
+                tables.append(AnswersFile::pageBase(page) + QStringLiteral(" table.") +
+                              QLatin1String(suffix));
         for (const QString &file : QStringList(files.keys()) + QStringList(counted.keys()) + tables)
             items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
                          .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(file))),

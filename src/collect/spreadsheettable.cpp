@@ -138,9 +138,7 @@ QByteArray spreadsheetXlsx(const SpreadsheetTable &table) {
 }
 
 QString spreadsheetPath(const QString &answersPath, const QString &suffix) {
-    QString path = answersPath;
-    static const QRegularExpression answers(QStringLiteral(" answers( \\(\\d+\\))?\\.csv$"));
-    return path.replace(answers, QStringLiteral(" table\\1.") + suffix);
+    return AnswersFile::besideAnswers(answersPath, QStringLiteral("table"), suffix);
 }
 
 } // namespace Velmora

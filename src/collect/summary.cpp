@@ -1,9 +1,9 @@
 // A survey's summary page, counted answer by answer.
 #include "summary.h"
 
+#include "answersfile.h"
 #include "htmltext.h"
 
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -95,9 +95,8 @@ QString textList(const std::deque<QString> &newest, qsizetype given) {
 } // namespace
 
 QString summaryPath(const QString &answersPath) {
-    QString path = answersPath;
-    static const QRegularExpression answers(QStringLiteral(" answers( \\(\\d+\\))?\\.csv$"));
-    return path.replace(answers, QStringLiteral(" summary\\1.html"));
+    return AnswersFile::besideAnswers(answersPath, QStringLiteral("summary"),
+                                      QStringLiteral("html"));
 }
 
 SummaryTally::SummaryTally(const SurveyPage &page, AnswerSheet::Form form)

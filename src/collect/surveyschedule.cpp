@@ -1,6 +1,7 @@
 // When a survey takes answers, kept beside its page.
 #include "surveyschedule.h"
 
+#include "answersfile.h"
 #include "durablefile.h"
 #include "runtimeerror.h"
 
@@ -51,8 +52,8 @@ QString SurveySchedule::state(const QDateTime &now) const {
 }
 
 QString SurveySchedule::pathFor(const QString &folder, const QString &pageFile) {
-    const QString base = pageFile.endsWith(QLatin1String(".htm")) ? pageFile.chopped(4) : pageFile;
-    return folder + QLatin1Char('/') + base + QStringLiteral(" schedule.json");
+    return folder + QLatin1Char('/') + AnswersFile::pageBase(pageFile) +
+           QStringLiteral(" schedule.json");
 }
 
 namespace {
