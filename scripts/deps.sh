@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev qt6-tools-dev qt6-l10n-tools
     fonts-liberation
     libmicrohttpd-dev libqrencode-dev libgnutls28-dev libpq-dev postgresql libxlsxwriter-dev
     libreoffice-calc-nogui

@@ -75,16 +75,15 @@ Collector::Answers &Collector::answersFor(const QString &fileName, const SurveyP
     return answers;
 }
 
-void Collector::answer(const QString &fileName, const HttpRequest &request, const Reply &reply) {
+void Collector::answer(const QString &fileName, const HttpRequest &request, const Language &words,
+                       const Reply &reply) {
     if (!isFormType(request.contentType))
-        return reply(status(415, QStringLiteral("Unsupported form"),
-                            QStringLiteral("Answers are sent as an HTML form.")));
+        return reply(notItsForm(words, 415, false));
     if (request.body.size() > MaxBody)
-        return reply(bodyTooLarge());
+        return reply(bodyTooLarge(words));
     std::optional<QList<FormField>> fields = decodeForm(request.body);
     if (!fields)
-        return reply(status(400, QStringLiteral("Bad form"),
-                            QStringLiteral("The answers did not arrive as a form.")));
+        return reply(notItsForm(words, 400, false));
     const bool replaces =
         fields->removeIf([](const FormField &field) { return field.name == ReplacesField; }) > 0;
 
@@ -100,7 +99,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         std::lock_guard lock(m_mutex);
         const auto page = m_pages->pages.constFind(fileName);
         if (page == m_pages->pages.cend())
-            return reply(notFound(m_listed, request.path));
+            return reply(notFound(words, m_listed, request.path));
         title = page->page.title;
         surveyPage = page->page;
         required = page->required;
@@ -110,9 +109,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         if (std::none_of(fields->cbegin(), fields->cend(), [&page](const FormField &field) {
                 return AnswerSheet::isFieldOf(page->page, field.name);
             }))
-            return reply(
-                status(400, QStringLiteral("Bad form"),
-                       QStringLiteral("The answers did not arrive as this survey's form.")));
+            return reply(notItsForm(words, 400, true));
         Answers &answers = answersFor(fileName, page->page);
         sheet = answers.sheet;
         file = answers.file;
@@ -121,7 +118,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     } catch (const RuntimeError &error) {
         dropRetired();
         logNotSaved(title, error.description());
-        return reply(notSaved(title, *fields));
+        return reply(notSaved(words, title, *fields));
     }
     dropRetired();
     // Outside the lock: the other threads go on meanwhile.
@@ -130,21 +127,19 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     // A respondent half-way through when the survey closed is still heard;
     // after that, shown their answers to keep.
     if (!schedule.takesAnswers(received))
-        return reply(closedToAnswers(title, schedule, sheet->header(), row.cells));
-    if (!row.tooLong.isEmpty())
-        return reply(tooLarge(row.tooLong));
+        return reply(closedToAnswers(words, title, schedule, sheet->header(), row.cells));
+    if (row.tooLong)
+        return reply(tooLarge(words, row.tooLong->question, row.tooLong->characters));
     // Checked here too: a browser that skips its own checks, or a form sent
     // by other means, is told the same.
     if (const QStringList missing = required.missing(surveyPage, *sheet, row.cells);
         !missing.isEmpty())
-        return reply(answersMissing(title, missing));
+        return reply(answersMissing(words, title, missing));
     // A database's text holds every character but NUL, which no keyboard types:
     // refused plainly rather than stored changed or asked again and again.
     if (shared && std::any_of(row.cells.cbegin(), row.cells.cend(),
                               [](const QString &cell) { return cell.contains(QChar(0)); }))
-        return reply(status(400, QStringLiteral("Bad form"),
-                            QStringLiteral("The answers hold a NUL character, which cannot be "
-                                           "stored. Please go back and remove it.")));
+        return reply(holdsNul(words));
 
     // An answer posted again (a second press, a resend, Back and FINISHED) is
     // acknowledged as the first was and stored once: the same answer ID waits
@@ -165,9 +160,9 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         const quint64 key = answerIdKey(id);
         if (const auto stored = answers.ids.constFind(key); stored != answers.ids.cend()) {
             if (stored->content == content)
-                return reply(acknowledged(fileName, receiptFor(m_receiptKey, fileName)));
+                return reply(acknowledged(words, fileName, receiptFor(m_receiptKey, fileName)));
             if (!replaces)
-                return reply(differs(fileName, title, posted));
+                return reply(differs(words, fileName, title, posted));
             correction = true;
         }
         if (const auto waiting = answers.waiting.find(key); waiting != answers.waiting.end()) {
@@ -180,7 +175,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     // collector's alone, so that it is never destroyed on its own writer
     // thread (see retire()).
     const std::weak_ptr<AnswersFile> toFile = file;
-    const AnswersFile::Done stored = [this, reply, request, fileName, title, toFile,
+    const AnswersFile::Done stored = [this, reply, request, words, fileName, title, toFile,
                                       inFile = file != nullptr, tally, cells = row.cells,
                                       ignored = row.ignoredFields, id, posted, content,
                                       correction](const QString &failure) {
@@ -225,13 +220,13 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         // answers: asked about, as this collector would have asked.
         if (failure == AnswerDatabase::StoredOtherwise) {
             for (const Reply &waiting : replies)
-                waiting(differs(fileName, title, posted));
+                waiting(differs(words, fileName, title, posted));
             return;
         }
         if (!failure.isEmpty()) {
             logNotSaved(title, failure);
             for (const Reply &waiting : replies)
-                waiting(notSaved(title, posted));
+                waiting(notSaved(words, title, posted));
             return;
         }
         logNotSaved({}, {});
@@ -246,7 +241,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
             logFor(request, line);
         }
         for (const Reply &waiting : replies)
-            waiting(acknowledged(fileName, receiptFor(m_receiptKey, fileName)));
+            waiting(acknowledged(words, fileName, receiptFor(m_receiptKey, fileName)));
     };
     {
         std::lock_guard lock(m_pendingMutex);

@@ -52,10 +52,6 @@ bool isAnswerId(const QString &text) {
     return true;
 }
 
-QString characters(qsizetype count) {
-    return QStringLiteral("%L1 characters").arg(count);
-}
-
 } // namespace
 
 bool AnswerSheet::isFieldOf(const SurveyPage &page, const QString &name) {
@@ -136,16 +132,14 @@ AnswerSheet::Row AnswerSheet::row(const QList<FormField> &fields, const QDateTim
     }
 
     if (row.cells[2].size() > NameCap || row.cells[3].size() > NameCap)
-        row.tooLong = QStringLiteral("A name or an e-mail address can be %1 long at most.")
-                          .arg(characters(NameCap));
-    for (qsizetype i = 0; i < m_columns.size() && row.tooLong.isEmpty(); ++i) {
+        row.tooLong = Row::TooLong{std::nullopt, NameCap};
+    for (qsizetype i = 0; i < m_columns.size() && !row.tooLong; ++i) {
         const Column &column = m_columns[i];
         if (row.cells[FirstAnswer + i].size() > column.cap)
-            row.tooLong =
-                QStringLiteral("The answer to \"%1\" can be %2 long at most.")
-                    .arg(column.inputs.front().question.isEmpty() ? column.name
-                                                                  : column.inputs.front().question,
-                         characters(column.cap - Joiner.size() * (column.inputs.size() - 1)));
+            row.tooLong = Row::TooLong{column.inputs.front().question.isEmpty()
+                                           ? column.name
+                                           : column.inputs.front().question,
+                                       column.cap - Joiner.size() * (column.inputs.size() - 1)};
     }
     return row;
 }

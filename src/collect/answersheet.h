@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <optional>
+
 namespace Velmora {
 
 // The columns of a survey's answers file and the row of one answer: when it came,
@@ -33,9 +35,13 @@ public:
     struct Row {
         QStringList cells;
         int ignoredFields = 0; // posted names the page does not have
-        // Why the answer is larger than its page allows, in words for the
-        // respondent; empty when it fits.
-        QString tooLong;
+        // Where the answer is larger than its page allows: the question
+        // (none: the name or the e-mail address) and the characters it takes.
+        struct TooLong {
+            std::optional<QString> question;
+            qsizetype characters = 0;
+        };
+        std::optional<TooLong> tooLong;
     };
     // Items that share a name (two check boxes "a)", two questions numbered alike)
     // keep every value posted, joined by " | " (see joinValues()).

@@ -99,7 +99,7 @@ void Collector::rescan() {
     QString language;
     {
         std::lock_guard lock(m_mutex);
-        language = m_language;
+        language = m_languages.surveyTag();
     }
     const QDir dir(m_folder);
     const QString canonicalFolder = dir.canonicalPath();
@@ -258,10 +258,15 @@ HttpResponse Collector::handle(const HttpRequest &request) {
 void Collector::handle(const HttpRequest &request, Reply reply) {
     const bool read = request.method == "GET" || request.method == "HEAD";
     const bool post = request.method == "POST";
+    bool vary = false;
+    const Language words = respondentLanguage(request.acceptLanguage, &vary);
+    if (vary)
+        reply = [reply = std::move(reply)](HttpResponse response) {
+            response.addHeader("Vary", "Accept-Language");
+            reply(std::move(response));
+        };
     if (!read && !post)
-        return reply(status(405, QStringLiteral("Method not allowed"),
-                            QStringLiteral("Surveys are opened and answered here, nothing else."),
-                            "GET, HEAD, POST"));
+        return reply(methodNotAllowed(words, "GET, HEAD, POST", false));
     if (request.path == "/healthz" && read)
         return reply(health());
     if (request.path.startsWith("/results/"))
@@ -278,7 +283,7 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
         std::lock_guard lock(m_mutex);
         ++m_refused;
         m_refusedClients.insert(request.client);
-        return reply(busyResponse());
+        return reply(busyResponse(words));
     }
     // Checked once the client is within its own rate: one client over it does
     // not spend what everyone shares.
@@ -286,15 +291,13 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
         if (const auto refusal = m_budget.take(request.body.size(), m_steady.elapsed())) {
             std::lock_guard lock(m_mutex);
             ++m_overBudget;
-            return reply(overBudgetResponse(*refusal));
+            return reply(overBudgetResponse(words, *refusal));
         }
     }
     if (request.path == "/" && m_listed) {
         if (post)
-            return reply(status(405, QStringLiteral("Method not allowed"),
-                                QStringLiteral("Answers go to the survey's own address."),
-                                "GET, HEAD"));
-        return reply(index());
+            return reply(methodNotAllowed(words, "GET, HEAD", true));
+        return reply(index(words));
     }
 
     if (request.path == "/favicon.ico" && read)
@@ -302,21 +305,28 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
     if (request.path == "/velmora.css" && read)
         return reply(style());
     if (name.isEmpty())
-        return reply(notFound(m_listed, request.path));
+        return reply(notFound(words, m_listed, request.path));
     const auto page = folder->pages.constFind(name);
     if (page != folder->pages.cend()) {
         if (post)
-            return answer(name, request, reply);
+            return answer(name, request, words, reply);
         if (request.query == "answered" || request.query.startsWith("answered="))
-            return reply(thanks(name, page->page.title, m_listed,
+            return reply(thanks(words, name, page->page.title, m_listed,
                                 isReceipt(m_receiptKey, name, request.query.mid(9))));
         if (page->schedule.isClosed(m_clock()))
-            return reply(surveyClosed(page->page.title, page->schedule, m_clock(), m_listed));
+            return reply(
+                surveyClosed(words, page->page.title, page->schedule, m_clock(), m_listed));
         return reply(respondentResponse(*page));
     }
     if (!post && folder->pictures.contains(name))
-        return reply(serveFile(name, pictureType(name)));
-    reply(notFound(m_listed, request.path));
+        return reply(serveFile(words, name, pictureType(name)));
+    reply(notFound(words, m_listed, request.path));
+}
+
+Language Collector::respondentLanguage(const QByteArray &acceptLanguage, bool *varies) const {
+    std::lock_guard lock(m_mutex);
+    *varies = m_languages.several();
+    return m_languages.forRespondent(acceptLanguage);
 }
 
 void Collector::logFor(const HttpRequest &request, const QString &line) const {
@@ -360,36 +370,34 @@ HttpResponse Collector::respondentResponse(const Page &page) {
     return response;
 }
 
-void Collector::setLanguage(const QString &language) {
+void Collector::setLanguages(const Languages &languages) {
     {
         std::lock_guard lock(m_mutex);
-        m_language = language;
+        m_languages = languages;
     }
     rescan(); // the pages in the new language
 }
 
-HttpResponse Collector::serveFile(const QString &fileName, const QByteArray &contentType) {
+HttpResponse Collector::serveFile(const Language &words, const QString &fileName,
+                                  const QByteArray &contentType) {
     QFile file(m_folder + QLatin1Char('/') + fileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPageSize)
-        return notFound(m_listed, "/");
+        return notFound(words, m_listed, "/");
     HttpResponse response;
     response.contentType = contentType;
     response.body = file.readAll();
     return response;
 }
 
-HttpResponse Collector::index() {
+HttpResponse Collector::index(const Language &words) {
     const std::shared_ptr<const Folder> folder = folderNow();
-    QString items;
+    QList<std::pair<QString, QString>> open;
     const QDateTime now = m_clock();
     for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it)
         if (!it->schedule.isClosed(now))
-            items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
-                         .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(it.key()))),
-                              escapeHtml(it->page.title.isEmpty() ? it.key() : it->page.title));
-    return htmlResponse(200, QStringLiteral("Surveys"),
-                        items.isEmpty() ? QStringLiteral("<p>There are no surveys here yet.</p>")
-                                        : QStringLiteral("<ul>\n%1</ul>").arg(items));
+            open.append({QString::fromLatin1(QUrl::toPercentEncoding(it.key())),
+                         it->page.title.isEmpty() ? it.key() : it->page.title});
+    return surveyList(words, open);
 }
 
 } // namespace Velmora

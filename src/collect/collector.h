@@ -8,6 +8,7 @@
 #include "answersheet.h"
 #include "clientlimits.h"
 #include "httpmessages.h"
+#include "language.h"
 #include "requiredanswers.h"
 #include "spreadsheettable.h"
 #include "summary.h"
@@ -75,8 +76,10 @@ public:
     void setFileMode(int mode) { m_fileMode = mode; }
     int fileMode() const { return m_fileMode; }
 
-    // The language respondent pages declare ("en", "de-CH").
-    void setLanguage(const QString &language);
+    // The language of the surveys ("en", "de-CH"), which respondent pages
+    // declare and the organiser reads the collector's pages in, and those its
+    // pages may be in besides for respondents, as their browsers ask.
+    void setLanguages(const Languages &languages);
 
     // Keeps the answers in `database` instead of answers files beside the pages
     // (several collectors then share them); the summaries are then counted by
@@ -207,7 +210,8 @@ private:
     // The file name a request path names, or empty when it names nothing servable.
     static QString requestedName(const QByteArray &path);
 
-    void answer(const QString &fileName, const HttpRequest &request, const Reply &reply);
+    void answer(const QString &fileName, const HttpRequest &request, const Language &words,
+                const Reply &reply);
     // Answers files replaced (the page made again) are let go outside m_mutex:
     // their writers first finish the answers handed to them, whose
     // acknowledgements take m_mutex.
@@ -230,8 +234,12 @@ private:
     std::shared_ptr<const SummaryTally> otherVersions(const Folder &folder, const QString &fileName,
                                                       const SurveyPage &page,
                                                       const QString &answersPath);
-    HttpResponse serveFile(const QString &fileName, const QByteArray &contentType);
-    HttpResponse index();
+    HttpResponse serveFile(const Language &words, const QString &fileName,
+                           const QByteArray &contentType);
+    HttpResponse index(const Language &words);
+    // The language of the collector's pages for this respondent, and whether
+    // it depends on the browser's Accept-Language.
+    Language respondentLanguage(const QByteArray &acceptLanguage, bool *varies) const;
     HttpResponse respondentResponse(const Page &page);
     HttpResponse health() const;
     HttpResponse results(const HttpRequest &request);
@@ -286,7 +294,7 @@ private:
     QString m_summaryError;  // said last
     std::atomic<bool> m_listed = true;
     std::atomic<int> m_fileMode = AnswersFile::PrivateMode;
-    QString m_language = QStringLiteral("en");
+    Languages m_languages;
     QByteArray m_resultsToken;
     const QByteArray m_receiptKey;                         // signs the thank-you pages' receipts
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute

@@ -27,6 +27,7 @@ struct HttpRequest {
     // what tells a form of the organiser's own from another site's.
     QByteArray origin = {};
     QByteArray fetchSite = {};
+    QByteArray acceptLanguage = {}; // which of the offered languages the browser reads
 };
 
 struct HttpResponse {
@@ -43,11 +44,14 @@ struct HttpResponse {
     }
 };
 
-// A small page of the collector's own, in UTF-8.
-HttpResponse htmlResponse(int status, const QString &title, const QString &bodyHtml);
+class Language;
+
+// A small page of the collector's own, in UTF-8, in `words`'s language.
+HttpResponse htmlResponse(const Language &words, int status, const QString &title,
+                          const QString &bodyHtml);
 // 413 for a body over Collector::MaxBody, read or only announced.
-HttpResponse bodyTooLarge();
+HttpResponse bodyTooLarge(const Language &words);
 // "Busy, try again in a moment": 503 with Retry-After.
-HttpResponse busyResponse();
+HttpResponse busyResponse(const Language &words);
 
 } // namespace Velmora

@@ -27,13 +27,13 @@ HttpResponse Collector::requiredPage(const HttpRequest &request, const QString &
     const std::shared_ptr<const Folder> folder = folderNow();
     const auto page = folder->pages.constFind(pageFile);
     if (pageFile.isEmpty() || page == folder->pages.cend())
-        return notFound(m_listed, request.path);
+        return notFound(Language(), m_listed, request.path);
     const QStringList questions = RequiredAnswers::questionsOf(page->page);
     RequiredAnswers required = page->required;
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return fromElsewhere(QStringLiteral("Required questions are chosen"));
+            return fromElsewhere(Language(), QStringLiteral("Required questions are chosen"));
         RequiredAnswers chosen;
         for (const FormField &field : decodeForm(request.body).value_or(QList<FormField>())) {
             chosen.everyQuestion = chosen.everyQuestion || field.name == QLatin1String("every");
@@ -41,7 +41,7 @@ HttpResponse Collector::requiredPage(const HttpRequest &request, const QString &
                 !chosen.questions.contains(field.value))
                 chosen.questions.append(field.value);
         }
-        said = changeSaid([&] {
+        said = changeSaid(Language(), [&] {
             setRequired(pageFile, chosen);
             required = chosen;
             return QStringLiteral("Saved: the survey asks for them now.");
@@ -70,7 +70,7 @@ HttpResponse Collector::requiredPage(const HttpRequest &request, const QString &
             .arg(QString::fromLatin1(QUrl::toPercentEncoding(pageFile)), boxes);
     const QString title = page->page.title.isEmpty() ? pageFile : page->page.title;
     HttpResponse response =
-        htmlResponse(200, QStringLiteral("Questions to answer in %1").arg(title), body);
+        htmlResponse(Language(), 200, QStringLiteral("Questions to answer in %1").arg(title), body);
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
 }

@@ -2,7 +2,9 @@
 #include "respondentpage.h"
 
 #include "htmltext.h"
+#include "language.h"
 
+#include <QLocale>
 #include <QSet>
 #include <QUrl>
 
@@ -57,10 +59,6 @@ QString attribute(const QString &text) {
     return escapeHtml(text);
 }
 
-QString questionText(const QString &question) {
-    return question.isEmpty() ? QStringLiteral("(no question)") : question;
-}
-
 } // namespace
 
 bool postsItsWords(const SurveyPage &page, const QString &name) {
@@ -80,22 +78,34 @@ bool postsItsWords(const SurveyPage &page, const QString &name) {
     return false;
 }
 
+// The organiser's words (title, questions, options, message) and what
+// respondents type keep their own direction (dir="auto"), whatever the page's:
+// an English question in an Arabic survey reads left to right. The
+// collector's own words are in the survey's language where there is a
+// translation into it, and say they are English where there is none.
 QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const QString &language,
                           const QByteArray &answerId, const RequiredAnswers &required) {
-    const QString title = page.title.isEmpty() ? QStringLiteral("Survey") : page.title;
+    const Language words(language);
+    const QString ours =
+        words.tag().section(u'-', 0, 0).compare(language.section(u'-', 0, 0), Qt::CaseInsensitive)
+            ? words.attributes()
+            : QString();
+    const QString title = page.title.isEmpty() ? words.tr("Survey") : page.title;
     QString body;
-    body += QStringLiteral("<h1>%1</h1>\n").arg(escapeHtml(title));
+    body += QStringLiteral("<h1 dir=\"auto\">%1</h1>\n").arg(escapeHtml(title));
     // The e-mail box takes whatever is typed, as the page file's does: a browser's
     // own e-mail check refuses "zoë@example.org" and rewrites other addresses.
     body += QStringLiteral(
-                "<div class=\"field\"><label for=\"UserName\">Enter your name:</label>"
+                "<div class=\"field\"><label for=\"UserName\"%3>%4</label>"
                 "<input type=\"text\" id=\"UserName\" name=\"UserName\" value=\"%1\" "
-                "autocomplete=\"name\"></div>\n"
-                "<div class=\"field\"><label for=\"UserEmail\">Enter your email address:</label>"
+                "autocomplete=\"name\" dir=\"auto\"></div>\n"
+                "<div class=\"field\"><label for=\"UserEmail\"%3>%5</label>"
                 "<input type=\"text\" inputmode=\"email\" id=\"UserEmail\" name=\"UserEmail\" "
                 "value=\"%2\" autocomplete=\"email\" autocapitalize=\"none\" "
-                "spellcheck=\"false\"></div>\n")
-                .arg(attribute(page.name), attribute(page.email));
+                "spellcheck=\"false\" dir=\"auto\"></div>\n")
+                .arg(attribute(page.name), attribute(page.email), ours,
+                     escapeHtml(words.tr("Enter your name:")),
+                     escapeHtml(words.tr("Enter your email address:")));
 
     // One fieldset a question, in page order; its legend names every input in it.
     int question = 0;
@@ -111,15 +121,17 @@ QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const
             ++question;
             // Said in words, which a screen reader reads with the question,
             // and kept by the inputs for the browser's own check.
-            body += QStringLiteral("<fieldset><legend id=\"q%1\">%2%3</legend>\n")
-                        .arg(QString::number(question), escapeHtml(questionText(current)),
+            body += QStringLiteral("<fieldset><legend id=\"q%1\" dir=\"auto\">%2%3</legend>\n")
+                        .arg(QString::number(question),
+                             escapeHtml(current.isEmpty() ? words.tr("(no question)") : current),
                              required.isRequired(current)
-                                 ? QStringLiteral(" <span class=\"required\">(required)</span>")
+                                 ? QStringLiteral(" <span class=\"required\"%1>%2</span>")
+                                       .arg(ours, escapeHtml(words.tr("(required)")))
                                  : QString());
         }
         ++input;
         const QString id = QStringLiteral("i%1").arg(input);
-        const bool words = postsItsWords(page, item.name);
+        const bool itsWords = postsItsWords(page, item.name);
         // A check box is no answer by itself: one of a question's boxes is
         // enough, which only the collector checks.
         const QString needed =
@@ -129,27 +141,27 @@ QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const
         switch (item.kind) {
         case SurveyInput::Kind::Radio:
             body += QStringLiteral("<label class=\"option\"><input type=\"radio\" name=\"%1\" "
-                                   "value=\"%2\"%3><span>%4</span></label>\n")
-                        .arg(attribute(item.name), attribute(words ? item.label : item.value),
+                                   "value=\"%2\"%3><span dir=\"auto\">%4</span></label>\n")
+                        .arg(attribute(item.name), attribute(itsWords ? item.label : item.value),
                              needed, escapeHtml(item.label));
             break;
         case SurveyInput::Kind::CheckBox:
             body += QStringLiteral("<label class=\"option\"><input type=\"checkbox\" name=\"%1\""
-                                   "%2><span>%3</span></label>\n")
+                                   "%2><span dir=\"auto\">%3</span></label>\n")
                         .arg(attribute(item.name),
-                             words ? QStringLiteral(" value=\"%1\"").arg(attribute(item.label))
-                                   : QString(),
+                             itsWords ? QStringLiteral(" value=\"%1\"").arg(attribute(item.label))
+                                      : QString(),
                              escapeHtml(item.label));
             break;
         case SurveyInput::Kind::TextBox:
             // One arg() call: a "%3" in a name must stay text.
             body += QStringLiteral("<input type=\"text\" id=\"%1\" name=\"%2\" "
-                                   "aria-labelledby=\"q%3\"%4>\n")
+                                   "aria-labelledby=\"q%3\" dir=\"auto\"%4>\n")
                         .arg(id, attribute(item.name), QString::number(question), needed);
             break;
         case SurveyInput::Kind::TextArea:
             body += QStringLiteral("<textarea id=\"%1\" name=\"%2\" rows=\"4\" "
-                                   "aria-labelledby=\"q%3\"%4></textarea>\n")
+                                   "aria-labelledby=\"q%3\" dir=\"auto\"%4></textarea>\n")
                         .arg(id, attribute(item.name), QString::number(question), needed);
             break;
         }
@@ -160,38 +172,42 @@ QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const
     QString message;
     for (const QString &paragraph : page.message)
         if (!paragraph.isEmpty())
-            message += QStringLiteral("<p>%1</p>").arg(escapeHtml(paragraph));
+            message += QStringLiteral("<p dir=\"auto\">%1</p>").arg(escapeHtml(paragraph));
     if (!message.isEmpty())
         body += QStringLiteral("<div class=\"message\">%1</div>\n").arg(message);
     // The browser fills "_charset_" with the encoding it posts in.
     body += QStringLiteral("<input type=\"hidden\" name=\"_charset_\">"
                            "<input type=\"hidden\" name=\"%1\" value=\"%2\">\n"
-                           "<button type=\"submit\" name=\"%3\" value=\"FINISHED\">FINISHED"
+                           "<button type=\"submit\" name=\"%3\" value=\"FINISHED\"%4>%5"
                            "</button>\n")
-                .arg(AnswerIdField, QString::fromLatin1(answerId), attribute(page.stamp));
+                .arg(AnswerIdField, QString::fromLatin1(answerId), attribute(page.stamp), ours,
+                     escapeHtml(words.tr("FINISHED")));
 
     const QString background =
         page.background.isEmpty()
             ? QString()
             : QStringLiteral("<style>body{background-image:url(\"%1\")}</style>\n")
                   .arg(attribute(QString::fromLatin1(QUrl::toPercentEncoding(page.background))));
-    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"%1\"><head><meta charset=\"utf-8\">\n"
-                          "<meta name=\"viewport\" content=\"width=device-width, "
-                          "initial-scale=1\">\n<meta name=\"robots\" content=\"noindex\">\n"
-                          "<title>%2</title>\n<link rel=\"icon\" href=\"favicon.ico\">\n"
-                          "<link rel=\"stylesheet\" href=\"%3\">\n%4</head>\n<body><main>\n"
-                          // Enter in a one-line box, a radio button or a check box
-                          // presses the form's first button that can be pressed. This
-                          // one submits by the "dialog" method, which outside a
-                          // dialog sends nothing: a half-filled survey is not stored.
-                          // (A disabled one would not do: Chromium then presses
-                          // FINISHED for a radio button.)
-                          "<form method=\"post\" action=\"%5\" accept-charset=\"utf-8\">\n"
-                          "<button type=\"submit\" formmethod=\"dialog\" hidden "
-                          "tabindex=\"-1\"></button>\n%6"
-                          "</form>\n</main></body></html>\n")
+    const bool rightToLeft = QLocale(language).textDirection() == Qt::RightToLeft;
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html lang=\"%1\" dir=\"%7\"><head><meta charset=\"utf-8\">\n"
+               "<meta name=\"viewport\" content=\"width=device-width, "
+               "initial-scale=1\">\n<meta name=\"robots\" content=\"noindex\">\n"
+               "<title>%2</title>\n<link rel=\"icon\" href=\"favicon.ico\">\n"
+               "<link rel=\"stylesheet\" href=\"%3\">\n%4</head>\n<body><main>\n"
+               // Enter in a one-line box, a radio button or a check box
+               // presses the form's first button that can be pressed. This
+               // one submits by the "dialog" method, which outside a
+               // dialog sends nothing: a half-filled survey is not stored.
+               // (A disabled one would not do: Chromium then presses
+               // FINISHED for a radio button.)
+               "<form method=\"post\" action=\"%5\" accept-charset=\"utf-8\">\n"
+               "<button type=\"submit\" formmethod=\"dialog\" hidden "
+               "tabindex=\"-1\"></button>\n%6"
+               "</form>\n</main></body></html>\n")
         .arg(attribute(language), escapeHtml(title), StyleAddress, background,
-             attribute(QString::fromLatin1(QUrl::toPercentEncoding(fileName))), body)
+             attribute(QString::fromLatin1(QUrl::toPercentEncoding(fileName))), body,
+             rightToLeft ? QStringLiteral("rtl") : QStringLiteral("ltr"))
         .toUtf8();
 }
 

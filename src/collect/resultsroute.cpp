@@ -57,7 +57,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     const bool loopback = !request.forwarded && (request.client == QLatin1String("127.0.0.1") ||
                                                  request.client == QLatin1String("::1"));
     if (!request.secure && !loopback)
-        return status(403, QStringLiteral("Over HTTPS only"),
+        return status(Language(), 403, QStringLiteral("Over HTTPS only"),
                       QStringLiteral("The results link works over HTTPS, or on the collector's "
                                      "own computer."));
     const QByteArray rest = request.path.mid(qsizetype(qstrlen("/results/")));
@@ -75,11 +75,11 @@ HttpResponse Collector::results(const HttpRequest &request) {
         difference |= static_cast<unsigned char>(token[i] ^ secret[i]);
     if (difference != 0) {
         if (!m_tokenGuesses.admit(request.client, false, m_steady.elapsed()))
-            return busyResponse();
-        return notFound(m_listed, request.path);
+            return busyResponse(Language());
+        return notFound(Language(), m_listed, request.path);
     }
     if (slash < 0) {
-        HttpResponse moved = htmlResponse(301, QStringLiteral("Results"), QString());
+        HttpResponse moved = htmlResponse(Language(), 301, QStringLiteral("Results"), QString());
         moved.addHeader("Location", token + '/');
         return moved;
     }
@@ -95,7 +95,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
         return schedulePage(request,
                             requestedName('/' + inside.mid(qsizetype(qstrlen("schedule/")))));
     if (request.method == "POST")
-        return status(405, QStringLiteral("Method not allowed"),
+        return status(Language(), 405, QStringLiteral("Method not allowed"),
                       QStringLiteral("Results are read here, nothing else."), "GET, HEAD");
     const QString name = requestedName('/' + inside);
     const QMap<QString, QString> files = resultFiles();
@@ -138,7 +138,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
             body += QStringLiteral("<p>The answers themselves are in the database: "
                                    "<code>velmora-collect --export FOLDER --database ...</code> "
                                    "writes them as answers files.</p>");
-        response = htmlResponse(200, QStringLiteral("Results"), body);
+        response = htmlResponse(Language(), 200, QStringLiteral("Results"), body);
     } else if (const auto table = spreadsheetResponse(name)) {
         response = *table;
     } else if (!name.isEmpty() && counted.contains(name)) {
@@ -150,7 +150,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     } else if (!name.isEmpty() && files.contains(name)) {
         response.stream = std::make_shared<QFile>(files.value(name));
         if (!response.stream->open(QIODevice::ReadOnly))
-            return notFound(m_listed, request.path);
+            return notFound(Language(), m_listed, request.path);
         if (name.endsWith(QLatin1String(".csv"))) {
             response.contentType = "text/csv; charset=utf-8";
             response.addHeader("Content-Disposition",
@@ -162,7 +162,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
         }
         response.addHeader("Cache-Control", "no-store");
     } else {
-        return notFound(m_listed, request.path);
+        return notFound(Language(), m_listed, request.path);
     }
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
@@ -201,7 +201,7 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
         const std::shared_ptr<const Folder> folder = folderNow();
         const auto page = folder->pages.constFind(pageFile);
         if (pageFile.isEmpty() || page == folder->pages.cend())
-            return notFound(m_listed, request.path);
+            return notFound(Language(), m_listed, request.path);
         title = page->page.title.isEmpty() ? pageFile : page->page.title;
         try {
             if (!m_database)
@@ -209,13 +209,13 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                     m_folder, pageFile,
                     AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header());
         } catch (const RuntimeError &) {
-            return notFound(m_listed, request.path);
+            return notFound(Language(), m_listed, request.path);
         }
     }
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return fromElsewhere(QStringLiteral("Answers are removed"));
+            return fromElsewhere(Language(), QStringLiteral("Answers are removed"));
         const std::optional<QList<FormField>> fields = decodeForm(request.body);
         QSet<QString> ids;
         bool restore = false;
@@ -224,7 +224,7 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                 ids.insert(field.value);
             restore = restore || (field.name == QLatin1String("restore"));
         }
-        said = changeSaid([&] {
+        said = changeSaid(Language(), [&] {
             const qsizetype moved = moveAnswers(pageFile, ids, restore);
             return restore ? QStringLiteral("%1 answers brought back.").arg(moved)
                            : QStringLiteral("%1 answers removed: they are kept below, and can "
@@ -257,7 +257,8 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                      : escapeHtml(QFileInfo(AnswersFile::removedPath(answersPath)).fileName()),
                  self, answerRows(recordsOf(false), QStringLiteral("Remove the ticked answers")),
                  answerRows(recordsOf(true), QStringLiteral("Bring the ticked answers back")));
-    HttpResponse response = htmlResponse(200, QStringLiteral("Answers to %1").arg(title), body);
+    HttpResponse response =
+        htmlResponse(Language(), 200, QStringLiteral("Answers to %1").arg(title), body);
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
 }

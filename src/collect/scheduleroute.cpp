@@ -41,13 +41,13 @@ HttpResponse Collector::schedulePage(const HttpRequest &request, const QString &
     const std::shared_ptr<const Folder> folder = folderNow();
     const auto page = folder->pages.constFind(pageFile);
     if (pageFile.isEmpty() || page == folder->pages.cend())
-        return notFound(m_listed, request.path);
+        return notFound(Language(), m_listed, request.path);
     const QDateTime now = m_clock();
     SurveySchedule schedule = page->schedule;
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return fromElsewhere(QStringLiteral("Surveys are closed and opened"));
+            return fromElsewhere(Language(), QStringLiteral("Surveys are closed and opened"));
         QString action;
         QDateTime at = now;
         for (const FormField &field : decodeForm(request.body).value_or(QList<FormField>())) {
@@ -58,12 +58,12 @@ HttpResponse Collector::schedulePage(const HttpRequest &request, const QString &
                 at = QDateTime::fromString(field.value, Qt::ISODate);
         }
         if (!at.isValid() || (action != QLatin1String("close") && action != QLatin1String("open")))
-            return status(400, QStringLiteral("Bad form"),
+            return status(Language(), 400, QStringLiteral("Bad form"),
                           QStringLiteral("Say close or open, now or at a time."));
         const SurveySchedule chosen = action == QLatin1String("close")
                                           ? SurveySchedule::closing(at, now)
                                           : SurveySchedule::opening(schedule, at, now);
-        said = changeSaid([&] {
+        said = changeSaid(Language(), [&] {
             setSchedule(pageFile, chosen);
             schedule = chosen;
             return QStringLiteral("Saved.");
@@ -80,7 +80,8 @@ HttpResponse Collector::schedulePage(const HttpRequest &request, const QString &
         scheduleForm(self, QStringLiteral("open"), QStringLiteral("Open")) +
         QStringLiteral("<p><a href=\"../\">Back to the results</a></p>");
     const QString title = page->page.title.isEmpty() ? pageFile : page->page.title;
-    HttpResponse response = htmlResponse(200, QStringLiteral("Open and close %1").arg(title), body);
+    HttpResponse response =
+        htmlResponse(Language(), 200, QStringLiteral("Open and close %1").arg(title), body);
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
 }

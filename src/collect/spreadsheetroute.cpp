@@ -53,7 +53,7 @@ std::optional<HttpResponse> Collector::spreadsheetResponse(const QString &name) 
             response.contentType = "text/csv; charset=utf-8";
         }
     } catch (const RuntimeError &error) {
-        return status(503, QStringLiteral("Not made"),
+        return status(Language(), 503, QStringLiteral("Not made"),
                       QStringLiteral("The table cannot be made now: %1").arg(error.description()));
     }
     response.addHeader("Content-Disposition",

@@ -85,14 +85,16 @@ void SurveySchedule::write(const QString &path, int mode) const {
     writeFileDurably(path, QJsonDocument(object).toJson(), mode);
 }
 
-QString SurveySchedule::said(const QDateTime &time) {
+QString SurveySchedule::said(const QDateTime &time, const QLocale &locale) {
     const QDateTime local = time.toLocalTime();
     const int offset = local.offsetFromUtc();
-    return QLocale(QLocale::English).toString(local, QStringLiteral("d MMMM yyyy, HH:mm")) +
+    const auto twoDigits = [&locale](int n) {
+        return locale.toString(n).rightJustified(2, locale.zeroDigit().front());
+    };
+    return locale.toString(local, QStringLiteral("d MMMM yyyy, HH:mm")) +
            QStringLiteral(" (UTC%1%2:%3)")
-               .arg(offset < 0 ? QStringLiteral("-") : QStringLiteral("+"))
-               .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
-               .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
+               .arg(offset < 0 ? QStringLiteral("-") : QStringLiteral("+"),
+                    twoDigits(std::abs(offset) / 3600), twoDigits(std::abs(offset) % 3600 / 60));
 }
 
 } // namespace Velmora

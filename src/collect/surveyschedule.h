@@ -4,6 +4,7 @@
 // again from a time. The collector keeps it beside the page ("My Product
 // Survey schedule.json"), or in the database that collectors share.
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -35,8 +36,9 @@ struct SurveySchedule {
     static SurveySchedule read(const QString &path);
     // Throws RuntimeError. Always open removes the file.
     void write(const QString &path, int mode) const;
-    // "8 December 2026, 18:00 (UTC+01:00)", in the collector's time zone.
-    static QString said(const QDateTime &time);
+    // "8 December 2026, 18:00 (UTC+01:00)", in the collector's time zone and
+    // in the words and digits of `locale`.
+    static QString said(const QDateTime &time, const QLocale &locale = QLocale(QLocale::English));
 };
 
 } // namespace Velmora

@@ -1,6 +1,7 @@
 #include "collectoptions.h"
 
 #include "buildconfig.h"
+#include "language.h"
 #include "pgconnection.h"
 #include "settingsfile.h"
 #include "trustedproxies.h"
@@ -152,6 +153,14 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
         QStringLiteral("The language the survey pages are in, for screen readers and "
                        "translation (default: this computer's, such as \"en\")."),
         QStringLiteral("TAG"));
+    const QCommandLineOption languages(
+        QStringLiteral("languages"),
+        QStringLiteral("Other languages the collector's own pages (thank you, busy, closed, "
+                       "errors, the list) may be in for respondents, as their browser asks: "
+                       "a list such as de,fr,ar, or all (%1). Default: the --lang language "
+                       "only.")
+            .arg(Language::translated().join(QLatin1Char(','))),
+        QStringLiteral("LIST"));
     const QCommandLineOption groupReadable(
         QStringLiteral("group-readable"),
         QStringLiteral("Make new answers files, summaries and the results secret readable by "
@@ -205,13 +214,13 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
                        "answers files and summaries collecting there would have made, and each "
                        "as a table for spreadsheets (NAME table.csv, NAME table.xlsx), then end."),
         QStringLiteral("FOLDER"));
-    parser.addOptions({port,          local,          perAddress,     connections,    trustedProxy,
-                       proxyHeader,   requestRate,    requestBurst,   answerRate,     answerBurst,
-                       ipv4Prefix,    allAnswerRate,  allAnswerBurst, dailyMegabytes, noList,
-                       newToken,      tlsCertificate, tlsKey,         redirect,       language,
-                       groupReadable, quiet,          window,         summary,        removeAnswer,
-                       restoreAnswer, required,       close,          open,           database,
-                       exportTo});
+    parser.addOptions({port,         local,          perAddress,     connections,    trustedProxy,
+                       proxyHeader,  requestRate,    requestBurst,   answerRate,     answerBurst,
+                       ipv4Prefix,   allAnswerRate,  allAnswerBurst, dailyMegabytes, noList,
+                       newToken,     tlsCertificate, tlsKey,         redirect,       language,
+                       languages,    groupReadable,  quiet,          window,         summary,
+                       removeAnswer, restoreAnswer,  required,       close,          open,
+                       database,     exportTo});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -284,6 +293,17 @@ std::optional<CollectOptions> CollectOptions::parse(const QStringList &arguments
     if (!options.language.isEmpty() && !languageTag.match(options.language).hasMatch()) {
         *error = QStringLiteral("--lang takes a language tag such as en, de or pt-BR.");
         return std::nullopt;
+    }
+    for (const QString &tag : parser.value(languages).split(u',', Qt::SkipEmptyParts)) {
+        const QString trimmed = tag.trimmed();
+        if (trimmed == QLatin1String("all")) {
+            options.languages.append(QStringLiteral("*"));
+        } else if (!languageTag.match(trimmed).hasMatch()) {
+            *error = QStringLiteral("--languages takes language tags such as de,fr,ar, or all.");
+            return std::nullopt;
+        } else {
+            options.languages.append(trimmed);
+        }
     }
     if (parser.isSet(database))
         options.database = parser.value(database).toUtf8();

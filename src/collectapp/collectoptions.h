@@ -30,6 +30,7 @@ struct CollectOptions {
     bool groupReadable = false;          // answers files readable by their group too
     bool newResultsToken = false;        // replace the secret of the results link
     QString language;                    // of the respondent pages; empty: the system's
+    QStringList languages;               // offered to respondents besides; "*": all
     QString tlsCertificate, tlsKey;      // HTTPS: PEM files
     std::optional<quint16> redirectPort; // plain HTTP that only redirects to HTTPS
     std::optional<QByteArray> database;  // libpq's connection string; none: answers files

@@ -25,7 +25,7 @@ HttpResponse httpsRedirect(const HttpRequest &request, quint16 httpsPort) {
         QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9.-]+)(:[0-9]+)?$"));
     const QRegularExpressionMatch host = hostName.match(QString::fromLatin1(request.host));
     if (!host.hasMatch())
-        return htmlResponse(400, QStringLiteral("Bad request"),
+        return htmlResponse(Language(), 400, QStringLiteral("Bad request"),
                             QStringLiteral("<p>This address is served over HTTPS.</p>"));
     QByteArray location = "https://" + host.captured(1).toLatin1();
     if (httpsPort != 443)
@@ -34,7 +34,7 @@ HttpResponse httpsRedirect(const HttpRequest &request, quint16 httpsPort) {
     if (!request.query.isEmpty())
         location += '?' + request.query;
     HttpResponse response =
-        htmlResponse(301, QStringLiteral("Moved to HTTPS"),
+        htmlResponse(Language(), 301, QStringLiteral("Moved to HTTPS"),
                      QStringLiteral("<p>This address is served over HTTPS.</p>"));
     response.addHeader("Location", location);
     return response;
@@ -83,10 +83,12 @@ bool CollectSession::start(QString *error) {
                                                     : AnswersFile::PrivateMode);
     // The organiser's language, which the surveys are written in.
     const QString system = QLocale::system().bcp47Name();
-    m_collector.setLanguage(!m_options.language.isEmpty() ? m_options.language
-                            : system.isEmpty() || system == QLatin1String("C")
-                                ? QStringLiteral("en")
-                                : system);
+    const Languages languages(!m_options.language.isEmpty() ? m_options.language
+                              : system.isEmpty() || system == QLatin1String("C")
+                                  ? QStringLiteral("en")
+                                  : system,
+                              m_options.languages);
+    m_collector.setLanguages(languages);
     if (!loadResultsToken(error))
         return false;
     HttpServer::Limits limits;
@@ -114,6 +116,7 @@ bool CollectSession::start(QString *error) {
                                   .value_or(TrustedProxies::Header::XForwardedFor))
             .value_or(TrustedProxies()));
     m_server->setTls(tls());
+    m_server->setLanguages(languages);
     bool listening = false;
     if (m_options.port) {
         listening = m_server->listen(m_options.local, *m_options.port);

@@ -338,7 +338,8 @@ void HttpServer::stop() {
         if (!exchange->suspended)
             continue;
         exchange->suspended = false;
-        exchange->response = busyResponse();
+        exchange->response =
+            busyResponse(m_languages.forRespondent(exchange->request.acceptLanguage));
         MHD_resume_connection(exchange->connection);
         --m_suspended;
     }
@@ -531,17 +532,19 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         request.host = header(connection, MHD_HTTP_HEADER_HOST);
         request.origin = header(connection, "Origin");
         request.fetchSite = header(connection, "Sec-Fetch-Site");
+        request.acceptLanguage = header(connection, MHD_HTTP_HEADER_ACCEPT_LANGUAGE);
         request.forwarded = client.forwarded;
+        const Language &words = m_languages.forRespondent(request.acceptLanguage);
         if (link && overCapacity(*link)) {
             ++m_busyRefusals;
-            return send(connection, busyResponse(), true);
+            return send(connection, busyResponse(words), true);
         }
         // A length given both ways is how a request is smuggled past a proxy
         // that reads it otherwise (RFC 9112, 6.1): refused, and the connection closed.
         if (!header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).isNull() &&
             !header(connection, MHD_HTTP_HEADER_TRANSFER_ENCODING).isNull())
             return send(connection,
-                        htmlResponse(400, QStringLiteral("Bad request"),
+                        htmlResponse(Language(), 400, QStringLiteral("Bad request"),
                                      QStringLiteral("<p>The request gave the length of its body "
                                                     "twice.</p>")),
                         true);
@@ -549,15 +552,16 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
         // announced past the memory left for bodies is told "busy" at once.
         const qint64 announced = header(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong();
         if (announced > Collector::MaxBody)
-            return send(connection, bodyTooLarge(), true);
+            return send(connection, bodyTooLarge(words), true);
         exchange->network = link ? link->network : clientNetwork(peerOf(connection));
         if (announced > 0 && !holdBody(*exchange, announced)) {
             ++m_busyRefusals;
-            return send(connection, busyResponse(), true);
+            return send(connection, busyResponse(words), true);
         }
         return MHD_YES;
     }
     const std::shared_ptr<Exchange> &exchange = *holder;
+    const auto words = [&] { return m_languages.forRespondent(exchange->request.acceptLanguage); };
     if (*uploadSize > 0) {
         const qint64 size = exchange->request.body.size() + qint64(*uploadSize);
         if (size > Collector::MaxBody)
@@ -572,16 +576,16 @@ int HttpServer::respond(MHD_Connection *connection, const char *url, const char 
     if (!exchange->dispatched) {
         exchange->dispatched = true;
         if (exchange->tooLarge)
-            return send(connection, bodyTooLarge(), true);
+            return send(connection, bodyTooLarge(words()), true);
         if (exchange->overBudget) {
             ++m_busyRefusals;
-            return send(connection, busyResponse(), true);
+            return send(connection, busyResponse(words()), true);
         }
         return dispatch(connection, exchange);
     }
     // Resumed: the answer is on the disk, or could not be stored.
     std::unique_lock lock(exchange->mutex);
-    const HttpResponse response = exchange->response.value_or(busyResponse());
+    const HttpResponse response = exchange->response ? *exchange->response : busyResponse(words());
     lock.unlock();
     return send(connection, response);
 }

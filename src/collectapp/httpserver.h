@@ -49,6 +49,9 @@ public:
 
     // HTTPS with the credentials TlsCredentials::use() names, from before listen().
     void setTls(bool tls) { m_tls = tls; }
+    // The languages of the pages this layer refuses requests with itself
+    // ("busy", "too large"), as the collector's; from before listen().
+    void setLanguages(const Languages &languages) { m_languages = languages; }
 
     // Listens on 127.0.0.1 and ::1 (local) or on every address, IPv6 and IPv4;
     // port 0 takes any free one. False when the port is taken or cannot be used.
@@ -84,6 +87,7 @@ private:
     Handler m_handler;
     Limits m_limits;
     TrustedProxies m_proxies;
+    Languages m_languages;
     std::vector<MHD_Daemon *> m_daemons; // one a listening address
     quint16 m_port = 0;
     bool m_tls = false;

@@ -49,6 +49,8 @@ private slots:
     void healthSaysWhetherAnswersCanBeStored();
     void listCanBeTurnedOff();
     void listingMakesNothing();
+    void pagesSpeakTheRespondentsLanguage_data();
+    void pagesSpeakTheRespondentsLanguage();
     void respondentPageIsBuiltForEveryone_data();
     void respondentPageIsBuiltForEveryone();
     void everyChoiceIsKept();
@@ -196,7 +198,7 @@ void TestCollector::onlyPagesAndTheirPicturesAreServed() {
     QCOMPARE(response.status, status);
     QCOMPARE(response.contentType, type);
     if (path == Page)
-        QVERIFY(response.body.contains("<h1>My Product Survey</h1>"));
+        QVERIFY(response.body.contains("<h1 dir=\"auto\">My Product Survey</h1>"));
     QVERIFY(!response.body.contains("secret"));
     QVERIFY(!response.body.contains("Received"));
     if (status == 404) { // the way on leads to the list, however deep the address
@@ -376,7 +378,8 @@ void TestCollector::surveysCloseAndOpen() {
     QCOMPARE(response.status, answered);
     QCOMPARE(records().size() > 1, answered == 303);
     if (answered == 410) // the answers shown back, to keep
-        QVERIFY(response.body.contains("<dt>1) What product did you test?</dt><dd>Phone</dd>"));
+        QVERIFY(response.body.contains("<dt dir=\"auto\">1) What product did you test?</dt>"
+                                       "<dd dir=\"auto\">Phone</dd>"));
 }
 
 void TestCollector::requiredAnswersAreRefusedWithoutThem_data() {
@@ -425,12 +428,13 @@ void TestCollector::requiredAnswersAreRefusedWithoutThem() {
     // Marked for people and for the browser; checked by the collector all the same.
     const QByteArray page = request("GET", Page).body;
     QCOMPARE(page.count("<span class=\"required\">(required)</span>"), marked);
-    QCOMPARE(page.contains("aria-labelledby=\"q1\" required>"), marked == 4);
+    QCOMPARE(page.contains("aria-labelledby=\"q1\" dir=\"auto\" required>"), marked == 4);
     const HttpResponse response = request("POST", Page, answer);
     QCOMPARE(response.status, missing.isEmpty() ? 303 : 422);
     QCOMPARE(records().size(), missing.isEmpty() ? 2 : 1);
     if (!missing.isEmpty()) {
-        QVERIFY2(response.body.contains("<li>" + missing.toUtf8()), response.body.constData());
+        QVERIFY2(response.body.contains("<li dir=\"auto\">" + missing.toUtf8()),
+                 response.body.constData());
         QVERIFY(response.body.contains("your answers are still in the form"));
     }
 }
@@ -772,37 +776,138 @@ void TestCollector::listingMakesNothing() {
     QCOMPARE(listed[0].answersFile, file(QStringLiteral("My Product Survey answers.csv")));
 }
 
+void TestCollector::pagesSpeakTheRespondentsLanguage_data() {
+    QTest::addColumn<QString>("survey");
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QByteArray>("acceptLanguage");
+    QTest::addColumn<QByteArray>("pages"); // how the collector's pages declare themselves
+    QTest::addColumn<QByteArray>("surveyPage");
+    QTest::addColumn<QByteArray>("required"); // the mark, in the survey's language
+
+    const QByteArray german = "<html lang=\"de\" dir=\"ltr\">";
+    const QByteArray english = "<html lang=\"en\" dir=\"ltr\">";
+    QTest::newRow("a German survey")
+        << "de" << QStringList() << QByteArray() << german << german << QByteArray("(Pflichtfeld)");
+    QTest::newRow("a French browser, French not offered")
+        << "de" << QStringList() << QByteArray("fr-FR,fr") << german << german
+        << QByteArray("(Pflichtfeld)");
+    QTest::newRow("German offered to an Austrian browser")
+        << "en" << QStringList{"de", "fr"} << QByteArray("de-AT, en;q=0.5") << german << english
+        << QByteArray("(required)");
+    QTest::newRow("by weight, q=0 never")
+        << "en" << QStringList{"de", "fr"} << QByteArray("en;q=0.1, fr;q=0, de;q=0.9") << german
+        << english << QByteArray("(required)");
+    QTest::newRow("every language offered, an Arabic browser")
+        << "en" << QStringList{"*"} << QByteArray("ar-EG,ar;q=0.9")
+        << QByteArray("<html lang=\"ar\" dir=\"rtl\">") << english << QByteArray("(required)");
+    QTest::newRow("an Arabic survey")
+        << "ar" << QStringList() << QByteArray() << QByteArray("<html lang=\"ar\" dir=\"rtl\">")
+        << QByteArray("<html lang=\"ar\" dir=\"rtl\">") << QByteArray("(مطلوب)");
+    // Its own words stay English where there is no translation, and say so.
+    QTest::newRow("a Portuguese survey")
+        << "pt-BR" << QStringList{"de"} << QByteArray("pt-BR, de;q=0.5") << english
+        << QByteArray("<html lang=\"pt-BR\" dir=\"ltr\">")
+        << QByteArray("<span class=\"required\" lang=\"en\" dir=\"ltr\">(required)");
+    QTest::newRow("a header of junk")
+        << "en" << QStringList{"de"} << QByteArray(20000, ';') + "de;q=x,*;q=1,;,," << english
+        << english << QByteArray("(required)");
+}
+
+// Every page of the collector's own a respondent can meet, in the language
+// chosen: declared so, with no English word left in a German one. The
+// organiser's words (the title, the questions) and the respondent's are
+// left as written, each in its own direction.
+void TestCollector::pagesSpeakTheRespondentsLanguage() {
+    QFETCH(QString, survey);
+    QFETCH(QStringList, offered);
+    QFETCH(QByteArray, acceptLanguage);
+    QFETCH(QByteArray, pages);
+    QFETCH(QByteArray, surveyPage);
+    QFETCH(QByteArray, required);
+    m_collector->setLanguages(Languages(survey, offered));
+    m_collector->setRequired(QStringLiteral("My Product Survey.htm"), {true, {}});
+    const auto ask = [&](const QByteArray &method, const QByteArray &path, const QByteArray &body,
+                         const QByteArray &type = "application/x-www-form-urlencoded") {
+        HttpRequest request{method,
+                            path.split('?').first(),
+                            path.contains('?') ? path.split('?').last() : QByteArray(),
+                            type,
+                            body,
+                            QStringLiteral("127.0.0.1")};
+        request.acceptLanguage = acceptLanguage;
+        return m_collector->handle(request);
+    };
+    const HttpResponse form = ask("GET", Page, {});
+    QVERIFY2(form.body.contains(surveyPage), form.body.left(200).constData());
+    QVERIFY(form.body.contains(required));
+
+    QList<HttpResponse> responses{ask("GET", "/", {}),
+                                  ask("GET", "/nothing/here", {}),
+                                  ask("GET", Page + "?answered", {}),
+                                  ask("PUT", Page, {}),
+                                  ask("POST", Page, "{}", "application/json"),
+                                  ask("POST", Page, "4=" + QByteArray(20001, 'x')),
+                                  ask("POST", Page, "1=Phone")};
+    m_collector->setSchedule(QStringLiteral("My Product Survey.htm"),
+                             {m_now.addSecs(-3600), std::nullopt});
+    responses << ask("GET", Page, {}) << ask("POST", Page, Answer);
+    const QList<int> statuses{200, 404, 200, 405, 415, 413, 422, 200, 410};
+    static const QRegularExpression organisers(
+        QStringLiteral("<style>.*?</style>|<bdi>.*?</bdi>|<(\\w+)[^>]*dir=\"auto\"[^>]*>.*?</"
+                       "\\1>|<title>.*?</title>|"
+                       "My Product Survey|<[^>]*>"));
+    static const QRegularExpression english(
+        QStringLiteral("\\b(the|your|you|this|not|and|answers?|surveys?|please|again|here|form|"
+                       "saved|closed|back|try|found|large)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (qsizetype i = 0; i < responses.size(); ++i) {
+        const HttpResponse &response = responses[i];
+        QCOMPARE(response.status, statuses[i]);
+        QVERIFY2(response.body.contains(pages), response.body.constData());
+        QCOMPARE(response.headers.contains({"Vary", "Accept-Language"}), !offered.isEmpty());
+        if (pages.contains("\"de\"")) {
+            const QString text = QString::fromUtf8(response.body).remove(organisers);
+            const QRegularExpressionMatch word = english.match(text);
+            QVERIFY2(!word.hasMatch(), qPrintable(word.captured() + QStringLiteral(": ") + text));
+        }
+    }
+}
+
 void TestCollector::respondentPageIsBuiltForEveryone_data() {
     QTest::addColumn<QByteArray>("expected");
 
     for (const char *part :
-         {"<!DOCTYPE html>", "<html lang=\"de-CH\">", "name=\"viewport\"",
-          "<meta name=\"robots\" content=\"noindex\">", "<main>", "<h1>My Product Survey</h1>",
-          "<label for=\"UserName\">Enter your name:</label>",
+         {"<!DOCTYPE html>", "<html lang=\"de-CH\" dir=\"ltr\">", "name=\"viewport\"",
+          "<meta name=\"robots\" content=\"noindex\">", "<main>",
+          // The organiser's words in their own direction, the collector's in
+          // the survey's language.
+          "<h1 dir=\"auto\">My Product Survey</h1>",
+          "<label for=\"UserName\">Geben Sie Ihren Namen ein:</label>",
           "type=\"text\" inputmode=\"email\" id=\"UserEmail\" name=\"UserEmail\" value=\"\" "
           "autocomplete=\"email\"",
           // Enter in a box sends nothing: the first button submits by "dialog".
           "<form method=\"post\" action=\"My%20Product%20Survey.htm\" "
           "accept-charset=\"utf-8\">\n<button type=\"submit\" "
           "formmethod=\"dialog\" hidden tabindex=\"-1\"></button>",
-          "<fieldset><legend id=\"q1\">1) What product did you test?</legend>",
-          "<input type=\"text\" id=\"i1\" name=\"1\" aria-labelledby=\"q1\">",
+          "<fieldset><legend id=\"q1\" dir=\"auto\">1) What product did you test?</legend>",
+          "<input type=\"text\" id=\"i1\" name=\"1\" aria-labelledby=\"q1\" dir=\"auto\">",
           // A code shared by two options: each posts its words.
           "<label class=\"option\"><input type=\"radio\" name=\"2\" value=\"b) Maybe\">"
-          "<span>b) Maybe</span></label>",
+          "<span dir=\"auto\">b) Maybe</span></label>",
           "<label class=\"option\"><input type=\"checkbox\" name=\"3) a)\" value=\"a) Poor\">",
           // A name of its own: posts as the page file does.
-          "<label class=\"option\"><input type=\"checkbox\" name=\"3) b)\"><span>",
-          "<textarea id=\"i8\" name=\"4\" rows=\"4\" aria-labelledby=\"q4\"></textarea>",
+          "<label class=\"option\"><input type=\"checkbox\" name=\"3) b)\"><span dir=\"auto\">",
+          "<textarea id=\"i8\" name=\"4\" rows=\"4\" aria-labelledby=\"q4\" "
+          "dir=\"auto\"></textarea>",
           "<input type=\"hidden\" name=\"_charset_\">",
-          "<button type=\"submit\" name=\"14:03:27|08-31-2021\" value=\"FINISHED\">",
+          "<button type=\"submit\" name=\"14:03:27|08-31-2021\" value=\"FINISHED\">FERTIG",
           "background-image:url(\"background.gif\")"})
         QTest::newRow(part) << QByteArray(part);
 }
 
 void TestCollector::respondentPageIsBuiltForEveryone() {
     QFETCH(QByteArray, expected);
-    m_collector->setLanguage(QStringLiteral("de-CH"));
+    m_collector->setLanguages(Languages(QStringLiteral("de-CH")));
     const HttpResponse page = request("GET", Page);
     QVERIFY2(page.body.contains(expected), page.body.constData());
     QCOMPARE(page.body.count("<fieldset>"), 4);
