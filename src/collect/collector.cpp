@@ -7,6 +7,7 @@
 #include "awaitcallback.h"
 #include "collectorpages.h"
 #include "htmltext.h"
+#include "organiserpages.h"
 #include "respondentpage.h"
 #include "runtimeerror.h"
 #include "summary.h"
@@ -191,7 +192,7 @@ QList<Collector::Survey> Collector::surveys() {
         for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
             Survey survey{it.key(), it->page.title, 0, {}, {}, {}, 0, false, {}};
             survey.closed = it->schedule.isClosed(m_clock());
-            survey.schedule = it->schedule.state(m_clock());
+            survey.schedule = scheduleState(Language(), it->schedule, m_clock());
             if (m_database) {
                 const auto counted = m_counted.find(it.key());
                 if (counted != m_counted.end()) {

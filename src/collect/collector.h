@@ -243,15 +243,20 @@ private:
     HttpResponse respondentResponse(const Page &page);
     HttpResponse health() const;
     HttpResponse results(const HttpRequest &request);
+    // The language the organiser reads the results link in: the surveys'.
+    Language organiserLanguage() const;
     // The answers of a survey, to remove test answers and bring them back.
-    HttpResponse answersPage(const HttpRequest &request, const QString &pageFile);
+    HttpResponse answersRoute(const HttpRequest &request, const Language &words,
+                              const QString &pageFile);
     // The questions of a survey, to pick those respondents must answer.
-    HttpResponse requiredPage(const HttpRequest &request, const QString &pageFile);
+    HttpResponse requiredRoute(const HttpRequest &request, const Language &words,
+                               const QString &pageFile);
     // "NAME table.csv" and "NAME table.xlsx" of the results link, made when
     // asked for; nothing for other names.
-    std::optional<HttpResponse> spreadsheetResponse(const QString &name);
+    std::optional<HttpResponse> spreadsheetResponse(const Language &words, const QString &name);
     // When a survey takes answers, to close and open it.
-    HttpResponse schedulePage(const HttpRequest &request, const QString &pageFile);
+    HttpResponse scheduleRoute(const HttpRequest &request, const Language &words,
+                               const QString &pageFile);
     // The answers files and summaries of the surveys now, by file name.
     QMap<QString, QString> resultFiles();
     // The summaries counted by the database, by the file names they go by.

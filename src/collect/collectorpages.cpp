@@ -132,9 +132,8 @@ HttpResponse closedToAnswers(const Language &words, const QString &title,
                          : answers));
 }
 
-HttpResponse fromElsewhere(const Language &words, const QString &done) {
-    return status(words, 403, words.tr("Not from this site"),
-                  words.tr("%1 on the results link's own page, not from another site.").arg(done));
+HttpResponse fromElsewhere(const Language &words, const QString &why) {
+    return status(words, 403, words.tr("Not from this site"), why);
 }
 
 QString changeSaid(const Language &words, const std::function<QString()> &change) {

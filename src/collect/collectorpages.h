@@ -36,9 +36,8 @@ HttpResponse tooLarge(const Language &words, const std::optional<QString> &quest
 // refused. Browsers say where a request comes from; tools that say nothing
 // hold no browser's session to abuse.
 bool fromThisSite(const HttpRequest &request);
-// 403 for a change posted from another site: `done` says where it is done
-// ("Answers are removed").
-HttpResponse fromElsewhere(const Language &words, const QString &done);
+// 403 for a change posted from another site: `why` says where it is made.
+HttpResponse fromElsewhere(const Language &words, const QString &why);
 // What the organiser is told after a change to the results link's pages:
 // what `change` says it did, or, when it throws RuntimeError, that nothing
 // was changed and why.

@@ -25,8 +25,7 @@ std::shared_ptr<const QTranslator> translationInto(const QString &primary) {
         return *it;
     auto translator = std::make_shared<QTranslator>();
     std::shared_ptr<const QTranslator> found;
-    if (primary != QLatin1String("en") &&
-        translator->load(
+    if (translator->load(
             QStringLiteral(":/velmora-collect/i18n/velmora-collect_%1.qm").arg(primary)))
         found = std::move(translator);
     loaded.insert(primary, found);
@@ -36,8 +35,12 @@ std::shared_ptr<const QTranslator> translationInto(const QString &primary) {
 } // namespace
 
 Language::Language(const QString &tag)
-    : m_translator(translationInto(primarySubtag(tag))) {
-    m_tag = m_translator ? tag : QStringLiteral("en");
+    : m_tag(tag)
+    , m_translator(translationInto(primarySubtag(tag))) {
+    if (!m_translator) {
+        m_tag = QStringLiteral("en");
+        m_translator = translationInto(m_tag);
+    }
     m_locale = QLocale(m_tag);
 }
 
@@ -46,9 +49,9 @@ QString Language::attributes() const {
         .arg(m_tag, isRightToLeft() ? QStringLiteral("rtl") : QStringLiteral("ltr"));
 }
 
-QString Language::tr(const char *source, int n) const {
+QString Language::tr(const char *source, const char *disambiguation, int n) const {
     QString text =
-        m_translator ? m_translator->translate("Velmora", source, nullptr, n) : QString();
+        m_translator ? m_translator->translate("Velmora", source, disambiguation, n) : QString();
     if (text.isEmpty())
         text = QString::fromUtf8(source);
     if (n >= 0)

@@ -32,9 +32,10 @@ public:
     bool isRightToLeft() const { return m_locale.textDirection() == Qt::RightToLeft; }
     // ` lang="ar" dir="rtl"`: the attributes of an element holding these words.
     QString attributes() const;
-    // `source`, English, in this language; `%n` in it becomes `n`, in the
-    // plural form the language gives `n`.
-    QString tr(const char *source, int n = -1) const;
+    // `source`, English, in this language, told apart from the same words
+    // meaning otherwise by `disambiguation`; `%n` in it becomes `n`, in the
+    // plural form the language gives `n` (the signature lupdate reads).
+    QString tr(const char *source, const char *disambiguation = nullptr, int n = -1) const;
     const QLocale &locale() const { return m_locale; }
     // A count or a time for people of this language.
     QString number(qint64 n) const { return m_locale.toString(n); }

@@ -4,9 +4,7 @@
 
 #include "collectorpages.h"
 #include "formdecoder.h"
-#include "htmltext.h"
-
-#include <QUrl>
+#include "organiserpages.h"
 
 namespace Velmora {
 
@@ -23,17 +21,18 @@ QMap<QString, QStringList> Collector::questions() {
     return questions;
 }
 
-HttpResponse Collector::requiredPage(const HttpRequest &request, const QString &pageFile) {
+HttpResponse Collector::requiredRoute(const HttpRequest &request, const Language &words,
+                                      const QString &pageFile) {
     const std::shared_ptr<const Folder> folder = folderNow();
     const auto page = folder->pages.constFind(pageFile);
     if (pageFile.isEmpty() || page == folder->pages.cend())
-        return notFound(Language(), m_listed, request.path);
+        return notFound(words, m_listed, request.path);
     const QStringList questions = RequiredAnswers::questionsOf(page->page);
     RequiredAnswers required = page->required;
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return fromElsewhere(Language(), QStringLiteral("Required questions are chosen"));
+            return changedFromElsewhere(words, OrganiserChange::Required);
         RequiredAnswers chosen;
         for (const FormField &field : decodeForm(request.body).value_or(QList<FormField>())) {
             chosen.everyQuestion = chosen.everyQuestion || field.name == QLatin1String("every");
@@ -41,38 +40,14 @@ HttpResponse Collector::requiredPage(const HttpRequest &request, const QString &
                 !chosen.questions.contains(field.value))
                 chosen.questions.append(field.value);
         }
-        said = changeSaid(Language(), [&] {
+        said = changeSaid(words, [&] {
             setRequired(pageFile, chosen);
             required = chosen;
-            return QStringLiteral("Saved: the survey asks for them now.");
+            return savedRequired(words);
         });
     }
-    const auto box = [](const QString &name, const QString &value, const QString &label,
-                        bool checked, int n) {
-        return QStringLiteral("<p><input type=\"checkbox\" name=\"%1\" value=\"%2\" id=\"r%3\"%4> "
-                              "<label for=\"r%3\">%5</label></p>\n")
-            .arg(name, escapeHtml(value), QString::number(n),
-                 checked ? QStringLiteral(" checked") : QString(), escapeHtml(label));
-    };
-    QString boxes = box(QStringLiteral("every"), QStringLiteral("1"),
-                        QStringLiteral("Every question"), required.everyQuestion, 0);
-    for (qsizetype i = 0; i < questions.size(); ++i)
-        boxes += box(QStringLiteral("question"), questions[i],
-                     questions[i].isEmpty() ? QStringLiteral("(no question)") : questions[i],
-                     required.questions.contains(questions[i]), int(i) + 1);
-    const QString body =
-        said +
-        QStringLiteral("<p>Respondents must answer the questions ticked: the survey marks them, "
-                       "and an answer without them is refused with a page that names what is "
-                       "missing, the respondent's answers still in the form.</p>\n"
-                       "<form method=\"post\" action=\"%1\">%2<p><button type=\"submit\">Save"
-                       "</button></p></form>\n<p><a href=\"../\">Back to the results</a></p>")
-            .arg(QString::fromLatin1(QUrl::toPercentEncoding(pageFile)), boxes);
-    const QString title = page->page.title.isEmpty() ? pageFile : page->page.title;
-    HttpResponse response =
-        htmlResponse(Language(), 200, QStringLiteral("Questions to answer in %1").arg(title), body);
-    response.addHeader("X-Robots-Tag", "noindex");
-    return response;
+    return requiredPage(words, page->page.title.isEmpty() ? pageFile : page->page.title, pageFile,
+                        said, questions, required);
 }
 
 } // namespace Velmora

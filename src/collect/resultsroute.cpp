@@ -5,7 +5,7 @@
 #include "collectorpages.h"
 #include "csvreader.h"
 #include "formdecoder.h"
-#include "htmltext.h"
+#include "organiserpages.h"
 #include "runtimeerror.h"
 
 #include <QFileInfo>
@@ -51,15 +51,19 @@ QMap<QString, QString> Collector::resultFiles() {
     return files;
 }
 
+Language Collector::organiserLanguage() const {
+    std::lock_guard lock(m_mutex);
+    return m_languages.survey();
+}
+
 HttpResponse Collector::results(const HttpRequest &request) {
+    const Language words = organiserLanguage();
     // Names and e-mail addresses travel only where nobody can read them on the
     // way: over HTTPS, or on this computer itself.
     const bool loopback = !request.forwarded && (request.client == QLatin1String("127.0.0.1") ||
                                                  request.client == QLatin1String("::1"));
     if (!request.secure && !loopback)
-        return status(Language(), 403, QStringLiteral("Over HTTPS only"),
-                      QStringLiteral("The results link works over HTTPS, or on the collector's "
-                                     "own computer."));
+        return httpsOnly(words);
     const QByteArray rest = request.path.mid(qsizetype(qstrlen("/results/")));
     const qsizetype slash = rest.indexOf('/');
     const QByteArray token = slash < 0 ? rest : rest.left(slash);
@@ -75,71 +79,39 @@ HttpResponse Collector::results(const HttpRequest &request) {
         difference |= static_cast<unsigned char>(token[i] ^ secret[i]);
     if (difference != 0) {
         if (!m_tokenGuesses.admit(request.client, false, m_steady.elapsed()))
-            return busyResponse(Language());
-        return notFound(Language(), m_listed, request.path);
+            return busyResponse(words);
+        return notFound(words, m_listed, request.path);
     }
-    if (slash < 0) {
-        HttpResponse moved = htmlResponse(Language(), 301, QStringLiteral("Results"), QString());
-        moved.addHeader("Location", token + '/');
-        return moved;
-    }
+    if (slash < 0)
+        return resultsMoved(words, token + '/');
 
     const QByteArray inside = rest.mid(slash + 1);
     if (inside.startsWith("answers/"))
-        return answersPage(request,
-                           requestedName('/' + inside.mid(qsizetype(qstrlen("answers/")))));
+        return answersRoute(request, words,
+                            requestedName('/' + inside.mid(qsizetype(qstrlen("answers/")))));
     if (inside.startsWith("required/"))
-        return requiredPage(request,
-                            requestedName('/' + inside.mid(qsizetype(qstrlen("required/")))));
+        return requiredRoute(request, words,
+                             requestedName('/' + inside.mid(qsizetype(qstrlen("required/")))));
     if (inside.startsWith("schedule/"))
-        return schedulePage(request,
-                            requestedName('/' + inside.mid(qsizetype(qstrlen("schedule/")))));
+        return scheduleRoute(request, words,
+                             requestedName('/' + inside.mid(qsizetype(qstrlen("schedule/")))));
     if (request.method == "POST")
-        return status(Language(), 405, QStringLiteral("Method not allowed"),
-                      QStringLiteral("Results are read here, nothing else."), "GET, HEAD");
+        return resultsAreRead(words);
     const QString name = requestedName('/' + inside);
     const QMap<QString, QString> files = resultFiles();
     const QMap<QString, QByteArray> counted = countedSummaries();
     HttpResponse response;
     if (rest.mid(slash + 1).isEmpty()) {
-        QString items;
         // Each survey's answers as a table for spreadsheets too.
+        const QStringList pages = folderNow()->pages.keys();
         QStringList tables;
-        for (const QString &page : folderNow()->pages.keys())
+        for (const QString &page : pages)
             for (const char *suffix : {"csv", "xlsx"})
                 tables.append(AnswersFile::pageBase(page) + QStringLiteral(" table.") +
                               QLatin1String(suffix));
-        for (const QString &file : QStringList(files.keys()) + QStringList(counted.keys()) + tables)
-            items += QStringLiteral("<li><a href=\"%1\">%2</a></li>\n")
-                         .arg(escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(file))),
-                              escapeHtml(file));
-        QString body = items.isEmpty() ? QStringLiteral("<p>No answers yet.</p>")
-                                       : QStringLiteral("<ul>\n%1</ul>").arg(items);
-        {
-            // What the organiser does with each survey, a page each.
-            const QStringList pages = folderNow()->pages.keys();
-            for (const auto &[heading, folder] :
-                 {std::pair{QStringLiteral("Open and close"), QStringLiteral("schedule/")},
-                  std::pair{QStringLiteral("Remove test answers"), QStringLiteral("answers/")},
-                  std::pair{QStringLiteral("Questions respondents must answer"),
-                            QStringLiteral("required/")}}) {
-                QString links;
-                for (const QString &page : pages)
-                    links +=
-                        QStringLiteral("<li><a href=\"%1%2\">%3</a></li>\n")
-                            .arg(folder,
-                                 escapeHtml(QString::fromLatin1(QUrl::toPercentEncoding(page))),
-                                 escapeHtml(page));
-                if (!links.isEmpty())
-                    body += QStringLiteral("<h2>%1</h2>\n<ul>\n%2</ul>\n").arg(heading, links);
-            }
-        }
-        if (m_database)
-            body += QStringLiteral("<p>The answers themselves are in the database: "
-                                   "<code>velmora-collect --export FOLDER --database ...</code> "
-                                   "writes them as answers files.</p>");
-        response = htmlResponse(Language(), 200, QStringLiteral("Results"), body);
-    } else if (const auto table = spreadsheetResponse(name)) {
+        return resultsIndex(words, QStringList(files.keys()) + QStringList(counted.keys()) + tables,
+                            pages, m_database != nullptr);
+    } else if (const auto table = spreadsheetResponse(words, name)) {
         response = *table;
     } else if (!name.isEmpty() && counted.contains(name)) {
         response.body = counted.value(name);
@@ -150,7 +122,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     } else if (!name.isEmpty() && files.contains(name)) {
         response.stream = std::make_shared<QFile>(files.value(name));
         if (!response.stream->open(QIODevice::ReadOnly))
-            return notFound(Language(), m_listed, request.path);
+            return notFound(words, m_listed, request.path);
         if (name.endsWith(QLatin1String(".csv"))) {
             response.contentType = "text/csv; charset=utf-8";
             response.addHeader("Content-Disposition",
@@ -162,46 +134,21 @@ HttpResponse Collector::results(const HttpRequest &request) {
         }
         response.addHeader("Cache-Control", "no-store");
     } else {
-        return notFound(Language(), m_listed, request.path);
+        return notFound(words, m_listed, request.path);
     }
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
 }
 
-namespace {
-
-QString answerRows(const QList<QStringList> &records, const QString &button) {
-    QString rows;
-    for (qsizetype i = records.size() - 1; i > 0; --i) {
-        const QStringList &record = records[i];
-        const QString id = record.last();
-        if (id.size() != 32)
-            continue;
-        rows += QStringLiteral("<tr><td><input type=\"checkbox\" name=\"id\" value=\"%1\" "
-                               "id=\"a%1\"></td><td><label for=\"a%1\">%2</label></td>"
-                               "<td>%3</td><td>%4</td></tr>\n")
-                    .arg(escapeHtml(id), escapeHtml(typedCell(record.value(0)).replace(u'T', u' ')),
-                         escapeHtml(typedCell(record.value(2))),
-                         escapeHtml(typedCell(record.value(3))));
-    }
-    if (rows.isEmpty())
-        return QStringLiteral("<p>None.</p>");
-    return QStringLiteral(
-               "<table><tr><th>Tick</th><th>Received</th><th>Name</th><th>E-mail</th></tr>"
-               "\n%1</table><p><button type=\"submit\">%2</button></p>")
-        .arg(rows, escapeHtml(button));
-}
-
-} // namespace
-
-HttpResponse Collector::answersPage(const HttpRequest &request, const QString &pageFile) {
+HttpResponse Collector::answersRoute(const HttpRequest &request, const Language &words,
+                                     const QString &pageFile) {
     QString answersPath;
     QString title;
     {
         const std::shared_ptr<const Folder> folder = folderNow();
         const auto page = folder->pages.constFind(pageFile);
         if (pageFile.isEmpty() || page == folder->pages.cend())
-            return notFound(Language(), m_listed, request.path);
+            return notFound(words, m_listed, request.path);
         title = page->page.title.isEmpty() ? pageFile : page->page.title;
         try {
             if (!m_database)
@@ -209,13 +156,13 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                     m_folder, pageFile,
                     AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header());
         } catch (const RuntimeError &) {
-            return notFound(Language(), m_listed, request.path);
+            return notFound(words, m_listed, request.path);
         }
     }
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
-            return fromElsewhere(Language(), QStringLiteral("Answers are removed"));
+            return changedFromElsewhere(words, OrganiserChange::RemoveAnswers);
         const std::optional<QList<FormField>> fields = decodeForm(request.body);
         QSet<QString> ids;
         bool restore = false;
@@ -224,12 +171,8 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
                 ids.insert(field.value);
             restore = restore || (field.name == QLatin1String("restore"));
         }
-        said = changeSaid(Language(), [&] {
-            const qsizetype moved = moveAnswers(pageFile, ids, restore);
-            return restore ? QStringLiteral("%1 answers brought back.").arg(moved)
-                           : QStringLiteral("%1 answers removed: they are kept below, and can "
-                                            "be brought back.")
-                                 .arg(moved);
+        said = changeSaid(words, [&] {
+            return answersMoved(words, moveAnswers(pageFile, ids, restore), restore);
         });
     }
     const auto recordsOf = [&](bool removed) {
@@ -243,24 +186,10 @@ HttpResponse Collector::answersPage(const HttpRequest &request, const QString &p
         }
         return records;
     };
-    const QString self = QString::fromLatin1(QUrl::toPercentEncoding(pageFile));
-    const QString body =
-        said +
-        QStringLiteral("<p>Tick test answers to take them out of the answers file and the "
-                       "summary. They are kept aside in %1, and can be brought back.</p>\n"
-                       "<h2>Answers, newest first</h2>\n<form method=\"post\" action=\"%2\">%3"
-                       "</form>\n<h2>Removed answers</h2>\n<form method=\"post\" action=\"%2\">"
-                       "<input type=\"hidden\" name=\"restore\" value=\"1\">%4</form>\n"
-                       "<p><a href=\"../\">Back to the results</a></p>")
-            .arg(m_database
-                     ? QStringLiteral("the database (velmora.removed_answers)")
-                     : escapeHtml(QFileInfo(AnswersFile::removedPath(answersPath)).fileName()),
-                 self, answerRows(recordsOf(false), QStringLiteral("Remove the ticked answers")),
-                 answerRows(recordsOf(true), QStringLiteral("Bring the ticked answers back")));
-    HttpResponse response =
-        htmlResponse(Language(), 200, QStringLiteral("Answers to %1").arg(title), body);
-    response.addHeader("X-Robots-Tag", "noindex");
-    return response;
+    return answersPage(words, title, pageFile, said,
+                       m_database ? removedInTheDatabase(words)
+                                  : QFileInfo(AnswersFile::removedPath(answersPath)).fileName(),
+                       recordsOf(false), recordsOf(true));
 }
 
 } // namespace Velmora

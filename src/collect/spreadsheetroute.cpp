@@ -2,8 +2,8 @@
 // asked for.
 #include "collector.h"
 
-#include "collectorpages.h"
 #include "filetally.h"
+#include "organiserpages.h"
 #include "runtimeerror.h"
 
 #include <QFileInfo>
@@ -33,7 +33,8 @@ SpreadsheetTable Collector::spreadsheetOf(const QString &pageFile) {
     return spreadsheetTable(page->page, records);
 }
 
-std::optional<HttpResponse> Collector::spreadsheetResponse(const QString &name) {
+std::optional<HttpResponse> Collector::spreadsheetResponse(const Language &words,
+                                                           const QString &name) {
     const bool xlsx = name.endsWith(QLatin1String(" table.xlsx"));
     if (!xlsx && !name.endsWith(QLatin1String(" table.csv")))
         return std::nullopt;
@@ -53,8 +54,7 @@ std::optional<HttpResponse> Collector::spreadsheetResponse(const QString &name) 
             response.contentType = "text/csv; charset=utf-8";
         }
     } catch (const RuntimeError &error) {
-        return status(Language(), 503, QStringLiteral("Not made"),
-                      QStringLiteral("The table cannot be made now: %1").arg(error.description()));
+        return tableNotMade(words, error.description());
     }
     response.addHeader("Content-Disposition",
                        "attachment; filename*=UTF-8''" + QUrl::toPercentEncoding(name));

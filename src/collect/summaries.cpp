@@ -17,6 +17,7 @@
 namespace Velmora {
 
 void Collector::countSummaries(const Folder &folder) {
+    const Language words = organiserLanguage();
     {
         // A page taken out of the folder takes its summary off the results link.
         std::lock_guard lock(m_mutex);
@@ -73,7 +74,7 @@ void Collector::countSummaries(const Folder &folder) {
         tally.assign(counted.current.counts);
         for (auto other = counted.others.cbegin(); other != counted.others.cend(); ++other)
             tally.includeCounts(other.key(), other->counts);
-        counted.summary = tally.page();
+        counted.summary = tally.page(words);
         std::lock_guard lock(m_mutex);
         m_counted[it.key()] = std::move(counted);
     }
@@ -110,6 +111,7 @@ std::shared_ptr<const SummaryTally> Collector::otherVersions(const Folder &folde
 }
 
 bool Collector::writeSummaries(bool everySurvey) {
+    const Language words = organiserLanguage();
     const std::shared_ptr<const Folder> folder = folderNow();
     if (m_database) {
         countSummaries(*folder);
@@ -195,7 +197,8 @@ bool Collector::writeSummaries(bool everySurvey) {
             if (const auto other =
                     otherVersions(*folder, summary.fileName, summary.page, summary.answersPath))
                 summary.tally.include(*other);
-            writeFileDurably(summaryPath(summary.answersPath), summary.tally.page(), m_fileMode);
+            writeFileDurably(summaryPath(summary.answersPath), summary.tally.page(words),
+                             m_fileMode);
         } catch (const RuntimeError &error) {
             failed(summary.page, error);
         }

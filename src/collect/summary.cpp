@@ -4,7 +4,6 @@
 #include "answersfile.h"
 #include "htmltext.h"
 
-
 #include <algorithm>
 
 namespace Velmora {
@@ -17,11 +16,12 @@ const QString Style = QStringLiteral(
     "h1{font-size:1.6em;margin-bottom:.2em}h2{font-size:1.1em;margin:1.6em 0 .5em;"
     "border-top:1px solid #767676;padding-top:.8em}.facts{color:#333}"
     "table{border-collapse:collapse;width:100%}td{padding:.25em .4em;vertical-align:middle}"
-    "td.option{width:35%}td.count{width:7em;text-align:right;white-space:nowrap}"
+    "td.option{width:35%}td.count{width:7em;text-align:end;white-space:nowrap}"
     ".bar{background:#e8e8e8;height:1.1em;border:1px solid #767676}"
     ".bar span{display:block;height:100%;background:#1f5fa8}"
     ".note{color:#333;font-size:.9em}ol.texts{max-height:14em;overflow:auto;margin:0;"
-    "padding:.3em .5em .3em 2.6em;border:1px solid #767676}ol.texts li{margin:.1em 0;"
+    "padding-block:.3em;padding-inline:2.6em .5em;border:1px solid #767676}"
+    "ol.texts li{margin:.1em 0;"
     "white-space:pre-wrap;overflow-wrap:anywhere}"
     "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}.facts,.note{color:#ccc}"
     ".bar{background:#333;border-color:#999}.bar span{background:#7fb2f0}h2{border-color:#999}}");
@@ -34,23 +34,26 @@ QString percent(qsizetype count, qsizetype total) {
                : QString::number(100.0 * double(count) / double(total), 'f', 1) + QLatin1Char('%');
 }
 
-QString bars(const QList<Bar> &list, qsizetype total) {
+QString bars(const Language &words, const QList<Bar> &list, qsizetype total) {
     QString html = QStringLiteral("<table>\n");
     bool shared = false;
     for (const Bar &bar : list) {
         shared = shared || bar.shared;
         const double width = total == 0 ? 0.0 : 100.0 * double(bar.count) / double(total);
-        html += QStringLiteral("<tr><td class=\"option\">%1%2</td><td><div class=\"bar\" "
-                               "role=\"img\" aria-label=\"%4\"><span style=\"width:%3%\">"
-                               "</span></div></td><td class=\"count\">%5 (%4)</td></tr>\n")
-                    .arg(escapeHtml(bar.label), bar.shared ? QStringLiteral(" *") : QString(),
-                         QString::number(width, 'f', 2), percent(bar.count, total),
-                         QString::number(bar.count));
+        html +=
+            QStringLiteral("<tr><td class=\"option\" dir=\"auto\">%1%2</td><td><div class=\"bar\" "
+                           "role=\"img\" aria-label=\"%4\"><span style=\"width:%3%\">"
+                           "</span></div></td><td class=\"count\">%5 (%4)</td></tr>\n")
+                .arg(escapeHtml(bar.label), bar.shared ? QStringLiteral(" *") : QString(),
+                     QString::number(width, 'f', 2), percent(bar.count, total),
+                     words.number(bar.count));
     }
     html += QStringLiteral("</table>\n");
     if (shared)
-        html += QStringLiteral("<p class=\"note\">* These options post the same answer, so the "
-                               "page cannot tell them apart: they are counted together.</p>\n");
+        html +=
+            QStringLiteral("<p class=\"note\">* %1</p>\n")
+                .arg(escapeHtml(words.tr("These options post the same answer, so the page "
+                                         "cannot tell them apart: they are counted together.")));
     return html;
 }
 
@@ -75,21 +78,80 @@ QList<Bar> options(const AnswerSheet::Column &column, QStringList *values) {
     return list;
 }
 
-QString textList(const std::deque<QString> &newest, qsizetype given) {
+QString note(const QString &text) {
+    return QStringLiteral("<p class=\"note\">%1</p>\n").arg(escapeHtml(text));
+}
+
+QString textList(const Language &words, const std::deque<QString> &newest, qsizetype given) {
     if (given == 0)
-        return QStringLiteral("<p class=\"note\">No answers given.</p>\n");
+        return note(words.tr("No answers given."));
     QString html;
     for (auto text = newest.crbegin(); text != newest.crend(); ++text)
-        html += QStringLiteral("<li>%1</li>\n").arg(escapeHtml(*text));
-    QString list = QStringLiteral("<p class=\"note\">%1 answers, newest first.</p>\n"
-                                  "<ol class=\"texts\">\n%2</ol>\n")
-                       .arg(given)
-                       .arg(html);
+        html += QStringLiteral("<li dir=\"auto\">%1</li>\n").arg(escapeHtml(*text));
+    QString list = note(words.tr("%n answers, newest first.", nullptr, int(given))) +
+                   QStringLiteral("<ol class=\"texts\">\n%1</ol>\n").arg(html);
     if (given > ListedTexts)
-        list += QStringLiteral("<p class=\"note\">The %1 older answers are in the answers "
-                               "file.</p>\n")
-                    .arg(given - ListedTexts);
+        list += note(words.tr("The %n older answers are in the answers file.", nullptr,
+                              int(given - ListedTexts)));
     return list;
+}
+
+// "12 answers (2 of them to other versions of the page), the first received
+// ..., the latest ...".
+QString facts(const Language &words, qsizetype rows, qsizetype earlierRows, const QString &first,
+              const QString &latest) {
+    QString facts = words.tr("%n answers", nullptr, int(rows));
+    if (earlierRows > 0)
+        facts += QLatin1Char(' ') +
+                 words.tr("(%n of them to other versions of the page)", nullptr, int(earlierRows));
+    const auto when = [](const QString &received) { return QString(received).replace(u'T', u' '); };
+    if (rows > 0)
+        facts += words.tr(", the first received %1, the latest %2").arg(when(first), when(latest));
+    return QStringLiteral("<p class=\"facts\">%1.</p>\n").arg(escapeHtml(facts));
+}
+
+QString questionHeading(const Language &words, const QString &question, qsizetype asked,
+                        qsizetype rows) {
+    QString html = QStringLiteral("<h2 dir=\"auto\">%1</h2>\n")
+                       .arg(escapeHtml(question.isEmpty() ? words.tr("(no question)") : question));
+    if (asked < rows)
+        html += note(words
+                         .tr("Asked in these words in %1 of the %2 answers: other versions of "
+                             "the page asked it otherwise, or not at all.")
+                         .arg(words.number(asked), words.number(rows)));
+    return html;
+}
+
+QString askedOtherwise(const Language &words, const QStringList &questions) {
+    if (questions.isEmpty())
+        return QString();
+    QString html =
+        QStringLiteral("<h2>%1</h2>\n")
+            .arg(escapeHtml(words.tr("Asked otherwise in other versions"))) +
+        note(words.tr("Other versions of the page asked these, in other words or with other "
+                      "options; their answers are in those versions' answers files.")) +
+        QStringLiteral("<ul>\n");
+    for (const QString &question : questions)
+        html += QStringLiteral("<li dir=\"auto\">%1</li>\n").arg(escapeHtml(question));
+    return html + QStringLiteral("</ul>\n");
+}
+
+QString notOffered(const Language &words) {
+    return words.tr("(an answer the page does not offer)");
+}
+
+QByteArray summaryDocument(const Language &words, const QString &title, const QString &body) {
+    const QString shown = title.isEmpty() ? words.tr("(untitled survey)") : title;
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html%1><head><meta charset=\"utf-8\">\n"
+               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+               "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
+               "'none'; style-src 'unsafe-inline'\">\n"
+               "<title>%2</title>\n<style>%3</style></head>\n<body>\n"
+               "<h1 dir=\"auto\">%4</h1>\n%5</body></html>\n")
+        .arg(words.attributes(), escapeHtml(words.tr("Summary: %1").arg(shown)), Style,
+             escapeHtml(shown), body)
+        .toUtf8();
 }
 
 } // namespace
@@ -228,29 +290,15 @@ void SummaryTally::assignColumn(ColumnTally &tally, const ColumnCounts &given, q
     tally.newest.assign(given.newest.crbegin(), given.newest.crend());
 }
 
-QByteArray SummaryTally::page() const {
-    const QString title =
-        m_page.title.isEmpty() ? QStringLiteral("(untitled survey)") : m_page.title;
-    // One arg() call for all: a "%2" in a title must stay text.
-    QString body = QStringLiteral("<h1>%1</h1>\n<p class=\"facts\">%2 answers")
-                       .arg(escapeHtml(title), QString::number(m_rows));
-    if (m_earlierRows > 0)
-        body += QStringLiteral(" (%1 of them to other versions of the page)").arg(m_earlierRows);
-    const auto when = [](const QString &received) {
-        return escapeHtml(QString(received).replace(u'T', u' '));
-    };
-    if (m_rows > 0)
-        body += QStringLiteral(", the first received %1, the latest %2")
-                    .arg(when(m_first), when(m_latest));
-    body += QStringLiteral(".</p>\n");
-
+QByteArray SummaryTally::page(const Language &words) const {
+    QString body = facts(words, m_rows, m_earlierRows, m_first, m_latest);
     const QList<AnswerSheet::Column> &columns = m_sheet.columns();
     QString shownQuestion;
     QList<Bar> boxes; // check boxes of one question, one bar per name
     qsizetype boxesAsked = 0;
     auto flushBoxes = [&] {
         if (!boxes.isEmpty())
-            body += bars(boxes, boxesAsked);
+            body += bars(words, boxes, boxesAsked);
         boxes.clear();
     };
     for (qsizetype c = 0; c < columns.size(); ++c) {
@@ -260,15 +308,7 @@ QByteArray SummaryTally::page() const {
         if (first.question != shownQuestion || c == 0) {
             flushBoxes();
             shownQuestion = first.question;
-            body += QStringLiteral("<h2>%1</h2>\n")
-                        .arg(escapeHtml(first.question.isEmpty() ? QStringLiteral("(no question)")
-                                                                 : first.question));
-            if (tally.asked < m_rows)
-                body += QStringLiteral("<p class=\"note\">Asked in these words in %1 of the %2 "
-                                       "answers: other versions of the page asked it otherwise, "
-                                       "or not at all.</p>\n")
-                            .arg(tally.asked)
-                            .arg(m_rows);
+            body += questionHeading(words, first.question, tally.asked, m_rows);
         }
         const bool radios =
             std::any_of(column.inputs.cbegin(), column.inputs.cend(), [](const SurveyInput &input) {
@@ -279,10 +319,10 @@ QByteArray SummaryTally::page() const {
             flushBoxes();
             QList<Bar> list = tally.bars;
             if (tally.other > 0)
-                list.append({QStringLiteral("(an answer the page does not offer)"), tally.other});
-            body += bars(list, tally.asked);
+                list.append({notOffered(words), tally.other});
+            body += bars(words, list, tally.asked);
             if (typedBeside(c))
-                body += textList(tally.newest, tally.given);
+                body += textList(words, tally.newest, tally.given);
             continue;
         }
         switch (first.kind) {
@@ -303,37 +343,20 @@ QByteArray SummaryTally::page() const {
         case SurveyInput::Kind::TextBox:
         case SurveyInput::Kind::TextArea:
             flushBoxes();
-            body += textList(tally.newest, tally.given);
+            body += textList(words, tally.newest, tally.given);
             break;
         }
     }
     flushBoxes();
-    if (!m_askedOtherwise.isEmpty()) {
-        body += QStringLiteral("<h2>Asked otherwise in other versions</h2>\n<p class=\"note\">"
-                               "Other versions of the page asked these, in other words or "
-                               "with other options; their answers are in those versions' "
-                               "answers files.</p>\n<ul>\n");
-        for (const QString &question : m_askedOtherwise)
-            body += QStringLiteral("<li>%1</li>\n").arg(escapeHtml(question));
-        body += QStringLiteral("</ul>\n");
-    }
-
-    return QStringLiteral(
-               "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
-               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-               "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
-               "'none'; style-src 'unsafe-inline'\">\n"
-               "<title>Summary: %1</title>\n<style>%2</style></head>\n<body>\n%3"
-               "</body></html>\n")
-        .arg(escapeHtml(title), Style, body)
-        .toUtf8();
+    return summaryDocument(words, m_page.title, body + askedOtherwise(words, m_askedOtherwise));
 }
 
-QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records) {
+QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records,
+                       const Language &words) {
     SummaryTally tally(page);
     for (const QStringList &record : records)
         tally.add(record);
-    return tally.page();
+    return tally.page(words);
 }
 
 } // namespace Velmora

@@ -2,6 +2,7 @@
 
 // A survey's summary page.
 #include "answersheet.h"
+#include "language.h"
 #include "surveypagereader.h"
 
 #include <QByteArray>
@@ -36,7 +37,7 @@ public:
     // gets them.
     void addAnswer(const QStringList &cells);
     qsizetype answers() const { return m_rows; }
-    QByteArray page() const;
+    QByteArray page(const Language &words = Language()) const;
 
     // A record of an answers file of an earlier version of the page, headed
     // `header`: its answers count in the questions asked in the same words,
@@ -122,7 +123,8 @@ private:
 };
 
 // `records` is the answers file as read: its header row, then one row per answer.
-QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records);
+QByteArray summaryPage(const SurveyPage &page, const QList<QStringList> &records,
+                       const Language &words = Language());
 
 // "My Product Survey summary.html" beside "My Product Survey answers.csv".
 QString summaryPath(const QString &answersPath);

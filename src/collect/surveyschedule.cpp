@@ -38,19 +38,6 @@ SurveySchedule SurveySchedule::opening(const SurveySchedule &from, const QDateTi
     return {from.closes, at.toUTC()};
 }
 
-QString SurveySchedule::state(const QDateTime &now) const {
-    QString state;
-    if (isClosed(now))
-        state = QStringLiteral("Closed since %1.").arg(said(*closes));
-    else if (closes && *closes > now)
-        state = QStringLiteral("Open: it closes on %1.").arg(said(*closes));
-    else
-        state = QStringLiteral("Open.");
-    if (opens && *opens > now && closes && *opens > *closes)
-        state += QStringLiteral(" It opens again on %1.").arg(said(*opens));
-    return state;
-}
-
 QString SurveySchedule::pathFor(const QString &folder, const QString &pageFile) {
     return folder + QLatin1Char('/') + AnswersFile::pageBase(pageFile) +
            QStringLiteral(" schedule.json");

@@ -23,8 +23,6 @@ struct SurveySchedule {
     // Whether an answer arriving `now` is still stored.
     bool takesAnswers(const QDateTime &now) const;
     bool operator==(const SurveySchedule &) const = default;
-    // "Closed since ... It opens again on ...", for the organiser.
-    QString state(const QDateTime &now) const;
 
     // Closing now or at a time, opening now or at a time, as the organiser says it.
     static SurveySchedule closing(const QDateTime &at, const QDateTime &now);

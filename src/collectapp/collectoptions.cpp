@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -384,6 +385,13 @@ QString velmoraOutputFolder() {
     const QString folder =
         SettingsDocument::parse(file.readAll()).keys.value(QStringLiteral("Output Folder"));
     return !folder.isEmpty() && QDir(folder).exists() ? folder : QString();
+}
+
+QString CollectOptions::surveyLanguage() const {
+    if (!language.isEmpty())
+        return language;
+    const QString system = QLocale::system().bcp47Name();
+    return system.isEmpty() || system == QLatin1String("C") ? QStringLiteral("en") : system;
 }
 
 } // namespace Velmora

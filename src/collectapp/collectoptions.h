@@ -27,10 +27,14 @@ struct CollectOptions {
     unsigned answerMegabytesPerDay = 1024;                   // 0: no daily limit
     bool quiet = false;                                      // errors only
     bool list = true;                                        // "/" lists the surveys
-    bool groupReadable = false;          // answers files readable by their group too
-    bool newResultsToken = false;        // replace the secret of the results link
-    QString language;                    // of the respondent pages; empty: the system's
-    QStringList languages;               // offered to respondents besides; "*": all
+    bool groupReadable = false;   // answers files readable by their group too
+    bool newResultsToken = false; // replace the secret of the results link
+    QString language;             // of the respondent pages; empty: the system's
+    QStringList languages;        // offered to respondents besides; "*": all
+
+    // The language of the surveys and the organiser's pages: --lang, or this
+    // computer's.
+    QString surveyLanguage() const;
     QString tlsCertificate, tlsKey;      // HTTPS: PEM files
     std::optional<quint16> redirectPort; // plain HTTP that only redirects to HTTPS
     std::optional<QByteArray> database;  // libpq's connection string; none: answers files

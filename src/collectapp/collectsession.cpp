@@ -72,6 +72,10 @@ CollectSession::~CollectSession() {
 }
 
 bool CollectSession::start(QString *error) {
+    // The organiser's language, which the surveys are written in, and those
+    // respondents may have the collector's pages in besides.
+    const Languages languages(m_options.surveyLanguage(), m_options.languages);
+    m_collector.setLanguages(languages);
     if (m_options.database) {
         m_collector.setDatabase(std::make_shared<PostgresAnswers>(
             *m_options.database, [this](const QString &line) { log(line); }));
@@ -81,14 +85,6 @@ bool CollectSession::start(QString *error) {
     m_collector.setListed(m_options.list);
     m_collector.setFileMode(m_options.groupReadable ? AnswersFile::GroupMode
                                                     : AnswersFile::PrivateMode);
-    // The organiser's language, which the surveys are written in.
-    const QString system = QLocale::system().bcp47Name();
-    const Languages languages(!m_options.language.isEmpty() ? m_options.language
-                              : system.isEmpty() || system == QLatin1String("C")
-                                  ? QStringLiteral("en")
-                                  : system,
-                              m_options.languages);
-    m_collector.setLanguages(languages);
     if (!loadResultsToken(error))
         return false;
     HttpServer::Limits limits;

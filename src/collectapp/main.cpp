@@ -1,6 +1,7 @@
 #include "answerexport.h"
 #include "collectoptions.h"
 #include "collectsession.h"
+#include "organiserpages.h"
 #include "postgresanswers.h"
 #include "runtimeerror.h"
 #include "terminationsignals.h"
@@ -27,6 +28,7 @@ void say(const QString &line) {
 int writeSummaries(const CollectOptions &options) {
     Collector collector(
         options.folder, [] { return QDateTime::currentDateTime(); }, say);
+    collector.setLanguages(Languages(options.surveyLanguage()));
     if (!collector.writeSummaries(true)) {
         std::fprintf(stderr, "Not every summary could be written in %s.\n",
                      qPrintable(collector.folder()));
@@ -160,7 +162,7 @@ int setSchedules(const CollectOptions &options) {
                              qPrintable(error.description()));
                 return 1;
             }
-            say(QStringLiteral("%1: %2").arg(page, schedule.state(now)));
+            say(QStringLiteral("%1: %2").arg(page, scheduleState(Language(), schedule, now)));
         }
     }
     return 0;
@@ -170,7 +172,7 @@ int exportFromDatabase(const CollectOptions &options) {
     QString error;
     if (!exportAnswers(*options.database, options.exportFolder,
                        options.groupReadable ? AnswersFile::GroupMode : AnswersFile::PrivateMode,
-                       say, &error)) {
+                       Language(options.surveyLanguage()), say, &error)) {
         std::fprintf(stderr, "Cannot export the answers: %s\n", qPrintable(error));
         return 1;
     }

@@ -34,7 +34,7 @@ QStringList jsonStrings(const QString &json) {
 // in the answers files of the page's earlier versions, as the collector's
 // summary of the page's newest version does; throws RuntimeError.
 qsizetype exportSurvey(PgConnection &connection, const QString &path, int mode,
-                       const QString &surveyId, const QByteArray &pageBytes,
+                       const Language &words, const QString &surveyId, const QByteArray &pageBytes,
                        const QStringList &header, const QStringList &earlierFiles) {
     const std::optional<SurveyPage> page = readSurveyPage(pageBytes);
     std::optional<SummaryTally> tally;
@@ -89,7 +89,7 @@ qsizetype exportSurvey(PgConnection &connection, const QString &path, int mode,
         return answers;
     if (!earlierFiles.isEmpty())
         tally->include(tallyOfEarlierFiles(earlierFiles, *page));
-    writeFileDurably(summaryPath(path), tally->page(), mode);
+    writeFileDurably(summaryPath(path), tally->page(words), mode);
     const SpreadsheetTable table = spreadsheetTable(*page, records);
     writeFileDurably(spreadsheetPath(path, QStringLiteral("csv")), spreadsheetCsv(table), mode);
     writeFileDurably(spreadsheetPath(path, QStringLiteral("xlsx")), spreadsheetXlsx(table), mode);
@@ -99,7 +99,7 @@ qsizetype exportSurvey(PgConnection &connection, const QString &path, int mode,
 } // namespace
 
 bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
-                   const ExportLog &log, QString *error) {
+                   const Language &words, const ExportLog &log, QString *error) {
     if (!QDir(folder).exists()) {
         *error = QStringLiteral("%1 is no folder").arg(folder);
         return false;
@@ -134,7 +134,7 @@ bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
             const QString path =
                 AnswersFile::pathFor(QDir(folder).absolutePath(), pageFile, header);
             const qsizetype answers =
-                exportSurvey(connection, path, mode, surveys.text(row, 0),
+                exportSurvey(connection, path, mode, words, surveys.text(row, 0),
                              QByteArray::fromHex(surveys.text(row, 3).toLatin1()), header,
                              exported.value(pageFile));
             exported[pageFile].append(path);

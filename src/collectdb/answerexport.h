@@ -1,7 +1,9 @@
 #pragma once
 
 // The database's answers written out as files.
+#include "language.h"
 #include <QByteArray>
+
 #include <QString>
 
 #include <functional>
@@ -14,7 +16,8 @@ namespace Velmora {
 // all; the database is read as one moment (a repeatable-read transaction), in
 // pieces. False with `error` set when it could not.
 using ExportLog = std::function<void(const QString &)>;
+// The summaries are in `words`'s language.
 bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
-                   const ExportLog &log, QString *error);
+                   const Language &words, const ExportLog &log, QString *error);
 
 } // namespace Velmora

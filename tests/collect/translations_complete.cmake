@@ -10,7 +10,12 @@ set(failures "")
 foreach(ts IN LISTS TS_FILES)
     get_filename_component(name ${ts} NAME)
     file(COPY ${ts} DESTINATION ${WORK})
-    execute_process(COMMAND ${LUPDATE} -silent -locations none -no-obsolete ${SOURCES}
+    # English has its plural forms only.
+    set(plurals "")
+    if(name MATCHES "_en\\.ts$")
+        set(plurals -pluralonly)
+    endif()
+    execute_process(COMMAND ${LUPDATE} -silent -locations none -no-obsolete ${plurals} ${SOURCES}
                             -ts ${WORK}/${name}
                     RESULT_VARIABLE result OUTPUT_QUIET ERROR_QUIET)
     if(NOT result EQUAL 0)

@@ -102,8 +102,9 @@ void TestSummary::textsNewestFirstAndEscaped() {
         summaryPage(samplePage(), records({{"first", "", "", "", ""},
                                            {"", "", "", "", ""},
                                            {"second & third", "", "", "", "l1\r\nl2"}})));
-    const qsizetype second = html.indexOf(QStringLiteral("<li>second &amp; third</li>"));
-    const qsizetype first = html.indexOf(QStringLiteral("<li>first</li>"));
+    const qsizetype second =
+        html.indexOf(QStringLiteral("<li dir=\"auto\">second &amp; third</li>"));
+    const qsizetype first = html.indexOf(QStringLiteral("<li dir=\"auto\">first</li>"));
     QVERIFY(second >= 0 && first > second);
     QVERIFY(html.contains(QStringLiteral("<p class=\"note\">2 answers, newest first.</p>")));
     QVERIFY(html.contains(QStringLiteral("3 answers, the first received")));
@@ -151,16 +152,17 @@ void TestSummary::answersCountTheSameLiveAndReadBack_data() {
                                         << QStringList{"No answers given."} << QStringList{};
     QTest::newRow("a text beside the options")
         << QStringList{"2= a)", "2=Because | reasons"}
-        << QStringList{"<li>Because | reasons</li>", "<td class=\"count\">1 (100.0%)</td>"}
+        << QStringList{"<li dir=\"auto\">Because | reasons</li>",
+                       "<td class=\"count\">1 (100.0%)</td>"}
         << QStringList{};
     QTest::newRow("cells a spreadsheet would run")
         << QStringList{"3==1+1", "2=-too slow", "1) a)=@SUM(A1)", "1) a)=a) Packaging"}
-        << QStringList{"<li>=1+1</li>", "<li>-too slow</li>"}
+        << QStringList{"<li dir=\"auto\">=1+1</li>", "<li dir=\"auto\">-too slow</li>"}
         << QStringList{"@SUM(A1)", "a) Packaging"};
     QTest::newRow("an apostrophe typed before one")
-        << QStringList{"3='=x"} << QStringList{"<li>&#39;=x</li>"} << QStringList{};
+        << QStringList{"3='=x"} << QStringList{"<li dir=\"auto\">&#39;=x</li>"} << QStringList{};
     QTest::newRow("a NUL") << QStringList{QStringLiteral("3=a\u0000b")}
-                           << QStringList{"<li>a\xEF\xBF\xBD"
+                           << QStringList{"<li dir=\"auto\">a\xEF\xBF\xBD"
                                           "b</li>"}
                            << QStringList{};
 }
@@ -211,11 +213,11 @@ void TestSummary::largeSurveyStaysReadable() {
                         i % 10 ? QString() : QStringLiteral("comment %1").arg(i)});
     const QByteArray html = summaryPage(samplePage(), records(answers));
     QCOMPARE(counts(QString::fromUtf8(html)),
-             (QStringList{"33334 (33.3%)", "33333 (33.3%)", "50000 (50.0%)", "0 (0.0%)"}));
-    QVERIFY(html.contains("<li>product 99999</li>"));
-    QVERIFY(!html.contains("<li>product 99499</li>")); // only the newest are listed
-    QVERIFY(html.contains("The 99500 older answers are in the answers file."));
-    QVERIFY(html.contains("The 9500 older answers"));
+             (QStringList{"33,334 (33.3%)", "33,333 (33.3%)", "50,000 (50.0%)", "0 (0.0%)"}));
+    QVERIFY(html.contains("<li dir=\"auto\">product 99999</li>"));
+    QVERIFY(!html.contains("<li dir=\"auto\">product 99499</li>")); // only the newest are listed
+    QVERIFY(html.contains("The 99,500 older answers are in the answers file."));
+    QVERIFY(html.contains("The 9,500 older answers"));
     QVERIFY2(html.size() < 200 * 1024, QByteArray::number(html.size()));
 }
 
@@ -234,7 +236,7 @@ void TestSummary::collectorWritesSummariesItNeverServes() {
 
     QVERIFY(collector.writeSummaries());
     const QString summary = dir.filePath(QStringLiteral("My Product Survey summary.html"));
-    QVERIFY(fileContent(summary).contains("1 answers"));
+    QVERIFY(fileContent(summary).contains("1 answer"));
     QVERIFY(fileContent(summary).contains("&lt;b&gt;hi"));
     QCOMPARE(
         collector.handle({"GET", "/My%20Product%20Survey%20summary.html", {}, {}, {}, QString()})

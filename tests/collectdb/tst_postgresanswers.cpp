@@ -192,7 +192,7 @@ void TestPostgresAnswers::databaseHoldsWhatTheFilesHold() {
     // And the export is the file store's files, byte for byte.
     QTemporaryDir exported;
     QString error;
-    QVERIFY2(exportAnswers(m_database->conninfo(), exported.path(), 0600, {}, &error),
+    QVERIFY2(exportAnswers(m_database->conninfo(), exported.path(), 0600, Language(), {}, &error),
              qPrintable(error));
     const QStringList written =
         QDir(fileFolder)
@@ -418,7 +418,7 @@ void TestPostgresAnswers::exportToAFullDiskLeavesTheOlderFiles() {
     };
     QCOMPARE(answer("first"), 303);
     QString error;
-    QVERIFY2(exportAnswers(m_database->conninfo(), disk.path(), 0600, {}, &error),
+    QVERIFY2(exportAnswers(m_database->conninfo(), disk.path(), 0600, Language(), {}, &error),
              qPrintable(error));
     const QStringList names{QStringLiteral("My Product Survey answers.csv"),
                             QStringLiteral("My Product Survey summary.html"),
@@ -432,7 +432,7 @@ void TestPostgresAnswers::exportToAFullDiskLeavesTheOlderFiles() {
     // Far more than the disk holds: the export fails half-way through.
     for (int i = 0; i < 30; ++i)
         QCOMPARE(answer(QByteArray(19000, 'x')), 303);
-    QVERIFY(!exportAnswers(m_database->conninfo(), disk.path(), 0600, {}, &error));
+    QVERIFY(!exportAnswers(m_database->conninfo(), disk.path(), 0600, Language(), {}, &error));
     QVERIFY2(error.contains(QStringLiteral("No space left on device")), qPrintable(error));
     for (qsizetype i = 0; i < names.size(); ++i)
         QCOMPARE(fileContent(disk.path() + QLatin1Char('/') + names[i]), before[i]);
@@ -500,14 +500,14 @@ void TestPostgresAnswers::testAnswersAreRemovedAndBroughtBack() {
     page.contentType = "application/x-www-form-urlencoded";
     page.body = "id=" + answerId(2);
     page.fetchSite = "same-origin";
-    QVERIFY(collector->handle(page).body.contains("1 answers removed"));
+    QVERIFY(collector->handle(page).body.contains("1 answer removed"));
     QCOMPARE(m_database->column("SELECT cells[2] FROM velmora.answers"), QStringList{"Ann"});
     QCOMPARE(m_database->column("SELECT cells[2] FROM velmora.removed_answers"),
              QStringList{"test"});
     // Counted no more, exported no more; listed among the removed, and brought back.
     collector->writeSummaries();
     QVERIFY(collector->handle(get("/results/" + Token + "/My%20Product%20Survey%20summary.html"))
-                .body.contains("1 answers"));
+                .body.contains("1 answer"));
     page.method = "GET";
     page.body.clear();
     const QByteArray listed = collector->handle(page).body;
@@ -517,7 +517,7 @@ void TestPostgresAnswers::testAnswersAreRemovedAndBroughtBack() {
     page.body = "restore=1&id=" + answerId(2);
     QCOMPARE(collector->handle(page).status, 403);
     page.fetchSite = "same-origin";
-    QVERIFY(collector->handle(page).body.contains("1 answers brought back"));
+    QVERIFY(collector->handle(page).body.contains("1 answer brought back"));
     QCOMPARE(m_database->column("SELECT count(*) FROM velmora.answers"), QStringList{"2"});
     QCOMPARE(m_database->column("SELECT count(*) FROM velmora.removed_answers"), QStringList{"0"});
 }
@@ -541,7 +541,7 @@ void TestPostgresAnswers::exportStaysInItsFolder() {
     QVERIFY(QDir().mkpath(inner));
     QStringList said;
     QVERIFY2(exportAnswers(
-                 m_database->conninfo(), inner, 0600,
+                 m_database->conninfo(), inner, 0600, Language(),
                  [&said](const QString &line) { said.append(line); }, &error),
              qPrintable(error));
     QCOMPARE(QDir(outer.path()).entryList(QDir::Files), QStringList());

@@ -68,10 +68,6 @@
         <translation>ليس من هذا الموقع</translation>
     </message>
     <message>
-        <source>%1 on the results link&apos;s own page, not from another site.</source>
-        <translation>%1 في صفحة رابط النتائج نفسها، لا من موقع آخر.</translation>
-    </message>
-    <message>
         <source>Nothing was changed: %1</source>
         <translation>لم يتغير شيء: %1</translation>
     </message>
@@ -230,6 +226,276 @@
     <message>
         <source>FINISHED</source>
         <translation>إنهاء</translation>
+    </message>
+    <message>
+        <source>Back to the results</source>
+        <translation>العودة إلى النتائج</translation>
+    </message>
+    <message>
+        <source>None.</source>
+        <translation>لا شيء.</translation>
+    </message>
+    <message>
+        <source>Tick</source>
+        <translation>تحديد</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>تاريخ الاستلام</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>الاسم</translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation>البريد الإلكتروني</translation>
+    </message>
+    <message>
+        <source>Over HTTPS only</source>
+        <translation>عبر HTTPS فقط</translation>
+    </message>
+    <message>
+        <source>The results link works over HTTPS, or on the collector&apos;s own computer.</source>
+        <translation>يعمل رابط النتائج عبر HTTPS، أو على حاسوب الجامع نفسه.</translation>
+    </message>
+    <message>
+        <source>Results are read here, nothing else.</source>
+        <translation>هنا تُقرأ النتائج، لا غير.</translation>
+    </message>
+    <message>
+        <source>No answers yet.</source>
+        <translation>لا إجابات بعد.</translation>
+    </message>
+    <message>
+        <source>Open and close</source>
+        <translation>الفتح والإغلاق</translation>
+    </message>
+    <message>
+        <source>Remove test answers</source>
+        <translation>حذف إجابات الاختبار</translation>
+    </message>
+    <message>
+        <source>Questions respondents must answer</source>
+        <translation>الأسئلة التي تجب الإجابة عنها</translation>
+    </message>
+    <message>
+        <source>The answers themselves are in the database: %1 writes them as answers files.</source>
+        <translation>الإجابات نفسها في قاعدة البيانات: يكتبها %1 في ملفات إجابات.</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>النتائج</translation>
+    </message>
+    <message>
+        <source>Tick test answers to take them out of the answers file and the summary. They are kept aside in %1, and can be brought back.</source>
+        <translation>حدِّد إجابات الاختبار لإخراجها من ملف الإجابات ومن الملخص. تُحفظ جانبًا في %1، ويمكن استعادتها.</translation>
+    </message>
+    <message>
+        <source>Answers, newest first</source>
+        <translation>الإجابات، الأحدث أولًا</translation>
+    </message>
+    <message>
+        <source>Remove the ticked answers</source>
+        <translation>احذف الإجابات المحددة</translation>
+    </message>
+    <message>
+        <source>Removed answers</source>
+        <translation>الإجابات المحذوفة</translation>
+    </message>
+    <message>
+        <source>Bring the ticked answers back</source>
+        <translation>استعد الإجابات المحددة</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers brought back.</source>
+        <translation>
+            <numerusform>لم تُستعد أي إجابة.</numerusform>
+            <numerusform>استُعيدت إجابة واحدة.</numerusform>
+            <numerusform>استُعيدت إجابتان.</numerusform>
+            <numerusform>استُعيدت %n إجابات.</numerusform>
+            <numerusform>استُعيدت %n إجابة.</numerusform>
+            <numerusform>استُعيدت %n إجابة.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers removed: they are kept below, and can be brought back.</source>
+        <translation>
+            <numerusform>لم تُحذف أي إجابة.</numerusform>
+            <numerusform>حُذفت إجابة واحدة: تجدها أدناه، ويمكن استعادتها.</numerusform>
+            <numerusform>حُذفت إجابتان: تجدهما أدناه، ويمكن استعادتهما.</numerusform>
+            <numerusform>حُذفت %n إجابات: تجدها أدناه، ويمكن استعادتها.</numerusform>
+            <numerusform>حُذفت %n إجابة: تجدها أدناه، ويمكن استعادتها.</numerusform>
+            <numerusform>حُذفت %n إجابة: تجدها أدناه، ويمكن استعادتها.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the database (velmora.removed_answers)</source>
+        <translation>قاعدة البيانات (velmora.removed_answers)</translation>
+    </message>
+    <message>
+        <source>Closed since %1.</source>
+        <translation>مغلق منذ %1.</translation>
+    </message>
+    <message>
+        <source>Open: it closes on %1.</source>
+        <translation>مفتوح: يُغلق في %1.</translation>
+    </message>
+    <message>
+        <source>Open.</source>
+        <translation>مفتوح.</translation>
+    </message>
+    <message>
+        <source>A closed survey&apos;s page says since when it is closed, and the list of surveys leaves it out. Answers sent within %1 minutes of closing, by respondents who were half-way through, are still stored.</source>
+        <translation>تذكر صفحة الاستبيان المغلق منذ متى أُغلق، ولا تعرضه قائمة الاستبيانات. الإجابات المرسلة خلال %1 دقيقة من الإغلاق، ممن كانوا في منتصف الإجابة، تُحفظ مع ذلك.</translation>
+    </message>
+    <message>
+        <source>Close at (leave empty for now)</source>
+        <translation>الإغلاق في (اتركه فارغًا للإغلاق الآن)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>إغلاق</translation>
+    </message>
+    <message>
+        <source>Open at (leave empty for now)</source>
+        <translation>الفتح في (اتركه فارغًا للفتح الآن)</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>فتح</translation>
+    </message>
+    <message>
+        <source>Open and close %1</source>
+        <translation>فتح %1 وإغلاقه</translation>
+    </message>
+    <message>
+        <source>Say close or open, now or at a time.</source>
+        <translation>حدِّد الإغلاق أو الفتح، الآن أو في وقت محدد.</translation>
+    </message>
+    <message>
+        <source>Every question</source>
+        <translation>كل الأسئلة</translation>
+    </message>
+    <message>
+        <source>Respondents must answer the questions ticked: the survey marks them, and an answer without them is refused with a page that names what is missing, the respondent&apos;s answers still in the form.</source>
+        <translation>على المجيبين الإجابة عن الأسئلة المحددة: يميّزها الاستبيان، وتُرفض الإجابة التي تخلو منها بصفحة تذكر ما ينقص، وتبقى الإجابات في النموذج.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>حفظ</translation>
+    </message>
+    <message>
+        <source>Questions to answer in %1</source>
+        <translation>الأسئلة المطلوبة في %1</translation>
+    </message>
+    <message>
+        <source>Saved.</source>
+        <translation>حُفظ.</translation>
+    </message>
+    <message>
+        <source>Saved: the survey asks for them now.</source>
+        <translation>حُفظ: يطلبها الاستبيان الآن.</translation>
+    </message>
+    <message>
+        <source>Not made</source>
+        <translation>لم يُنشأ</translation>
+    </message>
+    <message>
+        <source>The table cannot be made now: %1</source>
+        <translation>لا يمكن إنشاء الجدول الآن: %1</translation>
+    </message>
+    <message>
+        <source>These options post the same answer, so the page cannot tell them apart: they are counted together.</source>
+        <translation>ترسل هذه الخيارات الإجابة نفسها، فلا تستطيع الصفحة التمييز بينها: تُحسب معًا.</translation>
+    </message>
+    <message>
+        <source>No answers given.</source>
+        <translation>لم تُقدَّم إجابات.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers, newest first.</source>
+        <translation>
+            <numerusform>%n إجابة، الأحدث أولًا.</numerusform>
+            <numerusform>إجابة واحدة، الأحدث أولًا.</numerusform>
+            <numerusform>إجابتان، الأحدث أولًا.</numerusform>
+            <numerusform>%n إجابات، الأحدث أولًا.</numerusform>
+            <numerusform>%n إجابة، الأحدث أولًا.</numerusform>
+            <numerusform>%n إجابة، الأحدث أولًا.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The %n older answers are in the answers file.</source>
+        <translation>
+            <numerusform>الإجابات الأقدم، وعددها %n، في ملف الإجابات.</numerusform>
+            <numerusform>الإجابة الأقدم في ملف الإجابات.</numerusform>
+            <numerusform>الإجابتان الأقدم في ملف الإجابات.</numerusform>
+            <numerusform>الإجابات الأقدم، وعددها %n، في ملف الإجابات.</numerusform>
+            <numerusform>الإجابات الأقدم، وعددها %n، في ملف الإجابات.</numerusform>
+            <numerusform>الإجابات الأقدم، وعددها %n، في ملف الإجابات.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers</source>
+        <translation>
+            <numerusform>%n إجابة</numerusform>
+            <numerusform>إجابة واحدة</numerusform>
+            <numerusform>إجابتان</numerusform>
+            <numerusform>%n إجابات</numerusform>
+            <numerusform>%n إجابة</numerusform>
+            <numerusform>%n إجابة</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>(%n of them to other versions of the page)</source>
+        <translation>
+            <numerusform>(منها %n لنسخ أخرى من الصفحة)</numerusform>
+            <numerusform>(منها إجابة واحدة لنسخة أخرى من الصفحة)</numerusform>
+            <numerusform>(منها إجابتان لنسخ أخرى من الصفحة)</numerusform>
+            <numerusform>(منها %n لنسخ أخرى من الصفحة)</numerusform>
+            <numerusform>(منها %n لنسخ أخرى من الصفحة)</numerusform>
+            <numerusform>(منها %n لنسخ أخرى من الصفحة)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, the first received %1, the latest %2</source>
+        <translation>، وصلت الأولى في %1، والأخيرة في %2</translation>
+    </message>
+    <message>
+        <source>Asked in these words in %1 of the %2 answers: other versions of the page asked it otherwise, or not at all.</source>
+        <translation>سُئل بهذه الكلمات في %1 من أصل %2 إجابة: سألته نسخ أخرى من الصفحة بطريقة أخرى، أو لم تسأله.</translation>
+    </message>
+    <message>
+        <source>Asked otherwise in other versions</source>
+        <translation>أسئلة طُرحت بطريقة أخرى في نسخ أخرى</translation>
+    </message>
+    <message>
+        <source>Other versions of the page asked these, in other words or with other options; their answers are in those versions&apos; answers files.</source>
+        <translation>طرحت نسخ أخرى من الصفحة هذه الأسئلة بكلمات أخرى أو بخيارات أخرى؛ إجاباتها في ملفات إجابات تلك النسخ.</translation>
+    </message>
+    <message>
+        <source>(an answer the page does not offer)</source>
+        <translation>(إجابة لا تعرضها الصفحة)</translation>
+    </message>
+    <message>
+        <source>(untitled survey)</source>
+        <translation>(استبيان بلا عنوان)</translation>
+    </message>
+    <message>
+        <source>Summary: %1</source>
+        <translation>الملخص: %1</translation>
+    </message>
+    <message>
+        <source>Answers are removed on the results link&apos;s own page, not from another site.</source>
+        <translation>تُحذف الإجابات من صفحة رابط النتائج نفسها، لا من موقع آخر.</translation>
+    </message>
+    <message>
+        <source>Surveys are closed and opened on the results link&apos;s own page, not from another site.</source>
+        <translation>تُغلق الاستبيانات وتُفتح من صفحة رابط النتائج نفسها، لا من موقع آخر.</translation>
+    </message>
+    <message>
+        <source>Required questions are chosen on the results link&apos;s own page, not from another site.</source>
+        <translation>تُختار الأسئلة المطلوبة من صفحة رابط النتائج نفسها، لا من موقع آخر.</translation>
     </message>
 </context>
 </TS>

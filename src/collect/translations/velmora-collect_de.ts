@@ -68,10 +68,6 @@
         <translation>Nicht von dieser Website</translation>
     </message>
     <message>
-        <source>%1 on the results link&apos;s own page, not from another site.</source>
-        <translation>%1 auf der eigenen Seite des Ergebnislinks, nicht von einer anderen Website aus.</translation>
-    </message>
-    <message>
         <source>Nothing was changed: %1</source>
         <translation>Nichts wurde geändert: %1</translation>
     </message>
@@ -230,6 +226,252 @@
     <message>
         <source>FINISHED</source>
         <translation>FERTIG</translation>
+    </message>
+    <message>
+        <source>Back to the results</source>
+        <translation>Zurück zu den Ergebnissen</translation>
+    </message>
+    <message>
+        <source>None.</source>
+        <translation>Keine.</translation>
+    </message>
+    <message>
+        <source>Tick</source>
+        <translation>Auswählen</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>Eingegangen</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation>E-Mail</translation>
+    </message>
+    <message>
+        <source>Over HTTPS only</source>
+        <translation>Nur über HTTPS</translation>
+    </message>
+    <message>
+        <source>The results link works over HTTPS, or on the collector&apos;s own computer.</source>
+        <translation>Der Ergebnislink funktioniert über HTTPS oder auf dem Computer des Sammlers selbst.</translation>
+    </message>
+    <message>
+        <source>Results are read here, nothing else.</source>
+        <translation>Ergebnisse werden hier gelesen, sonst nichts.</translation>
+    </message>
+    <message>
+        <source>No answers yet.</source>
+        <translation>Noch keine Antworten.</translation>
+    </message>
+    <message>
+        <source>Open and close</source>
+        <translation>Öffnen und schließen</translation>
+    </message>
+    <message>
+        <source>Remove test answers</source>
+        <translation>Testantworten entfernen</translation>
+    </message>
+    <message>
+        <source>Questions respondents must answer</source>
+        <translation>Fragen, die beantwortet werden müssen</translation>
+    </message>
+    <message>
+        <source>The answers themselves are in the database: %1 writes them as answers files.</source>
+        <translation>Die Antworten selbst liegen in der Datenbank: %1 schreibt sie als Antwortdateien.</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+    <message>
+        <source>Tick test answers to take them out of the answers file and the summary. They are kept aside in %1, and can be brought back.</source>
+        <translation>Markieren Sie Testantworten, um sie aus der Antwortdatei und der Zusammenfassung zu nehmen. Sie werden in %1 aufbewahrt und können zurückgeholt werden.</translation>
+    </message>
+    <message>
+        <source>Answers, newest first</source>
+        <translation>Antworten, neueste zuerst</translation>
+    </message>
+    <message>
+        <source>Remove the ticked answers</source>
+        <translation>Markierte Antworten entfernen</translation>
+    </message>
+    <message>
+        <source>Removed answers</source>
+        <translation>Entfernte Antworten</translation>
+    </message>
+    <message>
+        <source>Bring the ticked answers back</source>
+        <translation>Markierte Antworten zurückholen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers brought back.</source>
+        <translation>
+            <numerusform>%n Antwort zurückgeholt.</numerusform>
+            <numerusform>%n Antworten zurückgeholt.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers removed: they are kept below, and can be brought back.</source>
+        <translation>
+            <numerusform>%n Antwort entfernt: Sie steht unten und kann zurückgeholt werden.</numerusform>
+            <numerusform>%n Antworten entfernt: Sie stehen unten und können zurückgeholt werden.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the database (velmora.removed_answers)</source>
+        <translation>der Datenbank (velmora.removed_answers)</translation>
+    </message>
+    <message>
+        <source>Closed since %1.</source>
+        <translation>Geschlossen seit %1.</translation>
+    </message>
+    <message>
+        <source>Open: it closes on %1.</source>
+        <translation>Offen: Sie schließt am %1.</translation>
+    </message>
+    <message>
+        <source>Open.</source>
+        <translation>Offen.</translation>
+    </message>
+    <message>
+        <source>A closed survey&apos;s page says since when it is closed, and the list of surveys leaves it out. Answers sent within %1 minutes of closing, by respondents who were half-way through, are still stored.</source>
+        <translation>Die Seite einer geschlossenen Umfrage sagt, seit wann sie geschlossen ist, und die Liste der Umfragen lässt sie aus. Antworten, die innerhalb von %1 Minuten nach dem Schließen gesendet werden, von Menschen, die gerade mittendrin waren, werden noch gespeichert.</translation>
+    </message>
+    <message>
+        <source>Close at (leave empty for now)</source>
+        <translation>Schließen am (leer lassen für sofort)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Open at (leave empty for now)</source>
+        <translation>Öffnen am (leer lassen für sofort)</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Open and close %1</source>
+        <translation>%1 öffnen und schließen</translation>
+    </message>
+    <message>
+        <source>Say close or open, now or at a time.</source>
+        <translation>Sagen Sie schließen oder öffnen, jetzt oder zu einer Zeit.</translation>
+    </message>
+    <message>
+        <source>Every question</source>
+        <translation>Jede Frage</translation>
+    </message>
+    <message>
+        <source>Respondents must answer the questions ticked: the survey marks them, and an answer without them is refused with a page that names what is missing, the respondent&apos;s answers still in the form.</source>
+        <translation>Die markierten Fragen müssen beantwortet werden: Die Umfrage kennzeichnet sie, und eine Antwort ohne sie wird mit einer Seite abgelehnt, die nennt, was fehlt; die Antworten bleiben im Formular.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Questions to answer in %1</source>
+        <translation>Pflichtfragen in %1</translation>
+    </message>
+    <message>
+        <source>Saved.</source>
+        <translation>Gespeichert.</translation>
+    </message>
+    <message>
+        <source>Saved: the survey asks for them now.</source>
+        <translation>Gespeichert: Die Umfrage verlangt sie jetzt.</translation>
+    </message>
+    <message>
+        <source>Not made</source>
+        <translation>Nicht erstellt</translation>
+    </message>
+    <message>
+        <source>The table cannot be made now: %1</source>
+        <translation>Die Tabelle kann jetzt nicht erstellt werden: %1</translation>
+    </message>
+    <message>
+        <source>These options post the same answer, so the page cannot tell them apart: they are counted together.</source>
+        <translation>Diese Optionen senden dieselbe Antwort, daher kann die Seite sie nicht unterscheiden: Sie werden zusammen gezählt.</translation>
+    </message>
+    <message>
+        <source>No answers given.</source>
+        <translation>Keine Antworten gegeben.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers, newest first.</source>
+        <translation>
+            <numerusform>%n Antwort, neueste zuerst.</numerusform>
+            <numerusform>%n Antworten, neueste zuerst.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The %n older answers are in the answers file.</source>
+        <translation>
+            <numerusform>Die %n ältere Antwort steht in der Antwortdatei.</numerusform>
+            <numerusform>Die %n älteren Antworten stehen in der Antwortdatei.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers</source>
+        <translation>
+            <numerusform>%n Antwort</numerusform>
+            <numerusform>%n Antworten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>(%n of them to other versions of the page)</source>
+        <translation>
+            <numerusform>(davon %n auf andere Fassungen der Seite)</numerusform>
+            <numerusform>(davon %n auf andere Fassungen der Seite)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, the first received %1, the latest %2</source>
+        <translation>, die erste eingegangen am %1, die letzte am %2</translation>
+    </message>
+    <message>
+        <source>Asked in these words in %1 of the %2 answers: other versions of the page asked it otherwise, or not at all.</source>
+        <translation>In diesem Wortlaut in %1 der %2 Antworten gefragt: Andere Fassungen der Seite fragten anders oder gar nicht.</translation>
+    </message>
+    <message>
+        <source>Asked otherwise in other versions</source>
+        <translation>In anderen Fassungen anders gefragt</translation>
+    </message>
+    <message>
+        <source>Other versions of the page asked these, in other words or with other options; their answers are in those versions&apos; answers files.</source>
+        <translation>Andere Fassungen der Seite fragten dies mit anderen Worten oder anderen Optionen; ihre Antworten stehen in den Antwortdateien dieser Fassungen.</translation>
+    </message>
+    <message>
+        <source>(an answer the page does not offer)</source>
+        <translation>(eine Antwort, die die Seite nicht anbietet)</translation>
+    </message>
+    <message>
+        <source>(untitled survey)</source>
+        <translation>(Umfrage ohne Titel)</translation>
+    </message>
+    <message>
+        <source>Summary: %1</source>
+        <translation>Zusammenfassung: %1</translation>
+    </message>
+    <message>
+        <source>Answers are removed on the results link&apos;s own page, not from another site.</source>
+        <translation>Antworten werden auf der eigenen Seite des Ergebnislinks entfernt, nicht von einer anderen Website aus.</translation>
+    </message>
+    <message>
+        <source>Surveys are closed and opened on the results link&apos;s own page, not from another site.</source>
+        <translation>Umfragen werden auf der eigenen Seite des Ergebnislinks geschlossen und geöffnet, nicht von einer anderen Website aus.</translation>
+    </message>
+    <message>
+        <source>Required questions are chosen on the results link&apos;s own page, not from another site.</source>
+        <translation>Pflichtfragen werden auf der eigenen Seite des Ergebnislinks gewählt, nicht von einer anderen Website aus.</translation>
     </message>
 </context>
 </TS>

@@ -68,10 +68,6 @@
         <translation>No desde este sitio</translation>
     </message>
     <message>
-        <source>%1 on the results link&apos;s own page, not from another site.</source>
-        <translation>%1 en la propia página del enlace de resultados, no desde otro sitio.</translation>
-    </message>
-    <message>
         <source>Nothing was changed: %1</source>
         <translation>No se cambió nada: %1</translation>
     </message>
@@ -230,6 +226,252 @@
     <message>
         <source>FINISHED</source>
         <translation>TERMINADO</translation>
+    </message>
+    <message>
+        <source>Back to the results</source>
+        <translation>Volver a los resultados</translation>
+    </message>
+    <message>
+        <source>None.</source>
+        <translation>Ninguna.</translation>
+    </message>
+    <message>
+        <source>Tick</source>
+        <translation>Marcar</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>Recibida</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nombre</translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation>Correo electrónico</translation>
+    </message>
+    <message>
+        <source>Over HTTPS only</source>
+        <translation>Solo por HTTPS</translation>
+    </message>
+    <message>
+        <source>The results link works over HTTPS, or on the collector&apos;s own computer.</source>
+        <translation>El enlace de resultados funciona por HTTPS, o en el propio ordenador del recopilador.</translation>
+    </message>
+    <message>
+        <source>Results are read here, nothing else.</source>
+        <translation>Aquí se leen los resultados, nada más.</translation>
+    </message>
+    <message>
+        <source>No answers yet.</source>
+        <translation>Todavía no hay respuestas.</translation>
+    </message>
+    <message>
+        <source>Open and close</source>
+        <translation>Abrir y cerrar</translation>
+    </message>
+    <message>
+        <source>Remove test answers</source>
+        <translation>Quitar respuestas de prueba</translation>
+    </message>
+    <message>
+        <source>Questions respondents must answer</source>
+        <translation>Preguntas que hay que responder</translation>
+    </message>
+    <message>
+        <source>The answers themselves are in the database: %1 writes them as answers files.</source>
+        <translation>Las respuestas están en la base de datos: %1 las escribe como archivos de respuestas.</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Resultados</translation>
+    </message>
+    <message>
+        <source>Tick test answers to take them out of the answers file and the summary. They are kept aside in %1, and can be brought back.</source>
+        <translation>Marque las respuestas de prueba para sacarlas del archivo de respuestas y del resumen. Se guardan aparte en %1 y se pueden recuperar.</translation>
+    </message>
+    <message>
+        <source>Answers, newest first</source>
+        <translation>Respuestas, las más recientes primero</translation>
+    </message>
+    <message>
+        <source>Remove the ticked answers</source>
+        <translation>Quitar las respuestas marcadas</translation>
+    </message>
+    <message>
+        <source>Removed answers</source>
+        <translation>Respuestas quitadas</translation>
+    </message>
+    <message>
+        <source>Bring the ticked answers back</source>
+        <translation>Recuperar las respuestas marcadas</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers brought back.</source>
+        <translation>
+            <numerusform>%n respuesta recuperada.</numerusform>
+            <numerusform>%n respuestas recuperadas.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers removed: they are kept below, and can be brought back.</source>
+        <translation>
+            <numerusform>%n respuesta quitada: está abajo y se puede recuperar.</numerusform>
+            <numerusform>%n respuestas quitadas: están abajo y se pueden recuperar.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the database (velmora.removed_answers)</source>
+        <translation>la base de datos (velmora.removed_answers)</translation>
+    </message>
+    <message>
+        <source>Closed since %1.</source>
+        <translation>Cerrada desde el %1.</translation>
+    </message>
+    <message>
+        <source>Open: it closes on %1.</source>
+        <translation>Abierta: se cierra el %1.</translation>
+    </message>
+    <message>
+        <source>Open.</source>
+        <translation>Abierta.</translation>
+    </message>
+    <message>
+        <source>A closed survey&apos;s page says since when it is closed, and the list of surveys leaves it out. Answers sent within %1 minutes of closing, by respondents who were half-way through, are still stored.</source>
+        <translation>La página de una encuesta cerrada dice desde cuándo está cerrada, y la lista de encuestas no la muestra. Las respuestas enviadas en los %1 minutos siguientes al cierre, por personas que estaban respondiendo, se siguen guardando.</translation>
+    </message>
+    <message>
+        <source>Close at (leave empty for now)</source>
+        <translation>Cerrar el (dejar vacío para ahora)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>Open at (leave empty for now)</source>
+        <translation>Abrir el (dejar vacío para ahora)</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>Open and close %1</source>
+        <translation>Abrir y cerrar %1</translation>
+    </message>
+    <message>
+        <source>Say close or open, now or at a time.</source>
+        <translation>Indique cerrar o abrir, ahora o a una hora.</translation>
+    </message>
+    <message>
+        <source>Every question</source>
+        <translation>Todas las preguntas</translation>
+    </message>
+    <message>
+        <source>Respondents must answer the questions ticked: the survey marks them, and an answer without them is refused with a page that names what is missing, the respondent&apos;s answers still in the form.</source>
+        <translation>Hay que responder a las preguntas marcadas: la encuesta las señala, y una respuesta sin ellas se rechaza con una página que dice qué falta, con las respuestas aún en el formulario.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <source>Questions to answer in %1</source>
+        <translation>Preguntas obligatorias de %1</translation>
+    </message>
+    <message>
+        <source>Saved.</source>
+        <translation>Guardado.</translation>
+    </message>
+    <message>
+        <source>Saved: the survey asks for them now.</source>
+        <translation>Guardado: la encuesta las pide ahora.</translation>
+    </message>
+    <message>
+        <source>Not made</source>
+        <translation>No creado</translation>
+    </message>
+    <message>
+        <source>The table cannot be made now: %1</source>
+        <translation>La tabla no se puede crear ahora: %1</translation>
+    </message>
+    <message>
+        <source>These options post the same answer, so the page cannot tell them apart: they are counted together.</source>
+        <translation>Estas opciones envían la misma respuesta, así que la página no puede distinguirlas: se cuentan juntas.</translation>
+    </message>
+    <message>
+        <source>No answers given.</source>
+        <translation>No se dio ninguna respuesta.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers, newest first.</source>
+        <translation>
+            <numerusform>%n respuesta, la más reciente primero.</numerusform>
+            <numerusform>%n respuestas, las más recientes primero.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The %n older answers are in the answers file.</source>
+        <translation>
+            <numerusform>La %n respuesta más antigua está en el archivo de respuestas.</numerusform>
+            <numerusform>Las %n respuestas más antiguas están en el archivo de respuestas.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers</source>
+        <translation>
+            <numerusform>%n respuesta</numerusform>
+            <numerusform>%n respuestas</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>(%n of them to other versions of the page)</source>
+        <translation>
+            <numerusform>(%n de ellas a otras versiones de la página)</numerusform>
+            <numerusform>(%n de ellas a otras versiones de la página)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, the first received %1, the latest %2</source>
+        <translation>, la primera recibida el %1, la última el %2</translation>
+    </message>
+    <message>
+        <source>Asked in these words in %1 of the %2 answers: other versions of the page asked it otherwise, or not at all.</source>
+        <translation>Preguntada con estas palabras en %1 de las %2 respuestas: otras versiones de la página la preguntaron de otro modo, o no la preguntaron.</translation>
+    </message>
+    <message>
+        <source>Asked otherwise in other versions</source>
+        <translation>Preguntadas de otro modo en otras versiones</translation>
+    </message>
+    <message>
+        <source>Other versions of the page asked these, in other words or with other options; their answers are in those versions&apos; answers files.</source>
+        <translation>Otras versiones de la página preguntaron esto con otras palabras u otras opciones; sus respuestas están en los archivos de respuestas de esas versiones.</translation>
+    </message>
+    <message>
+        <source>(an answer the page does not offer)</source>
+        <translation>(una respuesta que la página no ofrece)</translation>
+    </message>
+    <message>
+        <source>(untitled survey)</source>
+        <translation>(encuesta sin título)</translation>
+    </message>
+    <message>
+        <source>Summary: %1</source>
+        <translation>Resumen: %1</translation>
+    </message>
+    <message>
+        <source>Answers are removed on the results link&apos;s own page, not from another site.</source>
+        <translation>Las respuestas se quitan en la propia página del enlace de resultados, no desde otro sitio.</translation>
+    </message>
+    <message>
+        <source>Surveys are closed and opened on the results link&apos;s own page, not from another site.</source>
+        <translation>Las encuestas se cierran y se abren en la propia página del enlace de resultados, no desde otro sitio.</translation>
+    </message>
+    <message>
+        <source>Required questions are chosen on the results link&apos;s own page, not from another site.</source>
+        <translation>Las preguntas obligatorias se eligen en la propia página del enlace de resultados, no desde otro sitio.</translation>
     </message>
 </context>
 </TS>

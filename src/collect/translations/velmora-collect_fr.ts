@@ -68,10 +68,6 @@
         <translation>Pas depuis ce site</translation>
     </message>
     <message>
-        <source>%1 on the results link&apos;s own page, not from another site.</source>
-        <translation>%1 sur la page du lien des résultats, pas depuis un autre site.</translation>
-    </message>
-    <message>
         <source>Nothing was changed: %1</source>
         <translation>Rien n’a été modifié : %1</translation>
     </message>
@@ -230,6 +226,252 @@
     <message>
         <source>FINISHED</source>
         <translation>TERMINÉ</translation>
+    </message>
+    <message>
+        <source>Back to the results</source>
+        <translation>Retour aux résultats</translation>
+    </message>
+    <message>
+        <source>None.</source>
+        <translation>Aucune.</translation>
+    </message>
+    <message>
+        <source>Tick</source>
+        <translation>Cocher</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>Reçue</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nom</translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation>E-mail</translation>
+    </message>
+    <message>
+        <source>Over HTTPS only</source>
+        <translation>HTTPS uniquement</translation>
+    </message>
+    <message>
+        <source>The results link works over HTTPS, or on the collector&apos;s own computer.</source>
+        <translation>Le lien des résultats fonctionne en HTTPS, ou sur l’ordinateur du collecteur lui-même.</translation>
+    </message>
+    <message>
+        <source>Results are read here, nothing else.</source>
+        <translation>Ici, on lit les résultats, rien d’autre.</translation>
+    </message>
+    <message>
+        <source>No answers yet.</source>
+        <translation>Pas encore de réponses.</translation>
+    </message>
+    <message>
+        <source>Open and close</source>
+        <translation>Ouvrir et fermer</translation>
+    </message>
+    <message>
+        <source>Remove test answers</source>
+        <translation>Retirer les réponses de test</translation>
+    </message>
+    <message>
+        <source>Questions respondents must answer</source>
+        <translation>Questions auxquelles il faut répondre</translation>
+    </message>
+    <message>
+        <source>The answers themselves are in the database: %1 writes them as answers files.</source>
+        <translation>Les réponses elles-mêmes sont dans la base de données : %1 les écrit dans des fichiers de réponses.</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Résultats</translation>
+    </message>
+    <message>
+        <source>Tick test answers to take them out of the answers file and the summary. They are kept aside in %1, and can be brought back.</source>
+        <translation>Cochez les réponses de test pour les retirer du fichier de réponses et du résumé. Elles sont mises de côté dans %1 et peuvent être rétablies.</translation>
+    </message>
+    <message>
+        <source>Answers, newest first</source>
+        <translation>Réponses, les plus récentes d’abord</translation>
+    </message>
+    <message>
+        <source>Remove the ticked answers</source>
+        <translation>Retirer les réponses cochées</translation>
+    </message>
+    <message>
+        <source>Removed answers</source>
+        <translation>Réponses retirées</translation>
+    </message>
+    <message>
+        <source>Bring the ticked answers back</source>
+        <translation>Rétablir les réponses cochées</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers brought back.</source>
+        <translation>
+            <numerusform>%n réponse rétablie.</numerusform>
+            <numerusform>%n réponses rétablies.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers removed: they are kept below, and can be brought back.</source>
+        <translation>
+            <numerusform>%n réponse retirée : elle figure ci-dessous et peut être rétablie.</numerusform>
+            <numerusform>%n réponses retirées : elles figurent ci-dessous et peuvent être rétablies.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the database (velmora.removed_answers)</source>
+        <translation>la base de données (velmora.removed_answers)</translation>
+    </message>
+    <message>
+        <source>Closed since %1.</source>
+        <translation>Fermée depuis le %1.</translation>
+    </message>
+    <message>
+        <source>Open: it closes on %1.</source>
+        <translation>Ouverte : elle ferme le %1.</translation>
+    </message>
+    <message>
+        <source>Open.</source>
+        <translation>Ouverte.</translation>
+    </message>
+    <message>
+        <source>A closed survey&apos;s page says since when it is closed, and the list of surveys leaves it out. Answers sent within %1 minutes of closing, by respondents who were half-way through, are still stored.</source>
+        <translation>La page d’une enquête fermée indique depuis quand elle est fermée, et la liste des enquêtes ne la montre plus. Les réponses envoyées dans les %1 minutes suivant la fermeture, par des personnes qui étaient en train de répondre, sont encore enregistrées.</translation>
+    </message>
+    <message>
+        <source>Close at (leave empty for now)</source>
+        <translation>Fermer le (laisser vide pour maintenant)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Open at (leave empty for now)</source>
+        <translation>Ouvrir le (laisser vide pour maintenant)</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Ouvrir</translation>
+    </message>
+    <message>
+        <source>Open and close %1</source>
+        <translation>Ouvrir et fermer %1</translation>
+    </message>
+    <message>
+        <source>Say close or open, now or at a time.</source>
+        <translation>Indiquez fermer ou ouvrir, maintenant ou à une heure donnée.</translation>
+    </message>
+    <message>
+        <source>Every question</source>
+        <translation>Toutes les questions</translation>
+    </message>
+    <message>
+        <source>Respondents must answer the questions ticked: the survey marks them, and an answer without them is refused with a page that names what is missing, the respondent&apos;s answers still in the form.</source>
+        <translation>Il faut répondre aux questions cochées : l’enquête les signale, et une réponse sans elles est refusée par une page qui nomme ce qui manque, les réponses restant dans le formulaire.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Questions to answer in %1</source>
+        <translation>Questions obligatoires de %1</translation>
+    </message>
+    <message>
+        <source>Saved.</source>
+        <translation>Enregistré.</translation>
+    </message>
+    <message>
+        <source>Saved: the survey asks for them now.</source>
+        <translation>Enregistré : l’enquête les demande désormais.</translation>
+    </message>
+    <message>
+        <source>Not made</source>
+        <translation>Non créé</translation>
+    </message>
+    <message>
+        <source>The table cannot be made now: %1</source>
+        <translation>Le tableau ne peut pas être créé maintenant : %1</translation>
+    </message>
+    <message>
+        <source>These options post the same answer, so the page cannot tell them apart: they are counted together.</source>
+        <translation>Ces options envoient la même réponse, la page ne peut donc pas les distinguer : elles sont comptées ensemble.</translation>
+    </message>
+    <message>
+        <source>No answers given.</source>
+        <translation>Aucune réponse donnée.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers, newest first.</source>
+        <translation>
+            <numerusform>%n réponse, la plus récente d’abord.</numerusform>
+            <numerusform>%n réponses, les plus récentes d’abord.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The %n older answers are in the answers file.</source>
+        <translation>
+            <numerusform>La %n réponse plus ancienne est dans le fichier de réponses.</numerusform>
+            <numerusform>Les %n réponses plus anciennes sont dans le fichier de réponses.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers</source>
+        <translation>
+            <numerusform>%n réponse</numerusform>
+            <numerusform>%n réponses</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>(%n of them to other versions of the page)</source>
+        <translation>
+            <numerusform>(dont %n à d’autres versions de la page)</numerusform>
+            <numerusform>(dont %n à d’autres versions de la page)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, the first received %1, the latest %2</source>
+        <translation>, la première reçue le %1, la dernière le %2</translation>
+    </message>
+    <message>
+        <source>Asked in these words in %1 of the %2 answers: other versions of the page asked it otherwise, or not at all.</source>
+        <translation>Posée en ces termes dans %1 des %2 réponses : d’autres versions de la page l’ont posée autrement, ou pas du tout.</translation>
+    </message>
+    <message>
+        <source>Asked otherwise in other versions</source>
+        <translation>Posées autrement dans d’autres versions</translation>
+    </message>
+    <message>
+        <source>Other versions of the page asked these, in other words or with other options; their answers are in those versions&apos; answers files.</source>
+        <translation>D’autres versions de la page ont posé ces questions, en d’autres termes ou avec d’autres options ; leurs réponses sont dans les fichiers de réponses de ces versions.</translation>
+    </message>
+    <message>
+        <source>(an answer the page does not offer)</source>
+        <translation>(une réponse que la page ne propose pas)</translation>
+    </message>
+    <message>
+        <source>(untitled survey)</source>
+        <translation>(enquête sans titre)</translation>
+    </message>
+    <message>
+        <source>Summary: %1</source>
+        <translation>Résumé : %1</translation>
+    </message>
+    <message>
+        <source>Answers are removed on the results link&apos;s own page, not from another site.</source>
+        <translation>Les réponses se retirent sur la page du lien des résultats, pas depuis un autre site.</translation>
+    </message>
+    <message>
+        <source>Surveys are closed and opened on the results link&apos;s own page, not from another site.</source>
+        <translation>Les enquêtes se ferment et s’ouvrent sur la page du lien des résultats, pas depuis un autre site.</translation>
+    </message>
+    <message>
+        <source>Required questions are chosen on the results link&apos;s own page, not from another site.</source>
+        <translation>Les questions obligatoires se choisissent sur la page du lien des résultats, pas depuis un autre site.</translation>
     </message>
 </context>
 </TS>

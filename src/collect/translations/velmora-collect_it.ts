@@ -68,10 +68,6 @@
         <translation>Non da questo sito</translation>
     </message>
     <message>
-        <source>%1 on the results link&apos;s own page, not from another site.</source>
-        <translation>%1 sulla pagina del link dei risultati, non da un altro sito.</translation>
-    </message>
-    <message>
         <source>Nothing was changed: %1</source>
         <translation>Non è stato cambiato nulla: %1</translation>
     </message>
@@ -230,6 +226,252 @@
     <message>
         <source>FINISHED</source>
         <translation>FINITO</translation>
+    </message>
+    <message>
+        <source>Back to the results</source>
+        <translation>Torna ai risultati</translation>
+    </message>
+    <message>
+        <source>None.</source>
+        <translation>Nessuna.</translation>
+    </message>
+    <message>
+        <source>Tick</source>
+        <translation>Seleziona</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>Ricevuta</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nome</translation>
+    </message>
+    <message>
+        <source>E-mail</source>
+        <translation>E-mail</translation>
+    </message>
+    <message>
+        <source>Over HTTPS only</source>
+        <translation>Solo tramite HTTPS</translation>
+    </message>
+    <message>
+        <source>The results link works over HTTPS, or on the collector&apos;s own computer.</source>
+        <translation>Il link dei risultati funziona tramite HTTPS, o sul computer stesso del raccoglitore.</translation>
+    </message>
+    <message>
+        <source>Results are read here, nothing else.</source>
+        <translation>Qui si leggono i risultati, nient’altro.</translation>
+    </message>
+    <message>
+        <source>No answers yet.</source>
+        <translation>Ancora nessuna risposta.</translation>
+    </message>
+    <message>
+        <source>Open and close</source>
+        <translation>Apri e chiudi</translation>
+    </message>
+    <message>
+        <source>Remove test answers</source>
+        <translation>Rimuovi le risposte di prova</translation>
+    </message>
+    <message>
+        <source>Questions respondents must answer</source>
+        <translation>Domande a cui bisogna rispondere</translation>
+    </message>
+    <message>
+        <source>The answers themselves are in the database: %1 writes them as answers files.</source>
+        <translation>Le risposte stesse sono nel database: %1 le scrive come file di risposte.</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Risultati</translation>
+    </message>
+    <message>
+        <source>Tick test answers to take them out of the answers file and the summary. They are kept aside in %1, and can be brought back.</source>
+        <translation>Seleziona le risposte di prova per toglierle dal file delle risposte e dal riepilogo. Vengono conservate a parte in %1 e si possono ripristinare.</translation>
+    </message>
+    <message>
+        <source>Answers, newest first</source>
+        <translation>Risposte, dalla più recente</translation>
+    </message>
+    <message>
+        <source>Remove the ticked answers</source>
+        <translation>Rimuovi le risposte selezionate</translation>
+    </message>
+    <message>
+        <source>Removed answers</source>
+        <translation>Risposte rimosse</translation>
+    </message>
+    <message>
+        <source>Bring the ticked answers back</source>
+        <translation>Ripristina le risposte selezionate</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers brought back.</source>
+        <translation>
+            <numerusform>%n risposta ripristinata.</numerusform>
+            <numerusform>%n risposte ripristinate.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers removed: they are kept below, and can be brought back.</source>
+        <translation>
+            <numerusform>%n risposta rimossa: è qui sotto e si può ripristinare.</numerusform>
+            <numerusform>%n risposte rimosse: sono qui sotto e si possono ripristinare.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the database (velmora.removed_answers)</source>
+        <translation>il database (velmora.removed_answers)</translation>
+    </message>
+    <message>
+        <source>Closed since %1.</source>
+        <translation>Chiuso dal %1.</translation>
+    </message>
+    <message>
+        <source>Open: it closes on %1.</source>
+        <translation>Aperto: chiude il %1.</translation>
+    </message>
+    <message>
+        <source>Open.</source>
+        <translation>Aperto.</translation>
+    </message>
+    <message>
+        <source>A closed survey&apos;s page says since when it is closed, and the list of surveys leaves it out. Answers sent within %1 minutes of closing, by respondents who were half-way through, are still stored.</source>
+        <translation>La pagina di un sondaggio chiuso dice da quando è chiuso, e l’elenco dei sondaggi non lo mostra. Le risposte inviate entro %1 minuti dalla chiusura, da chi stava rispondendo, vengono ancora salvate.</translation>
+    </message>
+    <message>
+        <source>Close at (leave empty for now)</source>
+        <translation>Chiudi il (lascia vuoto per adesso)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Chiudi</translation>
+    </message>
+    <message>
+        <source>Open at (leave empty for now)</source>
+        <translation>Apri il (lascia vuoto per adesso)</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Apri</translation>
+    </message>
+    <message>
+        <source>Open and close %1</source>
+        <translation>Apri e chiudi %1</translation>
+    </message>
+    <message>
+        <source>Say close or open, now or at a time.</source>
+        <translation>Indica chiudi o apri, adesso o a un’ora precisa.</translation>
+    </message>
+    <message>
+        <source>Every question</source>
+        <translation>Tutte le domande</translation>
+    </message>
+    <message>
+        <source>Respondents must answer the questions ticked: the survey marks them, and an answer without them is refused with a page that names what is missing, the respondent&apos;s answers still in the form.</source>
+        <translation>Bisogna rispondere alle domande selezionate: il sondaggio le segnala, e una risposta senza di esse viene rifiutata con una pagina che indica cosa manca, con le risposte ancora nel modulo.</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Salva</translation>
+    </message>
+    <message>
+        <source>Questions to answer in %1</source>
+        <translation>Domande obbligatorie di %1</translation>
+    </message>
+    <message>
+        <source>Saved.</source>
+        <translation>Salvato.</translation>
+    </message>
+    <message>
+        <source>Saved: the survey asks for them now.</source>
+        <translation>Salvato: il sondaggio ora le richiede.</translation>
+    </message>
+    <message>
+        <source>Not made</source>
+        <translation>Non creato</translation>
+    </message>
+    <message>
+        <source>The table cannot be made now: %1</source>
+        <translation>La tabella non può essere creata adesso: %1</translation>
+    </message>
+    <message>
+        <source>These options post the same answer, so the page cannot tell them apart: they are counted together.</source>
+        <translation>Queste opzioni inviano la stessa risposta, quindi la pagina non può distinguerle: vengono contate insieme.</translation>
+    </message>
+    <message>
+        <source>No answers given.</source>
+        <translation>Nessuna risposta data.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers, newest first.</source>
+        <translation>
+            <numerusform>%n risposta, dalla più recente.</numerusform>
+            <numerusform>%n risposte, dalla più recente.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The %n older answers are in the answers file.</source>
+        <translation>
+            <numerusform>La %n risposta più vecchia è nel file delle risposte.</numerusform>
+            <numerusform>Le %n risposte più vecchie sono nel file delle risposte.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n answers</source>
+        <translation>
+            <numerusform>%n risposta</numerusform>
+            <numerusform>%n risposte</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>(%n of them to other versions of the page)</source>
+        <translation>
+            <numerusform>(%n delle quali ad altre versioni della pagina)</numerusform>
+            <numerusform>(%n delle quali ad altre versioni della pagina)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, the first received %1, the latest %2</source>
+        <translation>, la prima ricevuta il %1, l’ultima il %2</translation>
+    </message>
+    <message>
+        <source>Asked in these words in %1 of the %2 answers: other versions of the page asked it otherwise, or not at all.</source>
+        <translation>Posta con queste parole in %1 delle %2 risposte: altre versioni della pagina l’hanno posta diversamente, o per niente.</translation>
+    </message>
+    <message>
+        <source>Asked otherwise in other versions</source>
+        <translation>Poste diversamente in altre versioni</translation>
+    </message>
+    <message>
+        <source>Other versions of the page asked these, in other words or with other options; their answers are in those versions&apos; answers files.</source>
+        <translation>Altre versioni della pagina hanno posto queste domande con altre parole o altre opzioni; le loro risposte sono nei file di risposte di quelle versioni.</translation>
+    </message>
+    <message>
+        <source>(an answer the page does not offer)</source>
+        <translation>(una risposta che la pagina non offre)</translation>
+    </message>
+    <message>
+        <source>(untitled survey)</source>
+        <translation>(sondaggio senza titolo)</translation>
+    </message>
+    <message>
+        <source>Summary: %1</source>
+        <translation>Riepilogo: %1</translation>
+    </message>
+    <message>
+        <source>Answers are removed on the results link&apos;s own page, not from another site.</source>
+        <translation>Le risposte si rimuovono sulla pagina del link dei risultati, non da un altro sito.</translation>
+    </message>
+    <message>
+        <source>Surveys are closed and opened on the results link&apos;s own page, not from another site.</source>
+        <translation>I sondaggi si chiudono e si aprono sulla pagina del link dei risultati, non da un altro sito.</translation>
+    </message>
+    <message>
+        <source>Required questions are chosen on the results link&apos;s own page, not from another site.</source>
+        <translation>Le domande obbligatorie si scelgono sulla pagina del link dei risultati, non da un altro sito.</translation>
     </message>
 </context>
 </TS>
