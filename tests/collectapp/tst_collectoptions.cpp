@@ -31,6 +31,11 @@ void TestCollectOptions::databaseOptions_data() {
     QTest::newRow("a prefix too wide")
         << QStringList{"--ipv4-prefix", "33"} << "--ipv4-prefix takes a number from 8 to 32."
         << QByteArray() << QString();
+    QTest::newRow("languages offered") << QStringList{"--languages", "de, fr-CA,all"} << QString()
+                                       << QByteArray() << QString();
+    QTest::newRow("a language that is no tag")
+        << QStringList{"--languages", "de,<script>"}
+        << "--languages takes language tags such as de,fr,ar, or all." << QByteArray() << QString();
     QTest::newRow("no budget for everyone")
         << QStringList{"--all-answers-per-second", "0"}
         << "--all-answers-per-second takes a number above 0." << QByteArray() << QString();

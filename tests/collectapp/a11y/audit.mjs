@@ -40,7 +40,8 @@ writeFileSync(join(folder, 'Second Survey.htm'),
                 .replace('What product did you test?', longWord)
                 .replace('<title>My Product Survey', '<title>Second Survey'), 'latin1');
 const port = await freePort();
-const collector = spawn(collect, [folder, '--port', String(port), '--local', '--quiet', '--lang', 'en'],
+const collector = spawn(collect, [folder, '--port', String(port), '--local', '--quiet', '--lang', 'en',
+                                  '--languages', 'all'],
                         { stdio: ['ignore', 'pipe', 'inherit'] });
 await new Promise((resolve) => collector.stdout.on('data', (d) => { if (String(d).includes('Press Ctrl+C')) resolve(); }));
 const base = `http://127.0.0.1:${port}/`;
@@ -216,8 +217,12 @@ try {
 
   // The W3C's checker (vnu, the Nu Html Checker) finds no error in any page
   // the collector serves, as it serves them.
-  const form = (fields) => ({ method: 'POST', body: new URLSearchParams(fields),
-                              headers: { 'Content-Type': 'application/x-www-form-urlencoded' } });
+  const form = (fields, language = '*') => ({
+    method: 'POST', body: new URLSearchParams(fields),
+    headers: { 'Content-Type': 'application/x-www-form-urlencoded', 'Accept-Language': language } });
+  // The collector's own pages as a German and an Arabic browser get them.
+  const translated = ['de', 'ar'];
+  const inLanguage = async (language, url) => (await fetch(url, { headers: { 'Accept-Language': language } })).text();
   const surveyHtml = await (await fetch(survey)).text();
   const id = surveyHtml.match(/name="velmora-answer-id" value="([0-9a-f]{32})"/)[1];
   await fetch(survey, form({ '1': 'first', 'velmora-answer-id': id }));
@@ -229,16 +234,26 @@ try {
     results: await (await fetch(results)).text(),
     removal: await (await fetch(`${results}answers/My%20Product%20Survey.htm`)).text(),
   };
+  for (const language of translated) {
+    served[`list-${language}`] = await inLanguage(language, base);
+    served[`not-found-${language}`] = await inLanguage(language, `${second}/`);
+    served[`thanks-${language}`] = await inLanguage(language, thanks);
+    served[`too-long-${language}`] = await (await fetch(second, form({ '1': 'x'.repeat(2001) }, language))).text();
+  }
   // Every question required for a moment: the survey that says so, and the refusal.
   const requiredPage = `${results}required/My%20Product%20Survey.htm`;
   served.required = await (await fetch(requiredPage, form({ every: '1' }))).text();
   served['survey-required'] = await (await fetch(survey)).text();
   served.missing = await (await fetch(survey, form({ '1': 'only this' }))).text();
+  for (const language of translated)
+    served[`missing-${language}`] = await (await fetch(survey, form({ '1': 'only this' }, language))).text();
   await fetch(requiredPage, form({}));
   // Closed for a moment: the page a respondent then gets.
   const schedulePage = `${results}schedule/My%20Product%20Survey.htm`;
   await fetch(schedulePage, form({ do: 'close', at: '' }));
   served.closed = await (await fetch(survey)).text();
+  for (const language of translated)
+    served[`closed-${language}`] = await inLanguage(language, survey);
   await fetch(schedulePage, form({ do: 'open', at: '' }));
   const checked = mkdtempSync(join(tmpdir(), 'velmora-vnu-'));
   for (const [name, html] of Object.entries(served))
@@ -253,12 +268,21 @@ try {
   check(served['survey-required'].includes('(required)') && served.missing.includes('Some answers are missing'),
         'every question required: not marked, or not refused');
   check(served.closed.includes('This survey is closed'), 'the survey closed shows no closed page');
-  for (const name of ['survey-required', 'missing', 'closed']) {
+  check(served['missing-de'].includes('Einige Antworten fehlen') &&
+        served['closed-ar'].includes('<html lang="ar" dir="rtl">'),
+        'the pages are not in the language the browser asks for');
+  for (const name of ['survey-required', 'missing', 'closed', 'missing-de', 'closed-de', 'missing-ar',
+                      'closed-ar', 'list-ar']) {
     await page.setContent(served[name]);
     await page.addScriptTag({ content: axeSource });
     const found = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => `${v.id}: ${v.help}`));
     console.log(`axe-core on ${name}: ${found.length} violations`);
     check(found.length === 0, `axe on ${name}: ${found.join('; ')}`);
+  }
+  // Right to left, at 320 px with 200 % text, as wide as the screen and no wider.
+  for (const name of ['too-long-ar', 'closed-ar']) {
+    await narrow.setContent(served[name]);
+    await reflows(name);
   }
 
   if (screenshots) {
