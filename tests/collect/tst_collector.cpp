@@ -324,8 +324,9 @@ void TestCollector::organiserChangesOnAFullDiskChangeNothing() {
 
 void TestCollector::surveysCloseAndOpen_data() {
     // What the organiser does on the results link, in minutes from now (empty: now).
-    QTest::addColumn<QStringList>("done"); // "close", "close+60", "open+60"...
-    QTest::addColumn<int>("later");        // minutes on, when a respondent comes
+    // "close", "close+60", "open+60"...; "=BODY": a form posted as it is, refused.
+    QTest::addColumn<QStringList>("done");
+    QTest::addColumn<int>("later"); // minutes on, when a respondent comes
     QTest::addColumn<bool>("closed");
     QTest::addColumn<int>("answered"); // the status an answer then gets
     QTest::newRow("never closed") << QStringList() << 0 << false << 303;
@@ -340,6 +341,12 @@ void TestCollector::surveysCloseAndOpen_data() {
     QTest::newRow("closed, opening later, since then")
         << QStringList{"close", "open+60"} << 61 << false << 303;
     QTest::newRow("closed and opened") << QStringList{"close", "open"} << 45 << false << 303;
+    QTest::newRow("a time that is no time")
+        << QStringList{"=do=close&at=tomorrow", "=do=close&at=2026-13-45T25:61"} << 0 << false
+        << 303;
+    QTest::newRow("neither close nor open")
+        << QStringList{"=do=delete", "=at=2030-01-01T09:00", "=do=%3Cscript%3E"} << 0 << false
+        << 303;
 }
 
 void TestCollector::surveysCloseAndOpen() {
@@ -349,6 +356,7 @@ void TestCollector::surveysCloseAndOpen() {
     QFETCH(int, answered);
     m_collector->setResultsToken(Token);
     for (const QString &step : done) {
+        const bool refused = step.startsWith(u'=');
         const QStringList parts = step.split(u'+');
         // A datetime-local input sends the organiser's own time.
         const QByteArray at = parts.size() > 1 ? m_now.addSecs(parts[1].toInt() * 60)
@@ -360,9 +368,12 @@ void TestCollector::surveysCloseAndOpen() {
                            "/results/" + Token + "/schedule/My%20Product%20Survey.htm",
                            {},
                            "application/x-www-form-urlencoded",
-                           "do=" + parts[0].toLatin1() + "&at=" + at,
+                           refused ? step.mid(1).toLatin1()
+                                   : "do=" + parts[0].toLatin1() + "&at=" + at,
                            QStringLiteral("127.0.0.1")};
-        QCOMPARE(m_collector->handle(choose).status, 200);
+        const HttpResponse response = m_collector->handle(choose);
+        QCOMPARE(response.status, refused ? 400 : 200);
+        QVERIFY(!response.body.contains("<script"));
     }
     m_now = m_now.addSecs(later * 60);
     for (int run = 0; run < 2; ++run) { // and after a restart
