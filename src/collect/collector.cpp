@@ -72,8 +72,11 @@ Collector::~Collector() {
     }
     answers.clear();
     dropRetired();
-    // Answers handed to a database are waited for too (its statement timeout
-    // bounds the wait): their acknowledgements use this collector.
+    // Answers handed to a database are waited for too: their acknowledgements
+    // use this collector. The database is let go first: it writes what it can
+    // within its own time to drain and tells the rest to try again, rather
+    // than holding the stop while a statement waits on a silent network.
+    m_database.reset();
     std::unique_lock lock(m_pendingMutex);
     m_pendingDone.wait(lock, [this] { return m_pending == 0; });
 }

@@ -104,7 +104,7 @@ bool exportAnswers(const QByteArray &conninfo, const QString &folder, int mode,
         *error = QStringLiteral("%1 is no folder").arg(folder);
         return false;
     }
-    PgConnection connection(conninfo);
+    PgConnection connection(conninfo, std::chrono::seconds(60));
     if (!connection.connect(error))
         return false;
     // One moment of the database: answers committed meanwhile wait for the next export.

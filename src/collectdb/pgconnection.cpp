@@ -1,6 +1,9 @@
 // A libpq connection with every call bounded in time.
 #include "pgconnection.h"
 
+#include <cerrno>
+#include <poll.h>
+
 #include <vector>
 
 namespace Velmora {
@@ -23,7 +26,7 @@ qint64 PgResult::number(int row, int column) const {
 
 QString PgResult::error() const {
     if (!m_result)
-        return QStringLiteral("no answer from the database");
+        return m_why.isEmpty() ? QStringLiteral("no answer from the database") : m_why;
     return QString::fromUtf8(PQresultErrorMessage(m_result.get())).trimmed();
 }
 
@@ -81,19 +84,69 @@ bool PgConnection::connected() const {
 PgResult PgConnection::exec(const QByteArray &sql, const QList<Parameter> &parameters) {
     if (!m_connection)
         return PgResult();
+    bool sent = false;
     // Without parameters, a text of several statements may be sent at once.
-    if (parameters.isEmpty())
-        return PgResult(PQexec(m_connection.get(), sql.constData()));
-    std::vector<const char *> values;
-    std::vector<int> lengths;
-    values.reserve(size_t(parameters.size()));
-    lengths.reserve(size_t(parameters.size()));
-    for (const Parameter &parameter : parameters) {
-        values.push_back(parameter ? parameter->constData() : nullptr);
-        lengths.push_back(parameter ? int(parameter->size()) : 0);
+    if (parameters.isEmpty()) {
+        sent = PQsendQuery(m_connection.get(), sql.constData()) == 1;
+    } else {
+        std::vector<const char *> values;
+        std::vector<int> lengths;
+        values.reserve(size_t(parameters.size()));
+        lengths.reserve(size_t(parameters.size()));
+        for (const Parameter &parameter : parameters) {
+            values.push_back(parameter ? parameter->constData() : nullptr);
+            lengths.push_back(parameter ? int(parameter->size()) : 0);
+        }
+        sent = PQsendQueryParams(m_connection.get(), sql.constData(), int(parameters.size()),
+                                 nullptr, values.data(), lengths.data(), nullptr, 0) == 1;
     }
-    return PgResult(PQexecParams(m_connection.get(), sql.constData(), int(parameters.size()),
-                                 nullptr, values.data(), lengths.data(), nullptr, 0));
+    if (!sent)
+        return PgResult::failed(connectionError());
+    return awaitResult();
+}
+
+// As PQexec would, but never longer than the connection's time: the first
+// failed statement's result, or the last one's.
+PgResult PgConnection::awaitResult() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + m_answerWithin;
+    PgResult last;
+    bool failed = false;
+    for (;;) {
+        while (PQisBusy(m_connection.get())) {
+            const int flushing = PQflush(m_connection.get());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (flushing < 0 || left.count() <= 0 || (m_abandon && *m_abandon)) {
+                const QString why = flushing < 0 ? connectionError()
+                                    : left.count() <= 0
+                                        ? QStringLiteral("the database did not answer within %1 s")
+                                              .arg(m_answerWithin.count() / 1000)
+                                        : QStringLiteral("the collector is stopping");
+                disconnect();
+                return PgResult::failed(why);
+            }
+            pollfd socket{PQsocket(m_connection.get()),
+                          short(POLLIN | (flushing == 1 ? POLLOUT : 0)), 0};
+            // In slices, so that one abandoned is let go at once.
+            const int ready = ::poll(&socket, 1, int(std::min<qint64>(left.count(), 200)));
+            if ((ready < 0 && errno != EINTR) || ((socket.revents & (POLLIN | POLLERR | POLLHUP)) &&
+                                                  PQconsumeInput(m_connection.get()) == 0)) {
+                const QString why = connectionError();
+                disconnect();
+                return PgResult::failed(why);
+            }
+        }
+        PGresult *next = PQgetResult(m_connection.get());
+        if (!next)
+            return last;
+        if (!failed) {
+            last = PgResult(next);
+            failed = !last.ok();
+        } else {
+            PQclear(next);
+        }
+    }
 }
 
 bool PgConnection::run(std::initializer_list<QByteArrayView> statements, QString *error) {

@@ -7,6 +7,8 @@
 
 #include <libpq-fe.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -18,6 +20,12 @@ public:
     PgResult() = default;
     explicit PgResult(PGresult *result)
         : m_result(result, PQclear) {}
+    // No result, for `why`.
+    static PgResult failed(QString why) {
+        PgResult result;
+        result.m_why = std::move(why);
+        return result;
+    }
 
     // Whether the statement did what it was sent for.
     bool ok() const;
@@ -33,6 +41,7 @@ public:
 
 private:
     std::shared_ptr<PGresult> m_result;
+    QString m_why;
 };
 
 // A connection to PostgreSQL, given as libpq takes it: a connection string, a
@@ -40,17 +49,25 @@ private:
 // environment. Statements block; one thread uses a connection at a time.
 class PgConnection {
 public:
-    explicit PgConnection(QByteArray conninfo)
-        : m_conninfo(std::move(conninfo)) {}
+    explicit PgConnection(QByteArray conninfo,
+                          std::chrono::milliseconds answerWithin = std::chrono::seconds(10))
+        : m_conninfo(std::move(conninfo))
+        , m_answerWithin(answerWithin) {}
 
     // Connects anew (after a failure too); false with `error` set when it cannot.
     bool connect(QString *error);
     bool connected() const;
     void disconnect() { m_connection.reset(); }
 
-    // A parameter that is nothing is SQL's NULL.
+    // A parameter that is nothing is SQL's NULL. A statement the server has
+    // not answered within the connection's time (a network that went silent
+    // while its sockets stay open, as behind a frozen proxy, where no TCP
+    // timeout ever fires) fails, and the connection is closed: the next call
+    // connects anew. So does one waiting once the flag given to abandonWhen()
+    // is set (by another thread: the collector stopping).
     using Parameter = std::optional<QByteArray>;
     PgResult exec(const QByteArray &sql, const QList<Parameter> &parameters = {});
+    void abandonWhen(const std::atomic<bool> *flag) { m_abandon = flag; }
     // Statements that must all succeed, or the reason of the first that did not.
     bool run(std::initializer_list<QByteArrayView> statements, QString *error);
     // Why the last statement failed, when the connection itself went wrong.
@@ -62,7 +79,12 @@ public:
     static bool holdsPassword(const QByteArray &conninfo, QString *error);
 
 private:
+    // The last result of what was sent, in `m_answerWithin`.
+    PgResult awaitResult();
+
     QByteArray m_conninfo;
+    std::chrono::milliseconds m_answerWithin;
+    const std::atomic<bool> *m_abandon = nullptr;
     std::unique_ptr<PGconn, void (*)(PGconn *)> m_connection{nullptr, PQfinish};
 };
 

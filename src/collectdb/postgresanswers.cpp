@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QScopeGuard>
 
 #include <chrono>
 #include <map>
@@ -38,17 +39,29 @@ QString received(const PgResult &result, int column) {
 PostgresAnswers::PostgresAnswers(QByteArray conninfo, Log log, int writers)
     : m_conninfo(std::move(conninfo))
     , m_log(std::move(log))
-    , m_reader(m_conninfo) {
+    , m_writingSince(std::make_unique<std::atomic<qint64>[]>(size_t(writers)))
+    , m_writerCount(writers)
+    , m_reader(m_conninfo, std::chrono::seconds(30)) {
     m_steady.start();
+    m_reader.abandonWhen(&m_abandon);
+    m_writersRunning = writers;
     for (int i = 0; i < writers; ++i)
-        m_writers.emplace_back([this] { writeLoop(); });
+        m_writers.emplace_back([this, i] { writeLoop(m_writingSince[size_t(i)]); });
 }
 
+// The answers waiting are written first, for as long as the database takes
+// to answer within 5 s; then what still waits on it is given up, its
+// respondents told to try again (an answer that commits after all is known by
+// its answer ID when it comes again), and the writers are joined here.
 PostgresAnswers::~PostgresAnswers() {
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
         m_stopping = true;
+        m_wake.notify_all();
+        m_writerEnded.wait_for(lock, std::chrono::seconds(5),
+                               [this] { return m_writersRunning == 0; });
     }
+    m_abandon = true;
     m_wake.notify_all();
     for (std::thread &writer : m_writers)
         writer.join();
@@ -71,8 +84,18 @@ void PostgresAnswers::replace(const Survey &survey, const QStringList &cells, Do
 }
 
 QString PostgresAnswers::whyUnavailable() const {
+    // A batch waiting on the database this long: answers are not stored now,
+    // whatever the connection says (a network gone silent under it).
+    qint64 waiting = 0;
+    for (int i = 0; i < m_writerCount; ++i)
+        if (const qint64 since = m_writingSince[size_t(i)]; since > 0)
+            waiting = std::max(waiting, m_steady.elapsed() + 1 - since);
     std::lock_guard lock(m_mutex);
-    return m_away.isEmpty() ? m_refusing : m_away;
+    if (!m_away.isEmpty())
+        return m_away;
+    if (waiting >= SilentMs)
+        return QStringLiteral("the database has not answered for %1 s").arg(waiting / 1000);
+    return m_refusing;
 }
 
 void PostgresAnswers::refusing(const QString &why) {
@@ -137,10 +160,15 @@ bool PostgresAnswers::ensureConnected(PgConnection &connection, QElapsedTimer &l
     return true;
 }
 
-void PostgresAnswers::writeLoop() {
+void PostgresAnswers::writeLoop(std::atomic<qint64> &writingSince) {
     PgConnection connection(m_conninfo);
+    connection.abandonWhen(&m_abandon);
     QElapsedTimer lastAttempt;
     std::unique_lock lock(m_mutex);
+    const auto ended = qScopeGuard([this] {
+        --m_writersRunning;
+        m_writerEnded.notify_all();
+    });
     for (;;) {
         // Idle writers look for the database every second: the health check
         // knows it is back before the next respondent does.
@@ -158,14 +186,20 @@ void PostgresAnswers::writeLoop() {
             m_wake.notify_one(); // the rest to another writer
         }
         lock.unlock();
+        if (!batch.empty())
+            writingSince = m_steady.elapsed() + 1;
+        const auto written = qScopeGuard([&writingSince] { writingSince = 0; });
 
         QString failure;
         bool stored = false;
-        if (ensureConnected(connection, lastAttempt) && !batch.empty())
+        if (m_abandon)
+            failure = QStringLiteral("the collector is stopping");
+        else if (ensureConnected(connection, lastAttempt) && !batch.empty())
             stored = store(connection, batch, &failure);
         else if (connection.connected() && batch.empty() && !whyUnavailable().isEmpty())
             probeWriting(connection);
-        if (!stored && !batch.empty() && !failure.isEmpty() && !connection.connected()) {
+        if (!stored && !batch.empty() && !failure.isEmpty() && !connection.connected() &&
+            !m_abandon) {
             // The connection broke (a restarted server, a cut network). Once
             // more on a new one: an answer that did commit the first time is
             // known by its answer ID and not stored twice.

@@ -53,6 +53,9 @@ public:
 
     // Rows one INSERT takes at most.
     static constexpr qsizetype MaxBatch = 1000;
+    // A batch waiting on the database this long makes the health check say
+    // answers cannot be stored now.
+    static constexpr qint64 SilentMs = 5000;
 
 private:
     struct Waiting {
@@ -64,7 +67,7 @@ private:
         // Tells `done` how it went.
         void finish(bool stored, const QString &failure) const;
     };
-    void writeLoop();
+    void writeLoop(std::atomic<qint64> &writingSince);
     // Connects `connection` when it is not, at most once a second.
     bool ensureConnected(PgConnection &connection, QElapsedTimer &lastAttempt);
     bool store(PgConnection &connection, std::vector<Waiting> &batch, QString *failure);
@@ -97,6 +100,15 @@ private:
     std::condition_variable m_wake;
     std::vector<Waiting> m_waiting;
     bool m_stopping = false;
+    // Set when stopping has waited long enough: a statement still waiting on
+    // the database is given up at once, its answers told to try again.
+    std::atomic<bool> m_abandon = false;
+    std::condition_variable m_writerEnded;
+    int m_writersRunning = 0;
+    // Since when (m_steady, ms, plus one) each writer waits on the database
+    // for a batch; 0 while it does not.
+    std::unique_ptr<std::atomic<qint64>[]> m_writingSince;
+    int m_writerCount = 0;
     QString m_away = QStringLiteral("the database is not connected yet");
     QString m_refusing; // why the database refused the last answers, while it does
     bool m_everConnected = false;
