@@ -730,6 +730,22 @@ void TestPostgresAnswers::roleThatMayOnlyReadAndWriteAnswersWillDo() {
     QCOMPARE(answering->surveys().value(0).answers, 1);
     QCOMPARE(m_database->column("SELECT cells[4] FROM velmora.answers"),
              QStringList{QStringLiteral("least")});
+
+    // Its INSERT taken away while the connection stays up: the health check
+    // says answers cannot be stored, and is well again once it is given back.
+    const auto privilege = [&](const QByteArray &statement) {
+        QVERIFY2(owner.run({statement + " INSERT ON velmora.answers " +
+                            (statement == "GRANT" ? "TO " : "FROM ") + m_database->role()},
+                           &error),
+                 qPrintable(error));
+    };
+    const auto health = [&] { return answering->handle(get("/healthz")).status; };
+    privilege("REVOKE");
+    QCOMPARE(answering->handle(post("1=refused&velmora-answer-id=" + answerId(4))).status, 503);
+    QTRY_COMPARE_WITH_TIMEOUT(health(), 503, 10000);
+    privilege("GRANT");
+    QTRY_COMPARE_WITH_TIMEOUT(health(), 200, 10000);
+    QCOMPARE(answering->handle(post("1=again&velmora-answer-id=" + answerId(4))).status, 303);
 }
 
 void TestPostgresAnswers::passwordsStayOffTheCommandLine_data() {
