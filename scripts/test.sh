@@ -8,4 +8,5 @@ scripts/build.sh
 # Lighthouse, axe-core and puppeteer-core, exactly as the lock file names them.
 (cd tests/collectapp/a11y && npm ci --no-audit --no-fund --loglevel=error)
 scripts/fuzz.sh 30
+scripts/tsan.sh
 ctest --preset default -j 2
