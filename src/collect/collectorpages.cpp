@@ -287,6 +287,7 @@ HttpResponse htmlResponse(const Language &words, int code, const QString &title,
                        "min-height:3rem;padding:.5rem 1.5rem;color:#fff;background:#1f5fa8;"
                        "border:0;border-radius:.5rem}form{margin:0 0 .75rem}"
                        "table{border-collapse:collapse}th,td{padding:.4rem .6rem;text-align:start}"
+                       "th{overflow-wrap:normal}"
                        "input[type=checkbox]{width:1.75rem;height:1.75rem;margin:0}"
                        "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}"
                        "a{color:#8cbcf5}}</style></head>\n<body>"

@@ -41,7 +41,7 @@ QString answerRows(const Language &words, const QList<QStringList> &records,
         if (id.size() != 32)
             continue;
         rows += QStringLiteral("<tr><td><input type=\"checkbox\" name=\"id\" value=\"%1\" "
-                               "id=\"a%1\"></td><td><label for=\"a%1\">%2</label></td>"
+                               "id=\"a%1\"></td><td><label for=\"a%1\" dir=\"ltr\">%2</label></td>"
                                "<td dir=\"auto\">%3</td><td dir=\"auto\">%4</td></tr>\n")
                     .arg(escapeHtml(id), escapeHtml(typedCell(record.value(0)).replace(u'T', u' ')),
                          escapeHtml(typedCell(record.value(2))),

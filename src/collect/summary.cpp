@@ -20,7 +20,7 @@ const QString Style = QStringLiteral(
     ".bar{background:#e8e8e8;height:1.1em;border:1px solid #767676}"
     ".bar span{display:block;height:100%;background:#1f5fa8}"
     ".note{color:#333;font-size:.9em}ol.texts{max-height:14em;overflow:auto;margin:0;"
-    "padding-block:.3em;padding-inline:2.6em .5em;border:1px solid #767676}"
+    "padding:.3em .5em;list-style-position:inside;border:1px solid #767676}"
     "ol.texts li{margin:.1em 0;"
     "white-space:pre-wrap;overflow-wrap:anywhere}"
     "@media (prefers-color-scheme:dark){body{color:#eee;background:#121212}.facts,.note{color:#ccc}"
@@ -28,10 +28,11 @@ const QString Style = QStringLiteral(
 
 using Bar = SummaryTally::Bar;
 
-QString percent(qsizetype count, qsizetype total) {
-    return total == 0
-               ? QStringLiteral("0%")
-               : QString::number(100.0 * double(count) / double(total), 'f', 1) + QLatin1Char('%');
+QString percent(const Language &words, qsizetype count, qsizetype total) {
+    const QLocale &locale = words.locale();
+    return (total == 0 ? locale.toString(0)
+                       : locale.toString(100.0 * double(count) / double(total), 'f', 1)) +
+           locale.percent();
 }
 
 QString bars(const Language &words, const QList<Bar> &list, qsizetype total) {
@@ -45,7 +46,7 @@ QString bars(const Language &words, const QList<Bar> &list, qsizetype total) {
                            "role=\"img\" aria-label=\"%4\"><span style=\"width:%3%\">"
                            "</span></div></td><td class=\"count\">%5 (%4)</td></tr>\n")
                 .arg(escapeHtml(bar.label), bar.shared ? QStringLiteral(" *") : QString(),
-                     QString::number(width, 'f', 2), percent(bar.count, total),
+                     QString::number(width, 'f', 2), percent(words, bar.count, total),
                      words.number(bar.count));
     }
     html += QStringLiteral("</table>\n");
@@ -104,10 +105,16 @@ QString facts(const Language &words, qsizetype rows, qsizetype earlierRows, cons
     if (earlierRows > 0)
         facts += QLatin1Char(' ') +
                  words.tr("(%n of them to other versions of the page)", nullptr, int(earlierRows));
-    const auto when = [](const QString &received) { return QString(received).replace(u'T', u' '); };
+    QString html = escapeHtml(facts);
+    // Times read left to right in any language: "2026-12-08 09:30:00+01:00".
+    const auto when = [](const QString &received) {
+        return QStringLiteral("<bdi dir=\"ltr\">%1</bdi>")
+            .arg(escapeHtml(QString(received).replace(u'T', u' ')));
+    };
     if (rows > 0)
-        facts += words.tr(", the first received %1, the latest %2").arg(when(first), when(latest));
-    return QStringLiteral("<p class=\"facts\">%1.</p>\n").arg(escapeHtml(facts));
+        html += escapeHtml(words.tr(", the first received %1, the latest %2"))
+                    .arg(when(first), when(latest));
+    return QStringLiteral("<p class=\"facts\">%1.</p>\n").arg(html);
 }
 
 QString questionHeading(const Language &words, const QString &question, qsizetype asked,
