@@ -83,6 +83,9 @@ public:
 
     // Why answers cannot be stored now, or empty.
     virtual QString whyUnavailable() const = 0;
+    // The collector is stopping: a read (a count, the schedules) still waiting
+    // on the database is given up at once, and so is every one after it.
+    virtual void abandonReads() = 0;
 };
 
 } // namespace Velmora

@@ -91,6 +91,16 @@ public:
         rescan();
     }
 
+    // Stopping: nothing is waited for from the database any more but the
+    // answers handed to it (see ~Collector()).
+    // Its summaries are then counted no more: served from memory, they
+    // would not outlive the collector anyway.
+    void stopWaitingOnReads() {
+        m_readsStopped = true;
+        if (m_database)
+            m_database->abandonReads();
+    }
+
     // The secret of the organiser's results link, /results/TOKEN/; empty: none.
     void setResultsToken(const QByteArray &token);
 
@@ -298,6 +308,7 @@ private:
     qsizetype m_pending = 0; // answers handed to a writer, without an outcome yet
     QString m_summaryError;  // said last
     std::atomic<bool> m_listed = true;
+    std::atomic<bool> m_readsStopped = false;
     std::atomic<int> m_fileMode = AnswersFile::PrivateMode;
     Languages m_languages;
     QByteArray m_resultsToken;

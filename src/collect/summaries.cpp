@@ -114,7 +114,8 @@ bool Collector::writeSummaries(bool everySurvey) {
     const Language words = organiserLanguage();
     const std::shared_ptr<const Folder> folder = folderNow();
     if (m_database) {
-        countSummaries(*folder);
+        if (!m_readsStopped)
+            countSummaries(*folder);
         return true;
     }
     bool written = true;

@@ -144,7 +144,9 @@ bool CollectSession::start(QString *error) {
 //    waiting for their store among them, for at most 5 s (HttpServer::stop());
 // 2. answers still waiting past that get the "try again" page, never an empty
 //    reply, and HTTP stops; no reply can reach a connection after this;
-// 3. the summaries thread writes the last summaries and ends;
+// 3. a database is asked nothing more (a count or a look at the schedules
+//    still waiting on it is given up), and the summaries thread writes the
+//    last summaries and ends;
 // 4. the server is freed; then, when the session goes, the collector, whose
 //    destructor waits for every answer handed to a store to have its outcome
 //    and joins each answers file's writer on this thread, never on its own.
@@ -159,6 +161,7 @@ void CollectSession::stop() {
         m_stopping = true;
     }
     m_wake.notify_one();
+    m_collector.stopWaitingOnReads();
     m_summaries.join(); // writes the last summaries first
     m_server.reset();
 }

@@ -43,7 +43,7 @@ PostgresAnswers::PostgresAnswers(QByteArray conninfo, Log log, int writers)
     , m_writerCount(writers)
     , m_reader(m_conninfo, std::chrono::seconds(30)) {
     m_steady.start();
-    m_reader.abandonWhen(&m_abandon);
+    m_reader.abandonWhen(&m_abandonReads);
     m_writersRunning = writers;
     for (int i = 0; i < writers; ++i)
         m_writers.emplace_back([this, i] { writeLoop(m_writingSince[size_t(i)]); });
@@ -62,6 +62,7 @@ PostgresAnswers::~PostgresAnswers() {
                                [this] { return m_writersRunning == 0; });
     }
     m_abandon = true;
+    m_abandonReads = true;
     m_wake.notify_all();
     for (std::thread &writer : m_writers)
         writer.join();

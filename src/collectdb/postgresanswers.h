@@ -47,6 +47,7 @@ public:
     bool setSchedule(const QString &pageFile, const SurveySchedule &schedule,
                      QString *error) override;
     QString whyUnavailable() const override;
+    void abandonReads() override { m_abandonReads = true; }
     qsizetype moveAnswers(const QSet<QString> &answerIds, bool restore, QString *error) override;
     std::optional<QList<QStringList>> listAnswers(const QString &pageFile, bool removed,
                                                   QString *error) override;
@@ -103,6 +104,7 @@ private:
     // Set when stopping has waited long enough: a statement still waiting on
     // the database is given up at once, its answers told to try again.
     std::atomic<bool> m_abandon = false;
+    std::atomic<bool> m_abandonReads = false; // the reader's alone
     std::condition_variable m_writerEnded;
     int m_writersRunning = 0;
     // Since when (m_steady, ms, plus one) each writer waits on the database

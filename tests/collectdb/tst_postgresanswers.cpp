@@ -393,7 +393,20 @@ void TestPostgresAnswers::aNetworkGoneSilentHoldsNobody() {
     QCOMPARE(collector->handle(post("1=frozen&velmora-answer-id=" + answerId(2))).status, 303);
     QCOMPARE(m_database->number("SELECT count(*) FROM velmora.answers"), qint64(3));
 
+    // Stopping: a count still waiting on the silent network is given up at once.
+    QVERIFY(collector->writeSummaries());
+    QTest::qWait(1000); // the counts are asked again at most twice a second
     proxy.freeze(true);
+    std::atomic<bool> counted = false;
+    std::thread counting([&] {
+        collector->writeSummaries();
+        counted = true;
+    });
+    QTest::qWait(500);
+    QVERIFY(!counted);
+    collector->stopWaitingOnReads();
+    QTRY_VERIFY_WITH_TIMEOUT(counted.load(), 2000);
+    counting.join();
     status = 0;
     collector->handle(post("1=stopping&velmora-answer-id=" + answerId(4)),
                       [&status](HttpResponse response) { status = response.status; });
