@@ -7,6 +7,6 @@ scripts/deps.sh
 scripts/build.sh
 # Lighthouse, axe-core and puppeteer-core, exactly as the lock file names them.
 (cd tests/collectapp/a11y && npm ci --no-audit --no-fund --loglevel=error)
-scripts/fuzz.sh 30
+scripts/fuzz.sh 20
 scripts/tsan.sh
 ctest --preset default -j 2
