@@ -32,7 +32,10 @@ QByteArray readWhole(const QString &path) {
     if (!file.open(QIODevice::ReadOnly)) {
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
             return {};
-        throw RuntimeError(QStringLiteral("%1 (%2)").arg(file.errorString(), path));
+        // Not there when opened, there now: another copy's first save put it
+        // in place just then. It is read as it is now, not taken for a fault.
+        if (!file.open(QIODevice::ReadOnly))
+            throw RuntimeError(QStringLiteral("%1 (%2)").arg(file.errorString(), path));
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
