@@ -44,6 +44,10 @@ Language::Language(const QString &tag)
     m_locale = QLocale(m_tag);
 }
 
+bool Language::isIn(const QString &tag) const {
+    return primarySubtag(m_tag) == primarySubtag(tag);
+}
+
 QString Language::attributes() const {
     return QStringLiteral(" lang=\"%1\" dir=\"%2\"")
         .arg(m_tag, isRightToLeft() ? QStringLiteral("rtl") : QStringLiteral("ltr"));

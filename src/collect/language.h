@@ -37,6 +37,8 @@ public:
     // plural form the language gives `n` (the signature lupdate reads).
     QString tr(const char *source, const char *disambiguation = nullptr, int n = -1) const;
     const QLocale &locale() const { return m_locale; }
+    // Whether these words are in the language `tag` names ("de-CH": German).
+    bool isIn(const QString &tag) const;
     // A count or a time for people of this language.
     QString number(qint64 n) const { return m_locale.toString(n); }
 

@@ -86,10 +86,7 @@ bool postsItsWords(const SurveyPage &page, const QString &name) {
 QByteArray respondentPage(const SurveyPage &page, const QString &fileName, const QString &language,
                           const QByteArray &answerId, const RequiredAnswers &required) {
     const Language words(language);
-    const QString ours =
-        words.tag().section(u'-', 0, 0).compare(language.section(u'-', 0, 0), Qt::CaseInsensitive)
-            ? words.attributes()
-            : QString();
+    const QString ours = words.isIn(language) ? QString() : words.attributes();
     const QString title = page.title.isEmpty() ? words.tr("Survey") : page.title;
     QString body;
     body += QStringLiteral("<h1 dir=\"auto\">%1</h1>\n").arg(escapeHtml(title));
