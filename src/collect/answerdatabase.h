@@ -1,6 +1,7 @@
 #pragma once
 
 // Where answers go when collectors share them: the database's interface.
+#include "answerstore.h"
 #include "summary.h"
 #include "surveyschedule.h"
 
@@ -37,10 +38,9 @@ public:
     // that answer again: it is acknowledged and stored once. May call `done` on
     // any thread.
     // An answer ID stored before with other answers is not stored again, and
-    // `done` is told StoredOtherwise: the respondent is asked what they are.
+    // `done` is told AnswerStore::StoredOtherwise: the respondent is asked
+    // what they are.
     using Done = std::function<void(const QString &failure)>;
-    static inline const QString StoredOtherwise =
-        QStringLiteral("the answer ID is stored with other answers");
     virtual void append(const Survey &survey, const QStringList &cells, Done done) = 0;
     // Stores a correction: the answer with the answer ID of `cells` is
     // replaced by them, its earlier version kept as history; where there is

@@ -6,6 +6,8 @@
 #include "answerids.h"
 #include "awaitcallback.h"
 #include "collectorpages.h"
+#include "databaseanswerstore.h"
+#include "fileanswerstore.h"
 #include "htmltext.h"
 #include "organiserpages.h"
 #include "respondentpage.h"
@@ -57,28 +59,22 @@ Collector::Collector(QString folder, Clock clock, Log log, Log errors,
     , m_errors(std::move(errors))
     , m_limits(limits)
     , m_budget(budget)
+    , m_store(std::make_unique<FileAnswerStore>(m_folder, m_fileMode, m_errors))
     , m_receiptKey(newAnswerId() + newAnswerId()) {
     m_steady.start();
     rescan();
 }
 
 Collector::~Collector() {
-    // The writers finish what was handed to them, and their last acknowledgements
-    // still find this collector whole.
-    std::map<QString, Answers> answers;
-    {
-        std::lock_guard lock(m_mutex);
-        answers.swap(m_answers);
-    }
-    answers.clear();
-    dropRetired();
-    // Answers handed to a database are waited for too: their acknowledgements
-    // use this collector. The database is let go first: it writes what it can
-    // within its own time to drain and tells the rest to try again, rather
-    // than holding the stop while a statement waits on a silent network.
-    m_database.reset();
-    std::unique_lock lock(m_pendingMutex);
-    m_pendingDone.wait(lock, [this] { return m_pending == 0; });
+    // The store goes first: it writes what was handed to it (a database
+    // within its own time to drain, telling the rest to try again), and the
+    // last acknowledgements, which reply through this collector, find it whole.
+    m_store.reset();
+}
+
+void Collector::setDatabase(std::shared_ptr<AnswerDatabase> database) {
+    m_store = std::make_unique<DatabaseAnswerStore>(std::move(database), m_errors);
+    rescan();
 }
 
 QString Collector::requestedName(const QByteArray &path) {
@@ -108,6 +104,7 @@ void Collector::rescan() {
     const QDir dir(m_folder);
     const QString canonicalFolder = dir.canonicalPath();
     auto folder = std::make_shared<Folder>();
+    folder->path = m_folder;
     // Files only, no dot-files, and nothing a link takes out of the folder.
     for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Readable, QDir::Name)) {
         // A name no address can reach (a backslash, a NUL) is no survey here:
@@ -149,16 +146,7 @@ void Collector::rescan() {
             folder->pages.insert(info.fileName(), page);
         }
     }
-    // Collectors sharing a database share when each survey takes answers;
-    // while it cannot be asked, what it said last holds.
-    if (m_database) {
-        QString error;
-        const auto schedules = m_database->schedules(&error);
-        for (auto it = folder->pages.begin(); it != folder->pages.end(); ++it)
-            it->schedule = schedules ? schedules->value(it.key())
-                           : known   ? known->pages.value(it.key()).schedule
-                                     : SurveySchedule();
-    }
+    m_store->shareSchedules(*folder, known.get());
     for (const Page &page : std::as_const(folder->pages))
         if (!page.page.background.isEmpty())
             folder->pictures.insert(page.page.background);
@@ -189,65 +177,14 @@ std::shared_ptr<const Collector::Folder> Collector::folderNow() {
 QList<Collector::Survey> Collector::surveys() {
     const std::shared_ptr<const Folder> folder = folderNow();
     QList<Survey> list;
-    QList<qsizetype> unopened; // surveys nobody answered in this run
-    {
-        std::lock_guard lock(m_mutex);
-        for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
-            Survey survey{it.key(), it->page.title, 0, {}, {}, {}, 0, false, {}};
-            survey.closed = it->schedule.isClosed(m_clock());
-            survey.schedule = scheduleState(Language(), it->schedule, m_clock());
-            if (m_database) {
-                const auto counted = m_counted.find(it.key());
-                if (counted != m_counted.end()) {
-                    survey.answers = counted->second.current.counts.answers;
-                    survey.countedSummary = summaryPath(AnswersFile::name(it.key()));
-                }
-            } else if (const auto answers = m_answers.find(it.key());
-                       answers != m_answers.end() && answers->second.file &&
-                       answers->second.stamp == it->page.stamp) {
-                // A corrected answer is one answer, once its summary is counted again.
-                survey.answers = answers->second.tally ? answers->second.tally->answers()
-                                                       : answers->second.file->answers();
-                survey.answersFile = answers->second.file->path();
-            } else {
-                unopened.append(list.size());
-            }
-            list.append(survey);
-        }
+    const QDateTime now = m_clock();
+    for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
+        Survey survey{it.key(), it->page.title, 0, {}, {}, {}, 0, false, {}};
+        survey.closed = it->schedule.isClosed(now);
+        survey.schedule = scheduleState(Language(), it->schedule, now);
+        list.append(survey);
     }
-    // Listing makes nothing and holds no lock over the disk: what a survey
-    // nobody answered yet has is counted from its file, read again only when
-    // the file changed.
-    for (const qsizetype i : std::as_const(unopened)) {
-        Survey &survey = list[i];
-        try {
-            const SurveyPage &page = folder->pages.value(survey.fileName).page;
-            const QString path =
-                AnswersFile::pathFor(m_folder, survey.fileName,
-                                     AnswerSheet(page, AnswerSheet::Form::RespondentPage).header());
-            const QFileInfo info(path);
-            if (!info.isFile())
-                continue;
-            survey.answersFile = path;
-            survey.answers = m_listedCounts.count(path, info);
-        } catch (const RuntimeError &error) {
-            m_errors(QStringLiteral("Cannot read the answers to %1: %2")
-                         .arg(survey.title, error.description()));
-        }
-    }
-    for (Survey &survey : list) {
-        for (const QString &name : folder->answersFiles.value(survey.fileName)) {
-            const QString path = m_folder + QLatin1Char('/') + name;
-            if (QFileInfo(survey.answersFile).fileName() == name)
-                continue;
-            survey.earlierAnswersFiles.append(path);
-            try {
-                survey.earlierAnswers += m_listedCounts.count(path, QFileInfo(path));
-            } catch (const RuntimeError &) {
-                // Counted as none; the file is still listed.
-            }
-        }
-    }
+    m_store->list(*folder, list);
     return list;
 }
 
@@ -372,6 +309,10 @@ HttpResponse Collector::respondentResponse(const Page &page) {
     response.addHeader("Cache-Control", "private, no-cache");
     response.addHeader("X-Robots-Tag", "noindex");
     return response;
+}
+
+bool Collector::writeSummaries(bool everySurvey) {
+    return m_store->writeSummaries(*folderNow(), organiserLanguage(), everySurvey);
 }
 
 void Collector::setLanguages(const Languages &languages) {

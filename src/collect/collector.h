@@ -2,18 +2,17 @@
 
 // The collector: respondents' requests in, answers stored, pages and summaries out.
 #include "answerbudget.h"
-#include "answercounts.h"
 #include "answerdatabase.h"
 #include "answersfile.h"
 #include "answersheet.h"
+#include "answerstore.h"
 #include "clientlimits.h"
+#include "formdecoder.h"
 #include "httpmessages.h"
 #include "language.h"
 #include "requiredanswers.h"
 #include "spreadsheettable.h"
-#include "summary.h"
-#include "surveypagereader.h"
-#include "surveyschedule.h"
+#include "surveyfolder.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -86,20 +85,13 @@ public:
     // the database and served on the results link. Set before serving.
     // Before serving: the folder is looked at again, for what the database
     // says of its surveys.
-    void setDatabase(std::shared_ptr<AnswerDatabase> database) {
-        m_database = std::move(database);
-        rescan();
-    }
+    void setDatabase(std::shared_ptr<AnswerDatabase> database);
 
     // Stopping: nothing is waited for from the database any more but the
     // answers handed to it (see ~Collector()).
     // Its summaries are then counted no more: served from memory, they
     // would not outlive the collector anyway.
-    void stopWaitingOnReads() {
-        m_readsStopped = true;
-        if (m_database)
-            m_database->abandonReads();
-    }
+    void stopWaitingOnReads() { m_store->abandonReads(); }
 
     // The secret of the organiser's results link, /results/TOKEN/; empty: none.
     void setResultsToken(const QByteArray &token);
@@ -111,19 +103,7 @@ public:
     // disk full), in words that name no survey; empty when they can.
     QString whyAnswersCannotBeStored() const;
 
-    struct Survey {
-        QString fileName;
-        QString title;
-        qsizetype answers = 0;
-        QString answersFile; // empty until there is one, and with a database
-        // With a database: the name of its summary on the results link, once counted.
-        QString countedSummary;
-        // The answers files of earlier versions of the page, and their answers.
-        QStringList earlierAnswersFiles;
-        qsizetype earlierAnswers = 0;
-        bool closed = false;
-        QString schedule; // said for the organiser: "Closed since ..."
-    };
+    using Survey = ListedSurvey;
     // The surveys in the folder as last looked at, with their answers so far.
     QList<Survey> surveys();
 
@@ -164,86 +144,24 @@ public:
     const QString &folder() const { return m_folder; }
 
 private:
-    struct Page {
-        SurveyPage page;
-        qint64 size = -1;
-        QDateTime modified;
-        // The respondent page, made once a page version and language: the
-        // parts before and after its answer ID.
-        QByteArray before, after;
-        QString language;
-        RequiredAnswers required;
-        SurveySchedule schedule;
-        QString besideState; // their files' sizes and times of change
-    };
+    using Folder = SurveyFolder;
+    using Page = SurveyFolder::Page;
     // Makes the respondent page of `page` in the language now.
     void makeRespondentPage(Page &page, const QString &fileName, const QString &language) const;
-    struct Folder {
-        QMap<QString, Page> pages;
-        QSet<QString> pictures;
-        // Every answers file of a page in the folder, one a version of the
-        // page, the first version's first; by page file.
-        QMap<QString, QStringList> answersFiles;
-    };
-    struct Answers {
-        QString stamp;
-        qsizetype sheetWidth = 0;
-        // The answer IDs stored, by their first 64 bits: what the answer
-        // holds, and which record of the file (the header is the first) holds
-        // its latest version.
-        struct Stored {
-            size_t content = 0;
-            qsizetype record = 0;
-        };
-        QHash<quint64, Stored> ids;
-        qsizetype records = 0; // in the answers file, as counted
-        // An answer was corrected: its earlier version is still counted, until
-        // the summary is counted again from the file.
-        bool recount = false;
-        std::map<quint64, std::vector<Reply>> waiting; // posts of an ID being stored
-        QList<SurveyInput> inputs;
-        std::shared_ptr<const AnswerSheet> sheet;
-        std::shared_ptr<AnswersFile> file; // or, with a database:
-        std::optional<AnswerDatabase::Survey> shared;
-        std::shared_ptr<SummaryTally> tally;
-        QStringList header;
-        bool summaryDue = false;
-        // A record of the answers file as read: counted (where there are
-        // counts), its answer ID known.
-        void count(SummaryTally *counts, const QStringList &record);
-        void forgetIds();
-    };
-
     std::shared_ptr<const Folder> folderNow();
-    // The answers file for a page as it is now; call with m_mutex held. Throws RuntimeError.
-    Answers &answersFor(const QString &fileName, const SurveyPage &page);
     // The file name a request path names, or empty when it names nothing servable.
     static QString requestedName(const QByteArray &path);
 
     void answer(const QString &fileName, const HttpRequest &request, const Language &words,
                 const Reply &reply);
-    // Answers files replaced (the page made again) are let go outside m_mutex:
-    // their writers first finish the answers handed to them, whose
-    // acknowledgements take m_mutex.
-    void dropRetired();
-    // One answer handed to a writer has had its outcome.
-    void answerFinished();
+    // An answer checked and ready: handed to the store, its outcome told to
+    // every post of its answer ID waiting for it.
+    void store(const QString &fileName, const HttpRequest &request, const Language &words,
+               const QString &title, const QString &stamp, const AnswerSheet::Row &row,
+               const QList<FormField> &posted, bool replaces, const Reply &reply);
     // Says why an answer was not saved, the same reason once until another
     // comes; with an empty `why` (an answer saved), how many more it refused.
     void logNotSaved(const QString &title, const QString &why);
-    // The counts and answer IDs of a file the organiser edited; call with m_mutex held.
-    void readAgain(const QString &fileName, Answers &answers, const AnswersFile::Reread &reread);
-    // The survey as the database knows it; reads the page file. Throws RuntimeError.
-    AnswerDatabase::Survey sharedSurvey(const QString &fileName, const SurveyPage &page,
-                                        const QStringList &header) const;
-    // The summaries of the surveys in the folder, counted by the database.
-    void countSummaries(const Folder &folder);
-    // The answers in the files of the page's other versions, counted as this
-    // version asks; null when there are none. Read again only when one of
-    // those files changed. Throws RuntimeError.
-    std::shared_ptr<const SummaryTally> otherVersions(const Folder &folder, const QString &fileName,
-                                                      const SurveyPage &page,
-                                                      const QString &answersPath);
     HttpResponse serveFile(const Language &words, const QString &fileName,
                            const QByteArray &contentType);
     HttpResponse index(const Language &words);
@@ -267,10 +185,6 @@ private:
     // When a survey takes answers, to close and open it.
     HttpResponse scheduleRoute(const HttpRequest &request, const Language &words,
                                const QString &pageFile);
-    // The answers files and summaries of the surveys now, by file name.
-    QMap<QString, QString> resultFiles();
-    // The summaries counted by the database, by the file names they go by.
-    QMap<QString, QByteArray> countedSummaries();
     void logFor(const HttpRequest &request, const QString &line) const;
 
     const QString m_folder;
@@ -284,37 +198,16 @@ private:
     std::mutex m_scanMutex; // one rescan at a time
     mutable std::mutex m_mutex;
     std::shared_ptr<const Folder> m_pages;
-    std::map<QString, Answers> m_answers;
-    std::shared_ptr<AnswerDatabase> m_database;
-    struct Counted {
-        struct Version {
-            QByteArray version; // of the database's answers to it
-            SummaryTally::Counts counts;
-        };
-        Version current;
-        QString stamp;                     // of the page counted for
-        QMap<QStringList, Version> others; // the page's other versions, by header
-        QByteArray summary;
-    };
-    std::map<QString, Counted> m_counted; // by page file
-    struct OtherVersions {
-        QStringList files; // each with its size and time of change
-        std::shared_ptr<const SummaryTally> tally;
-    };
-    std::map<QString, OtherVersions> m_otherVersions;    // by page file
-    std::vector<std::shared_ptr<AnswersFile>> m_retired; // see dropRetired()
-    std::mutex m_pendingMutex;
-    std::condition_variable m_pendingDone;
-    qsizetype m_pending = 0; // answers handed to a writer, without an outcome yet
-    QString m_summaryError;  // said last
+    // Posts of an answer ID being stored, each told the first one's outcome;
+    // by page file and the ID's first 64 bits.
+    std::map<std::pair<QString, quint64>, std::vector<Reply>> m_waiting;
+    std::atomic<int> m_fileMode = AnswersFile::PrivateMode; // read by the file store
+    std::unique_ptr<AnswerStore> m_store;
     std::atomic<bool> m_listed = true;
-    std::atomic<bool> m_readsStopped = false;
-    std::atomic<int> m_fileMode = AnswersFile::PrivateMode;
     Languages m_languages;
     QByteArray m_resultsToken;
     const QByteArray m_receiptKey;                         // signs the thank-you pages' receipts
     ClientLimits m_tokenGuesses{{{1.0 / 60, 10}, {0, 0}}}; // wrong tokens: ten, then one a minute
-    AnswerCounts m_listedCounts; // of the surveys nobody answered in this run
     qsizetype m_refused = 0;
     qsizetype m_overBudget = 0;
     std::mutex m_notSavedMutex;

@@ -18,39 +18,6 @@ void Collector::setResultsToken(const QByteArray &token) {
     m_resultsToken = token;
 }
 
-QMap<QString, QByteArray> Collector::countedSummaries() {
-    QMap<QString, QByteArray> summaries;
-    std::lock_guard lock(m_mutex);
-    for (const auto &[pageFile, counted] : m_counted)
-        summaries.insert(summaryPath(AnswersFile::name(pageFile)), counted.summary);
-    return summaries;
-}
-
-QMap<QString, QString> Collector::resultFiles() {
-    const std::shared_ptr<const Folder> folder = folderNow();
-    QMap<QString, QString> files;
-    if (m_database)
-        return files;
-    // The answers files of every version of each page, and their summaries:
-    // the current one whether or not the folder was looked at since it began.
-    for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it) {
-        QStringList answers;
-        for (const QString &name : folder->answersFiles.value(it.key()))
-            answers.append(m_folder + QLatin1Char('/') + name);
-        try {
-            answers.append(AnswersFile::pathFor(
-                m_folder, it.key(),
-                AnswerSheet(it->page, AnswerSheet::Form::RespondentPage).header()));
-        } catch (const RuntimeError &) {
-        }
-        for (const QString &file : std::as_const(answers))
-            for (const QString &path : {file, summaryPath(file)})
-                if (QFileInfo(path).isFile())
-                    files.insert(QFileInfo(path).fileName(), path);
-    }
-    return files;
-}
-
 Language Collector::organiserLanguage() const {
     std::lock_guard lock(m_mutex);
     return m_languages.survey();
@@ -98,29 +65,29 @@ HttpResponse Collector::results(const HttpRequest &request) {
     if (request.method == "POST")
         return resultsAreRead(words);
     const QString name = requestedName('/' + inside);
-    const QMap<QString, QString> files = resultFiles();
-    const QMap<QString, QByteArray> counted = countedSummaries();
+    const std::shared_ptr<const Folder> folder = folderNow();
+    const QMap<QString, ResultFile> files = m_store->resultFiles(*folder);
     HttpResponse response;
     if (rest.mid(slash + 1).isEmpty()) {
         // Each survey's answers as a table for spreadsheets too.
-        const QStringList pages = folderNow()->pages.keys();
+        const QStringList pages = folder->pages.keys();
         QStringList tables;
         for (const QString &page : pages)
             for (const char *suffix : {"csv", "xlsx"})
                 tables.append(AnswersFile::pageBase(page) + QStringLiteral(" table.") +
                               QLatin1String(suffix));
-        return resultsIndex(words, QStringList(files.keys()) + QStringList(counted.keys()) + tables,
-                            pages, m_database != nullptr);
+        return resultsIndex(words, QStringList(files.keys()) + tables, pages,
+                            m_store->inDatabase());
     } else if (const auto table = spreadsheetResponse(words, name)) {
         response = *table;
-    } else if (!name.isEmpty() && counted.contains(name)) {
-        response.body = counted.value(name);
+    } else if (!name.isEmpty() && files.contains(name) && files[name].path.isEmpty()) {
+        response.body = files[name].summary;
         response.contentType = "text/html; charset=utf-8";
         response.addHeader("Content-Security-Policy",
                            "default-src 'none'; style-src 'unsafe-inline'");
         response.addHeader("Cache-Control", "no-store");
     } else if (!name.isEmpty() && files.contains(name)) {
-        response.stream = std::make_shared<QFile>(files.value(name));
+        response.stream = std::make_shared<QFile>(files.value(name).path);
         if (!response.stream->open(QIODevice::ReadOnly))
             return notFound(words, m_listed, request.path);
         if (name.endsWith(QLatin1String(".csv"))) {
@@ -142,23 +109,11 @@ HttpResponse Collector::results(const HttpRequest &request) {
 
 HttpResponse Collector::answersRoute(const HttpRequest &request, const Language &words,
                                      const QString &pageFile) {
-    QString answersPath;
-    QString title;
-    {
-        const std::shared_ptr<const Folder> folder = folderNow();
-        const auto page = folder->pages.constFind(pageFile);
-        if (pageFile.isEmpty() || page == folder->pages.cend())
-            return notFound(words, m_listed, request.path);
-        title = page->page.title.isEmpty() ? pageFile : page->page.title;
-        try {
-            if (!m_database)
-                answersPath = AnswersFile::pathFor(
-                    m_folder, pageFile,
-                    AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header());
-        } catch (const RuntimeError &) {
-            return notFound(words, m_listed, request.path);
-        }
-    }
+    const std::shared_ptr<const Folder> folder = folderNow();
+    const auto page = folder->pages.constFind(pageFile);
+    if (pageFile.isEmpty() || page == folder->pages.cend())
+        return notFound(words, m_listed, request.path);
+    const QString title = page->page.title.isEmpty() ? pageFile : page->page.title;
     QString said;
     if (request.method == "POST") {
         if (!fromThisSite(request))
@@ -175,21 +130,9 @@ HttpResponse Collector::answersRoute(const HttpRequest &request, const Language 
             return answersMoved(words, moveAnswers(pageFile, ids, restore), restore);
         });
     }
-    const auto recordsOf = [&](bool removed) {
-        QList<QStringList> records;
-        if (m_database) {
-            QString error;
-            records = m_database->listAnswers(pageFile, removed, &error).value_or(records);
-        } else {
-            CsvReader::readFile(removed ? AnswersFile::removedPath(answersPath) : answersPath,
-                                [&records](const QStringList &record) { records.append(record); });
-        }
-        return records;
-    };
-    return answersPage(words, title, pageFile, said,
-                       m_database ? removedInTheDatabase(words)
-                                  : QFileInfo(AnswersFile::removedPath(answersPath)).fileName(),
-                       recordsOf(false), recordsOf(true));
+    return answersPage(
+        words, title, pageFile, said, m_store->removedPlace(*folder, pageFile, words),
+        m_store->records(*folder, pageFile, false), m_store->records(*folder, pageFile, true));
 }
 
 } // namespace Velmora

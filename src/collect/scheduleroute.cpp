@@ -10,11 +10,7 @@
 namespace Velmora {
 
 void Collector::setSchedule(const QString &pageFile, const SurveySchedule &schedule) {
-    QString error;
-    if (!m_database)
-        schedule.write(SurveySchedule::pathFor(m_folder, pageFile), m_fileMode);
-    else if (!m_database->setSchedule(pageFile, schedule, &error))
-        throw RuntimeError(QStringLiteral("the database: %1").arg(error));
+    m_store->setSchedule(*folderNow(), pageFile, schedule, m_fileMode);
     rescan();
 }
 

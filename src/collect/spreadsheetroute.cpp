@@ -2,11 +2,9 @@
 // asked for.
 #include "collector.h"
 
-#include "filetally.h"
 #include "organiserpages.h"
 #include "runtimeerror.h"
 
-#include <QFileInfo>
 #include <QUrl>
 
 namespace Velmora {
@@ -16,21 +14,7 @@ SpreadsheetTable Collector::spreadsheetOf(const QString &pageFile) {
     const auto page = folder->pages.constFind(pageFile);
     if (page == folder->pages.cend())
         throw RuntimeError(QStringLiteral("there is no survey page %1").arg(pageFile));
-    const QStringList header = AnswerSheet(page->page, AnswerSheet::Form::RespondentPage).header();
-    QList<QStringList> records;
-    if (m_database) {
-        QString error;
-        const auto held =
-            m_database->records({pageFile, page->page.title, page->page.stamp, header, {}}, &error);
-        if (!held)
-            throw RuntimeError(QStringLiteral("the database: %1").arg(error));
-        records = *held;
-    } else {
-        const QString path = AnswersFile::pathFor(m_folder, pageFile, header);
-        if (QFileInfo::exists(path))
-            records = latestRecords(path);
-    }
-    return spreadsheetTable(page->page, records);
+    return spreadsheetTable(page->page, m_store->latestAnswers(*folder, pageFile));
 }
 
 std::optional<HttpResponse> Collector::spreadsheetResponse(const Language &words,

@@ -230,7 +230,7 @@ void PostgresAnswers::writeLoop(std::atomic<qint64> &writingSince) {
 }
 
 void PostgresAnswers::Waiting::finish(bool stored, const QString &failure) const {
-    done(!stored ? failure : storedOtherwise ? StoredOtherwise : QString());
+    done(!stored ? failure : storedOtherwise ? AnswerStore::StoredOtherwise : QString());
 }
 
 void PostgresAnswers::refused(PgConnection &connection, const PgResult &result, QString *failure) {

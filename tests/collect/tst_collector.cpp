@@ -859,7 +859,7 @@ void TestCollector::pagesSpeakTheRespondentsLanguage() {
         QCOMPARE(ask("POST", Page, Answer).status, 303);
         QVERIFY(m_collector->writeSummaries());
         m_collector->setResultsToken(Token);
-        for (const QByteArray &page :
+        for (const char *page :
              {"", "answers/My%20Product%20Survey.htm", "schedule/My%20Product%20Survey.htm",
               "required/My%20Product%20Survey.htm", "My%20Product%20Survey%20summary.html"})
             organisers << ask("GET", "/results/" + Token + '/' + page, {});
