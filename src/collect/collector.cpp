@@ -1,6 +1,6 @@
-// The collector's centre: the folder as last looked at, the requests and
-// where each goes, and the pages respondents get. Answers, summaries, the
-// results link and the health check have files of their own.
+// The collector's centre: the folder as last looked at, and the table of
+// routes each request goes through. Each route has a file of its own; the
+// answers are the answer store's.
 #include "collector.h"
 
 #include "answerids.h"
@@ -8,20 +8,12 @@
 #include "collectorpages.h"
 #include "databaseanswerstore.h"
 #include "fileanswerstore.h"
-#include "htmltext.h"
 #include "organiserpages.h"
-#include "respondentpage.h"
-#include "runtimeerror.h"
-#include "summary.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
-
-#include <optional>
-#include <unistd.h>
 
 namespace Velmora {
 
@@ -34,19 +26,6 @@ QString stateOf(const QString &path) {
                                .arg(info.size())
                                .arg(info.lastModified().toMSecsSinceEpoch())
                          : QString();
-}
-
-QByteArray pictureType(const QString &name) {
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    if (suffix == QLatin1String("gif"))
-        return "image/gif";
-    if (suffix == QLatin1String("png"))
-        return "image/png";
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return "image/jpeg";
-    if (suffix == QLatin1String("bmp"))
-        return "image/bmp";
-    return "application/octet-stream";
 }
 
 } // namespace
@@ -197,8 +176,6 @@ HttpResponse Collector::handle(const HttpRequest &request) {
 }
 
 void Collector::handle(const HttpRequest &request, Reply reply) {
-    const bool read = request.method == "GET" || request.method == "HEAD";
-    const bool post = request.method == "POST";
     bool vary = false;
     const Language words = respondentLanguage(request.acceptLanguage, &vary);
     if (vary)
@@ -206,61 +183,22 @@ void Collector::handle(const HttpRequest &request, Reply reply) {
             response.addHeader("Vary", "Accept-Language");
             reply(std::move(response));
         };
-    if (!read && !post)
-        return reply(methodNotAllowed(words, "GET, HEAD, POST", false));
-    if (request.path == "/healthz" && read)
-        return reply(health());
-    if (request.path.startsWith("/results/"))
-        return reply(results(request));
-    // What a respondent whose answers are saved still loads (the thank-you page,
-    // the style, the icon, the picture) is small and stores nothing: the limits
-    // that protect taking answers never tell that person "busy".
-    const QString name = requestedName(request.path);
-    const std::shared_ptr<const Folder> folder = folderNow();
-    const bool afterSaving =
-        read && (request.query.startsWith("answered") || request.path == "/velmora.css" ||
-                 request.path == "/favicon.ico" || folder->pictures.contains(name));
-    if (!afterSaving && !m_limits.admit(request.client, post, m_steady.elapsed())) {
-        std::lock_guard lock(m_mutex);
-        ++m_refused;
-        m_refusedClients.insert(request.client);
-        return reply(busyResponse(words));
-    }
-    // Checked once the client is within its own rate: one client over it does
-    // not spend what everyone shares.
-    if (post && folder->pages.contains(name)) {
-        if (const auto refusal = m_budget.take(request.body.size(), m_steady.elapsed())) {
-            std::lock_guard lock(m_mutex);
-            ++m_overBudget;
-            return reply(overBudgetResponse(words, *refusal));
-        }
-    }
-    if (request.path == "/" && m_listed) {
-        if (post)
-            return reply(methodNotAllowed(words, "GET, HEAD", true));
-        return reply(index(words));
-    }
-
-    if (request.path == "/favicon.ico" && read)
-        return reply(favicon());
-    if (request.path == "/velmora.css" && read)
-        return reply(style());
-    if (name.isEmpty())
-        return reply(notFound(words, m_listed, request.path));
-    const auto page = folder->pages.constFind(name);
-    if (page != folder->pages.cend()) {
-        if (post)
-            return answer(name, request, words, reply);
-        if (request.query == "answered" || request.query.startsWith("answered="))
-            return reply(thanks(words, name, page->page.title, m_listed,
-                                isReceipt(m_receiptKey, name, request.query.mid(9))));
-        if (page->schedule.isClosed(m_clock()))
-            return reply(
-                surveyClosed(words, page->page.title, page->schedule, m_clock(), m_listed));
-        return reply(respondentResponse(*page));
-    }
-    if (!post && folder->pictures.contains(name))
-        return reply(serveFile(words, name, pictureType(name)));
+    const bool read = request.method == "GET" || request.method == "HEAD";
+    const Incoming incoming{request,     words, requestedName(request.path),
+                            folderNow(), read,  request.method == "POST"};
+    // Where each request goes: the first route that takes it answers it.
+    static constexpr Route routes[] = {
+        &Collector::otherMethodsRoute, // 405 for anything but GET, HEAD and POST
+        &Collector::healthRoute,       // /healthz
+        &Collector::resultsRoute,      // /results/TOKEN/..., the organiser's
+        &Collector::limitsRoute,       // "busy" for a client over its rate or everyone over budget
+        &Collector::ownPagesRoute,     // the list at "/", the style, the icon
+        &Collector::surveyRoute,       // a survey page, its thank-you page, an answer to it
+        &Collector::pictureRoute,      // a survey page's background
+    };
+    for (const Route route : routes)
+        if ((this->*route)(incoming, reply))
+            return;
     reply(notFound(words, m_listed, request.path));
 }
 
@@ -274,43 +212,6 @@ void Collector::logFor(const HttpRequest &request, const QString &line) const {
     m_log(request.client.isEmpty() ? line : request.client + QStringLiteral(": ") + line);
 }
 
-Collector::Refusals Collector::takeRefusals() {
-    std::lock_guard lock(m_mutex);
-    const Refusals refusals{m_refused, m_refusedClients.size(), m_overBudget};
-    m_refused = 0;
-    m_overBudget = 0;
-    m_refusedClients.clear();
-    return refusals;
-}
-
-void Collector::makeRespondentPage(Page &page, const QString &fileName,
-                                   const QString &language) const {
-    static const QByteArray marker = "@answer-id@";
-    const QByteArray html = respondentPage(page.page, fileName, language, marker, page.required);
-    const qsizetype at = html.indexOf(marker);
-    page.before = html.left(at);
-    page.after = html.mid(at + marker.size());
-    page.language = language;
-}
-
-HttpResponse Collector::respondentResponse(const Page &page) {
-    HttpResponse response;
-    response.contentType = "text/html; charset=utf-8";
-    // Each load carries an answer ID of its own.
-    response.body = page.before + newAnswerId() + page.after;
-    response.addHeader("Content-Security-Policy",
-                       "default-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self'; "
-                       "form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
-    // Kept by the respondent's browser only, and asked for again on every visit
-    // (a new answer ID): "no-store" would make Firefox load it anew on Back,
-    // empty, from the busy, too-large and not-saved pages that promise the
-    // answers are still in the form. The page holds no answers, only the
-    // form; the pages that carry answers back are never stored.
-    response.addHeader("Cache-Control", "private, no-cache");
-    response.addHeader("X-Robots-Tag", "noindex");
-    return response;
-}
-
 bool Collector::writeSummaries(bool everySurvey) {
     return m_store->writeSummaries(*folderNow(), organiserLanguage(), everySurvey);
 }
@@ -321,28 +222,6 @@ void Collector::setLanguages(const Languages &languages) {
         m_languages = languages;
     }
     rescan(); // the pages in the new language
-}
-
-HttpResponse Collector::serveFile(const Language &words, const QString &fileName,
-                                  const QByteArray &contentType) {
-    QFile file(m_folder + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPageSize)
-        return notFound(words, m_listed, "/");
-    HttpResponse response;
-    response.contentType = contentType;
-    response.body = file.readAll();
-    return response;
-}
-
-HttpResponse Collector::index(const Language &words) {
-    const std::shared_ptr<const Folder> folder = folderNow();
-    QList<std::pair<QString, QString>> open;
-    const QDateTime now = m_clock();
-    for (auto it = folder->pages.cbegin(); it != folder->pages.cend(); ++it)
-        if (!it->schedule.isClosed(now))
-            open.append({QString::fromLatin1(QUrl::toPercentEncoding(it.key())),
-                         it->page.title.isEmpty() ? it.key() : it->page.title});
-    return surveyList(words, open);
 }
 
 } // namespace Velmora

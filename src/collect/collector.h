@@ -17,14 +17,12 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QList>
 #include <QMap>
 #include <QSet>
 #include <QString>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -61,7 +59,7 @@ public:
     Collector &operator=(const Collector &) = delete;
 
     // Answers a request. `reply` is called once, at once or, for an answer,
-    // from the answers file's writer once the answer is on the disk.
+    // from the answer store once the answer is stored.
     using Reply = std::function<void(HttpResponse)>;
     void handle(const HttpRequest &request, Reply reply);
     // The same, waiting for the reply.
@@ -162,9 +160,25 @@ private:
     // Says why an answer was not saved, the same reason once until another
     // comes; with an empty `why` (an answer saved), how many more it refused.
     void logNotSaved(const QString &title, const QString &why);
-    HttpResponse serveFile(const Language &words, const QString &fileName,
-                           const QByteArray &contentType);
-    HttpResponse index(const Language &words);
+    // A request as the routes see it.
+    struct Incoming {
+        const HttpRequest &request;
+        const Language &words; // of the collector's pages, for this respondent
+        QString name;          // the file its path names, or empty (requestedName())
+        std::shared_ptr<const Folder> folder;
+        bool read = false; // GET or HEAD
+        bool post = false;
+    };
+    // Answers the requests it takes, and says whether it took this one.
+    using Route = bool (Collector::*)(const Incoming &, const Reply &);
+    bool otherMethodsRoute(const Incoming &in, const Reply &reply);
+    bool healthRoute(const Incoming &in, const Reply &reply);
+    bool resultsRoute(const Incoming &in, const Reply &reply);
+    bool limitsRoute(const Incoming &in, const Reply &reply);
+    bool ownPagesRoute(const Incoming &in, const Reply &reply);
+    bool surveyRoute(const Incoming &in, const Reply &reply);
+    bool pictureRoute(const Incoming &in, const Reply &reply);
+    HttpResponse index(const Incoming &in);
     // The language of the collector's pages for this respondent, and whether
     // it depends on the browser's Accept-Language.
     Language respondentLanguage(const QByteArray &acceptLanguage, bool *varies) const;

@@ -294,7 +294,7 @@ HttpResponse htmlResponse(const Language &words, int code, const QString &title,
                        "<main><h1>%1</h1>\n%2\n</main></body></html>\n")
             .arg(escapeHtml(title), bodyHtml, words.attributes())
             .toUtf8();
-    response.addHeader("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+    response.addHeader("Content-Security-Policy", OwnPagePolicy);
     response.addHeader("Cache-Control", "no-store");
     return response;
 }

@@ -21,6 +21,13 @@ QString Collector::whyAnswersCannotBeStored() const {
     return m_store->whyCannotStore(*pages);
 }
 
+bool Collector::healthRoute(const Incoming &in, const Reply &reply) {
+    if (in.request.path != "/healthz" || !in.read)
+        return false;
+    reply(health());
+    return true;
+}
+
 HttpResponse Collector::health() const {
     // For a monitor or a load balancer: plain text, and no survey named.
     const QString why = whyAnswersCannotBeStored();

@@ -1,6 +1,7 @@
 #pragma once
 
-// The requests and replies the HTTP layer and the collector share.
+// The requests and replies the HTTP layer and the collector share, and the
+// content security policies of what the collector serves.
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -10,6 +11,15 @@
 #include <utility>
 
 namespace Velmora {
+
+// What a survey page may load: its style and its picture from the
+// collector, its answers sent back to it, and nothing else.
+inline constexpr char SurveyPagePolicy[] =
+    "default-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self'; "
+    "form-action 'self'; base-uri 'none'; frame-ancestors 'none'";
+// What the collector's own pages and the summaries may load: their own
+// style, in the page.
+inline constexpr char OwnPagePolicy[] = "default-src 'none'; style-src 'unsafe-inline'";
 
 // A request as the HTTP layer hands it to the collector, and the reply it
 // sends back: what the two sides share, and all they share.

@@ -23,6 +23,13 @@ Language Collector::organiserLanguage() const {
     return m_languages.survey();
 }
 
+bool Collector::resultsRoute(const Incoming &in, const Reply &reply) {
+    if (!in.request.path.startsWith("/results/"))
+        return false;
+    reply(results(in.request));
+    return true;
+}
+
 HttpResponse Collector::results(const HttpRequest &request) {
     const Language words = organiserLanguage();
     // Names and e-mail addresses travel only where nobody can read them on the
@@ -83,8 +90,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
     } else if (!name.isEmpty() && files.contains(name) && files[name].path.isEmpty()) {
         response.body = files[name].summary;
         response.contentType = "text/html; charset=utf-8";
-        response.addHeader("Content-Security-Policy",
-                           "default-src 'none'; style-src 'unsafe-inline'");
+        response.addHeader("Content-Security-Policy", OwnPagePolicy);
         response.addHeader("Cache-Control", "no-store");
     } else if (!name.isEmpty() && files.contains(name)) {
         response.stream = std::make_shared<QFile>(files.value(name).path);
@@ -96,8 +102,7 @@ HttpResponse Collector::results(const HttpRequest &request) {
                                "attachment; filename*=UTF-8''" + QUrl::toPercentEncoding(name));
         } else {
             response.contentType = "text/html; charset=utf-8";
-            response.addHeader("Content-Security-Policy",
-                               "default-src 'none'; style-src 'unsafe-inline'");
+            response.addHeader("Content-Security-Policy", OwnPagePolicy);
         }
         response.addHeader("Cache-Control", "no-store");
     } else {

@@ -3,6 +3,7 @@
 
 #include "answersfile.h"
 #include "htmltext.h"
+#include "httpmessages.h"
 
 #include <algorithm>
 
@@ -152,12 +153,11 @@ QByteArray summaryDocument(const Language &words, const QString &title, const QS
     return QStringLiteral(
                "<!DOCTYPE html>\n<html%1><head><meta charset=\"utf-8\">\n"
                "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-               "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
-               "'none'; style-src 'unsafe-inline'\">\n"
+               "<meta http-equiv=\"Content-Security-Policy\" content=\"%6\">\n"
                "<title>%2</title>\n<style>%3</style></head>\n<body>\n"
                "<h1 dir=\"auto\">%4</h1>\n%5</body></html>\n")
         .arg(words.attributes(), escapeHtml(words.tr("Summary: %1").arg(shown)), Style,
-             escapeHtml(shown), body)
+             escapeHtml(shown), body, QLatin1String(OwnPagePolicy))
         .toUtf8();
 }
 
