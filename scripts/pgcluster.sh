@@ -7,6 +7,10 @@
 #   pgcluster.sh halt STATE    stops the server, keeping its data (an outage)
 #   pgcluster.sh resume STATE  starts it again on the same port
 #   pgcluster.sh stop STATE    stops it and removes it
+#   pgcluster.sh standby STATE PRIMARY
+#                              makes and starts a streaming standby of the
+#                              cluster of PRIMARY (a second server to fail over to)
+#   pgcluster.sh promote STATE makes that standby a primary
 set -euo pipefail
 
 action=$1
@@ -31,19 +35,34 @@ server() {
         -o "-p $port -k $data -c listen_addresses=127.0.0.1 -c max_connections=300"
 }
 
-case $action in
-start)
+# A new state folder with a data folder and a free port of its own.
+new_state() {
     mkdir -p "$state"
     data=$(mktemp -d /tmp/velmora-pg.XXXXXX)
     [ "$(id -u)" -ne 0 ] || chown nobody "$data"
-    as_owner "$bin/initdb" -D "$data/db" -U velmora --auth=trust -E UTF8 --locale=C.UTF-8 \
-        >/dev/null
     port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     echo "$data" >"$state/data"
     echo "$port" >"$state/port"
     echo "host=127.0.0.1 port=$port user=velmora dbname=postgres" >"$state/conninfo"
+}
+
+case $action in
+start)
+    new_state
+    as_owner "$bin/initdb" -D "$data/db" -U velmora --auth=trust -E UTF8 --locale=C.UTF-8 \
+        >/dev/null
     server start >/dev/null
     echo "PostgreSQL test cluster on 127.0.0.1:$port in $data"
+    ;;
+standby)
+    primary=$(realpath -m "$3")
+    new_state
+    as_owner "$bin/pg_basebackup" -D "$data/db" -h 127.0.0.1 -p "$(cat "$primary/port")" \
+        -U velmora -R -X stream -c fast
+    server start >/dev/null
+    ;;
+promote)
+    as_owner "$bin/pg_ctl" -D "$(cat "$state/data")/db" -w -t 30 promote >/dev/null
     ;;
 halt)
     server stop -m fast >/dev/null
@@ -58,7 +77,7 @@ stop)
     rm -f "$state/data" "$state/port" "$state/conninfo"
     ;;
 *)
-    echo "usage: $0 start|halt|resume|stop STATE" >&2
+    echo "usage: $0 start|halt|resume|stop|promote STATE, or standby STATE PRIMARY" >&2
     exit 2
     ;;
 esac

@@ -40,9 +40,18 @@ int postAnswer(quint16 port, const QByteArray &id) {
         .status;
 }
 
-bool pgCluster(const QString &action) {
+const QByteArray AnswerIds = "SELECT answer_id FROM velmora.answers";
+
+bool pgCluster(const QString &action,
+               const QString &state = QStringLiteral(VELMORA_PGCLUSTER_STATE),
+               const QStringList &more = {}) {
     return QProcess::execute(QStringLiteral(VELMORA_PGCLUSTER_SCRIPT),
-                             {action, QStringLiteral(VELMORA_PGCLUSTER_STATE)}) == 0;
+                             QStringList{action, state} + more) == 0;
+}
+
+QByteArray stateFile(const QString &state, const char *name) {
+    QFile file(state + u'/' + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
 }
 
 // Answers posted one after another until `stop`: each new answer ID is
@@ -75,6 +84,43 @@ private:
     std::function<quint16()> m_target;
 };
 
+// Respondents answering at once, each on a thread of its own, until finish().
+class Respondents {
+public:
+    // Respondent `i` posts to the port `target(i)` names at the time.
+    Respondents(int count, const std::function<quint16(int)> &target) {
+        for (int i = 0; i < count; ++i) {
+            m_respondents.push_back(
+                std::make_unique<Respondent>(i, [target, i] { return target(i); }));
+            m_threads.emplace_back([this, i] { m_respondents[size_t(i)]->run(m_stop); });
+        }
+    }
+    ~Respondents() { finish(); }
+    void finish() {
+        m_stop = true;
+        for (std::thread &thread : m_threads)
+            if (thread.joinable())
+                thread.join();
+    }
+    QSet<QString> acknowledged() const {
+        QSet<QString> all;
+        for (const auto &respondent : m_respondents)
+            all.unite(respondent->acknowledged);
+        return all;
+    }
+    int refusals(int status) const {
+        int all = 0;
+        for (const auto &respondent : m_respondents)
+            all += respondent->refusals[status];
+        return all;
+    }
+
+private:
+    std::atomic<bool> m_stop = false;
+    std::vector<std::unique_ptr<Respondent>> m_respondents;
+    std::vector<std::thread> m_threads;
+};
+
 } // namespace
 
 class TestCollectDatabase : public QObject {
@@ -85,15 +131,16 @@ private slots:
     void twoCollectorsOneKilledLoseNothing();
     void databaseRestartedUnderLoadLosesNothing();
     void stoppedWhileAnAnswerWaitsEndsCleanly();
+    void aFencedOldPrimaryGivesWayToItsPromotedStandby();
 
 private:
     QStringList databaseOptions() const {
         return Unlimited +
                QStringList{QStringLiteral("--database"), QString::fromUtf8(m_database->conninfo())};
     }
-    // Every acknowledged answer is in the database, once.
-    void verifyStoredOnce(const QSet<QString> &acknowledged) {
-        const QStringList stored = m_database->column("SELECT answer_id FROM velmora.answers");
+    // Every acknowledged answer is stored, once: `stored` are the answer IDs
+    // the database holds.
+    static void verifyStoredOnce(const QStringList &stored, const QSet<QString> &acknowledged) {
         const QSet<QString> distinct(stored.cbegin(), stored.cend());
         QCOMPARE(distinct.size(), stored.size());
         QVERIFY(!distinct.contains(QString()));
@@ -147,37 +194,23 @@ void TestCollectDatabase::twoCollectorsOneKilledLoseNothing() {
     QVERIFY(first.start(m_folders.add(), databaseOptions()));
     QVERIFY(second.start(m_folders.add(), databaseOptions()));
     std::atomic<bool> secondAlive = true;
-    std::atomic<bool> stop = false;
     constexpr int Clients = 64;
-    std::vector<std::unique_ptr<Respondent>> respondents;
-    std::vector<std::thread> threads;
-    for (int i = 0; i < Clients; ++i) {
-        const bool toSecond = i % 2 == 1;
-        respondents.push_back(std::make_unique<Respondent>(
-            i, [&, toSecond] { return toSecond && secondAlive ? second.port() : first.port(); }));
-        threads.emplace_back([&, i] { respondents[size_t(i)]->run(stop); });
-    }
+    Respondents respondents(
+        Clients, [&](int i) { return i % 2 == 1 && secondAlive ? second.port() : first.port(); });
     QThread::msleep(1500);
     const int before = int(m_database->number("SELECT count(*) FROM velmora.answers"));
     second.kill();
     QThread::msleep(200);
     secondAlive = false;
     QThread::msleep(1500);
-    stop = true;
-    for (std::thread &thread : threads)
-        thread.join();
+    respondents.finish();
 
-    QSet<QString> acknowledged;
-    int unanswered = 0;
-    for (const auto &respondent : respondents) {
-        acknowledged.unite(respondent->acknowledged);
-        unanswered += respondent->refusals[0];
-    }
+    const int unanswered = respondents.refusals(0);
     qInfo("%d answers stored before the kill; %d posts met a dead collector and were sent again",
           before, unanswered);
     QVERIFY(before > 0);
     QVERIFY(unanswered > 0); // the kill did land in the middle
-    verifyStoredOnce(acknowledged);
+    verifyStoredOnce(m_database->column(AnswerIds), respondents.acknowledged());
     // The survivor kept answering after the kill.
     QVERIFY(m_database->number("SELECT count(*) FROM velmora.answers") > before + Clients);
 }
@@ -185,21 +218,7 @@ void TestCollectDatabase::twoCollectorsOneKilledLoseNothing() {
 void TestCollectDatabase::databaseRestartedUnderLoadLosesNothing() {
     CollectorProcess collector;
     QVERIFY(collector.start(m_folders.add(), databaseOptions()));
-    std::atomic<bool> stop = false;
-    constexpr int Clients = 16;
-    std::vector<std::unique_ptr<Respondent>> respondents;
-    std::vector<std::thread> threads;
-    for (int i = 0; i < Clients; ++i) {
-        respondents.push_back(std::make_unique<Respondent>(i, [&] { return collector.port(); }));
-        threads.emplace_back([&, i] { respondents[size_t(i)]->run(stop); });
-    }
-    const auto finish = [&] {
-        stop = true;
-        for (std::thread &thread : threads)
-            if (thread.joinable())
-                thread.join();
-    };
-    const auto finishAnyway = qScopeGuard(finish);
+    Respondents respondents(16, [&](int) { return collector.port(); });
     // Two outages: the moments around a reconnection are where an answer
     // could be called stored when it is not.
     constexpr int Outages = 2;
@@ -217,19 +236,76 @@ void TestCollectDatabase::databaseRestartedUnderLoadLosesNothing() {
                                   200, 10000);
     }
     QThread::msleep(1000);
-    finish();
+    respondents.finish();
 
-    QSet<QString> acknowledged;
-    int refused = 0;
-    for (const auto &respondent : respondents) {
-        acknowledged.unite(respondent->acknowledged);
-        refused += respondent->refusals[503];
-    }
+    const int refused = respondents.refusals(503);
     qInfo("%d posts were told to try again during the outages", refused);
     QVERIFY(refused > 0);
-    verifyStoredOnce(acknowledged);
+    verifyStoredOnce(m_database->column(AnswerIds), respondents.acknowledged());
     QTRY_COMPARE(collector.output().count("The database is back"), Outages);
     QCOMPARE(collector.output().count("The database cannot be reached"), Outages);
+}
+
+void TestCollectDatabase::aFencedOldPrimaryGivesWayToItsPromotedStandby() {
+    // A second server streaming from the first, and collectors told of both,
+    // to write wherever writing is allowed.
+    const QString primary = QStringLiteral(VELMORA_PGCLUSTER_STATE);
+    const QString standby = primary + QStringLiteral("-standby");
+    QVERIFY(pgCluster(QStringLiteral("standby"), standby, {primary}));
+    const auto removeStandby = qScopeGuard([&] { pgCluster(QStringLiteral("stop"), standby); });
+    const QByteArray standbyServer = "host=127.0.0.1 port=" + stateFile(standby, "port");
+    const QByteArray bothServers =
+        m_database->conninfo() + " host=127.0.0.1,127.0.0.1 port=" + stateFile(primary, "port") +
+        ',' + stateFile(standby, "port") + " target_session_attrs=read-write";
+    CollectorProcess collector;
+    QVERIFY(
+        collector.start(m_folders.add(), Unlimited + QStringList{QStringLiteral("--database"),
+                                                                 QString::fromUtf8(bothServers)}));
+    Respondents respondents(16, [&](int) { return collector.port(); });
+    QThread::msleep(1000);
+
+    // The switchover: the old primary fenced (read-only, its sessions left
+    // open, as a failover manager leaves a server it cannot stop), the
+    // standby caught up with everything committed, then promoted.
+    QString error;
+    Velmora::PgConnection admin(m_database->conninfo());
+    QVERIFY(admin.connect(&error));
+    const auto fenced = [&](bool on) {
+        return admin.run({on ? QByteArray("ALTER SYSTEM SET default_transaction_read_only = on")
+                             : QByteArray("ALTER SYSTEM RESET default_transaction_read_only"),
+                          "SELECT pg_reload_conf()"},
+                         &error);
+    };
+    QVERIFY2(fenced(true), qPrintable(error));
+    const auto unfence = qScopeGuard([&] { fenced(false); });
+    QTRY_COMPARE_WITH_TIMEOUT(httpExchange(collector.port(), getRequest("/healthz")).status, 503,
+                              10000);
+    const QByteArray committed =
+        m_database->column("SELECT pg_current_wal_lsn()").value(0).toUtf8();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        TestDatabase::columnAt(m_database->conninfo() + ' ' + standbyServer,
+                               "SELECT pg_last_wal_replay_lsn() >= '" + committed + "'::pg_lsn")
+                .value(0) == QLatin1String("t"),
+        10000);
+    const int beforePromotion = respondents.refusals(503);
+    QVERIFY(pgCluster(QStringLiteral("promote"), standby));
+
+    // The collector finds the new primary by itself, and answering resumes.
+    QTRY_COMPARE_WITH_TIMEOUT(httpExchange(collector.port(), getRequest("/healthz")).status, 200,
+                              10000);
+    const QStringList before =
+        TestDatabase::columnAt(m_database->conninfo() + ' ' + standbyServer, AnswerIds);
+    QThread::msleep(1000);
+    respondents.finish();
+    const QStringList stored =
+        TestDatabase::columnAt(m_database->conninfo() + ' ' + standbyServer, AnswerIds);
+    qInfo("%d posts were told to try again while no server took writes; %lld answers came to "
+          "the new primary within a second",
+          beforePromotion, qlonglong(stored.size() - before.size()));
+    QVERIFY(beforePromotion > 0);
+    QVERIFY(stored.size() > before.size());
+    verifyStoredOnce(stored, respondents.acknowledged());
+    QCOMPARE(collector.terminate(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCollectDatabase)

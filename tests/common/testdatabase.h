@@ -57,8 +57,10 @@ public:
         return conninfo() + " user=" + role();
     }
     // The first column of what `sql` finds, as text.
-    QStringList column(const QByteArray &sql) const {
-        Velmora::PgConnection connection(conninfo());
+    QStringList column(const QByteArray &sql) const { return columnAt(conninfo(), sql); }
+    // The same on the database `conninfo` names (a standby of this one).
+    static QStringList columnAt(const QByteArray &conninfo, const QByteArray &sql) {
+        Velmora::PgConnection connection(conninfo);
         QString error;
         QStringList values;
         if (!connection.connect(&error))
