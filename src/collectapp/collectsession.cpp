@@ -147,9 +147,12 @@ bool CollectSession::start(QString *error) {
 // 3. a database is asked nothing more (a count or a look at the schedules
 //    still waiting on it is given up), and the summaries thread writes the
 //    last summaries and ends;
-// 4. the server is freed; then, when the session goes, the collector, whose
-//    destructor waits for every answer handed to a store to have its outcome
-//    and joins each answers file's writer on this thread, never on its own.
+// 4. the server is freed; then, when the session goes, the collector, which
+//    frees its answer store first: the answers files' writers write what was
+//    handed to them and are joined on this thread, never on their own; a
+//    database writes what it can within 5 s and tells the rest to try again;
+//    either way every completion has run, and found the collector whole,
+//    before the store is gone.
 void CollectSession::stop() {
     if (!m_server)
         return;
