@@ -82,23 +82,30 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     // its own with the same answer ID: the earlier one stays in the file, and
     // the summary counts the latest.
     const QString id = row.cells.last().size() == 32 ? row.cells.last() : QString();
+    enum class Seen { New, Stored, Otherwise, Waiting } seen = Seen::New;
     if (!id.isEmpty()) {
         // Held while the store is asked: an outcome comes to the waiting
         // posts only after the store knows the answer ID, so a post either
         // finds it stored or joins those waiting.
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_waitingMutex);
         const std::pair<QString, quint64> key{fileName, answerIdKey(id)};
-        if (const std::optional<size_t> stored = m_store->storedContent(fileName, key.second)) {
-            if (*stored == contentOf(row.cells))
-                return reply(acknowledged(words, fileName, receiptFor(m_receiptKey, fileName)));
-            if (!replaces)
-                return reply(differs(words, fileName, title, *fields));
+        const std::optional<size_t> stored = m_store->storedContent(fileName, key.second);
+        if (stored && *stored == contentOf(row.cells)) {
+            seen = Seen::Stored;
+        } else if (stored && !replaces) {
+            seen = Seen::Otherwise;
+        } else {
+            std::vector<Reply> &waiting = m_waiting[key];
+            waiting.push_back(reply);
+            seen = waiting.size() > 1 ? Seen::Waiting : Seen::New;
         }
-        std::vector<Reply> &waiting = m_waiting[key];
-        waiting.push_back(reply);
-        if (waiting.size() > 1)
-            return;
     }
+    if (seen == Seen::Stored)
+        return reply(acknowledged(words, fileName, receiptFor(m_receiptKey, fileName)));
+    if (seen == Seen::Otherwise)
+        return reply(differs(words, fileName, title, *fields));
+    if (seen == Seen::Waiting)
+        return;
     store(fileName, request, words, title, page->page.stamp, row, *fields, replaces, reply);
 }
 
@@ -112,7 +119,7 @@ void Collector::store(const QString &fileName, const HttpRequest &request, const
          ignored = row.ignoredFields](const QString &failure, qsizetype answers) {
             std::vector<Reply> replies{reply};
             if (!id.isEmpty()) {
-                std::lock_guard lock(m_mutex);
+                std::lock_guard lock(m_waitingMutex);
                 const auto waiting = m_waiting.find({fileName, answerIdKey(id)});
                 if (waiting != m_waiting.end()) {
                     replies = std::move(waiting->second);

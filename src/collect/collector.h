@@ -214,6 +214,7 @@ private:
     std::shared_ptr<const Folder> m_pages;
     // Posts of an answer ID being stored, each told the first one's outcome;
     // by page file and the ID's first 64 bits.
+    std::mutex m_waitingMutex; // taken before the store's own
     std::map<std::pair<QString, quint64>, std::vector<Reply>> m_waiting;
     std::atomic<int> m_fileMode = AnswersFile::PrivateMode; // read by the file store
     std::unique_ptr<AnswerStore> m_store;

@@ -47,44 +47,62 @@ QString FileAnswerStore::answersPath(const SurveyFolder &folder, const QString &
 
 std::shared_ptr<const AnswerSheet>
 FileAnswerStore::open(const SurveyFolder &, const QString &pageFile, const SurveyPage &page) {
-    const auto opened = [&]() -> std::shared_ptr<const AnswerSheet> {
+    // One thread opens a page's file at a time; the file is read outside
+    // m_mutex, while the other pages' answers go on.
+    std::shared_ptr<std::mutex> opening;
+    std::shared_ptr<AnswersFile> file;
+    QStringList header;
+    {
         std::lock_guard lock(m_mutex);
-        Answers &answers = m_answers[pageFile];
+        std::shared_ptr<std::mutex> &slot = m_opening[pageFile];
+        if (!slot)
+            slot = std::make_shared<std::mutex>();
+        opening = slot;
+    }
+    std::lock_guard openingThisPage(*opening);
+    {
+        std::lock_guard lock(m_mutex);
+        const Answers &answers = m_answers[pageFile];
         // The same page as last time: nothing to work out again.
         if (answers.file && answers.page.stamp == page.stamp && answers.page.inputs == page.inputs)
             return answers.sheet;
-        auto sheet = std::make_shared<const AnswerSheet>(page, AnswerSheet::Form::RespondentPage);
-        const QStringList header = sheet->header();
-        // The file is read once, in pieces, into the counts of its summary.
-        auto tally = std::make_shared<SummaryTally>(page, AnswerSheet::Form::RespondentPage);
-        if (!answers.file || answers.header != header) {
-            if (answers.file)
-                m_retired.push_back(std::move(answers.file));
-            answers.forgetIds();
-            answers.sheetWidth = sheet->width();
-            answers.file = std::make_shared<AnswersFile>(
-                m_folder, pageFile, header,
-                [&tally, &answers](const QStringList &record) {
-                    answers.count(tally.get(), record);
-                },
-                m_fileMode.load());
-            answers.header = header;
-        } else {
-            tally = tallyOfFile(answers.file->path(), page).tally;
-        }
-        answers.tally = std::move(tally);
+        file = answers.file;
+        header = answers.header;
+    }
+    auto sheet = std::make_shared<const AnswerSheet>(page, AnswerSheet::Form::RespondentPage);
+    if (file && header == sheet->header()) {
+        // The page made again with the same questions: the same file, counted
+        // as the page asks now. An answer that came meanwhile is in the file
+        // or in the old counts, not both: those are counted again from the file.
+        const FileTally counted = tallyOfFile(file->path(), page);
+        std::lock_guard lock(m_mutex);
+        Answers &answers = m_answers[pageFile];
+        answers.recount = answers.recount || answers.records != counted.records;
+        answers.tally = counted.tally;
         answers.sheet = sheet;
         answers.page = page;
         return sheet;
-    };
-    try {
-        std::shared_ptr<const AnswerSheet> sheet = opened();
-        dropRetired();
-        return sheet;
-    } catch (const RuntimeError &) {
-        dropRetired();
-        throw;
     }
+    // A new file, read once, in pieces, into the counts of its summary.
+    Answers fresh;
+    fresh.page = page;
+    fresh.header = sheet->header();
+    fresh.sheetWidth = sheet->width();
+    fresh.sheet = sheet;
+    fresh.tally = std::make_shared<SummaryTally>(page, AnswerSheet::Form::RespondentPage);
+    fresh.file = std::make_shared<AnswersFile>(
+        m_folder, pageFile, fresh.header,
+        [&fresh](const QStringList &record) { fresh.count(fresh.tally.get(), record); },
+        m_fileMode.load());
+    {
+        std::lock_guard lock(m_mutex);
+        Answers &answers = m_answers[pageFile];
+        if (answers.file)
+            m_retired.push_back(std::move(answers.file));
+        answers = std::move(fresh);
+    }
+    dropRetired();
+    return sheet;
 }
 
 std::optional<size_t> FileAnswerStore::storedContent(const QString &pageFile, quint64 idKey) {

@@ -96,8 +96,9 @@ private:
     const std::atomic<int> &m_fileMode;
     Log m_errors;
     mutable std::mutex m_mutex;
-    std::map<QString, Answers> m_answers;                // by page file
-    std::vector<std::shared_ptr<AnswersFile>> m_retired; // see dropRetired()
+    std::map<QString, Answers> m_answers;                     // by page file
+    std::map<QString, std::shared_ptr<std::mutex>> m_opening; // a page opened at a time: open()
+    std::vector<std::shared_ptr<AnswersFile>> m_retired;      // see dropRetired()
     struct OtherVersions {
         QStringList files; // each with its size and time of change
         std::shared_ptr<const SummaryTally> tally;
