@@ -110,6 +110,7 @@ PgResult PgConnection::exec(const QByteArray &sql, const QList<Parameter> &param
 PgResult PgConnection::awaitResult() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + m_answerWithin;
+    m_timedOut = false;
     PgResult last;
     bool failed = false;
     for (;;) {
@@ -123,6 +124,7 @@ PgResult PgConnection::awaitResult() {
                                         ? QStringLiteral("the database did not answer within %1 s")
                                               .arg(m_answerWithin.count() / 1000)
                                         : QStringLiteral("the collector is stopping");
+                m_timedOut = flushing >= 0 && left.count() <= 0;
                 disconnect();
                 return PgResult::failed(why);
             }

@@ -72,6 +72,8 @@ public:
     bool run(std::initializer_list<QByteArrayView> statements, QString *error);
     // Why the last statement failed, when the connection itself went wrong.
     QString connectionError() const;
+    // Whether the last statement failed because its time ran out.
+    bool timedOut() const { return m_timedOut; }
 
     // Whether a connection string holds a password, which belongs in ~/.pgpass
     // rather than on a command line every user can read; `error` says when the
@@ -85,6 +87,7 @@ private:
     QByteArray m_conninfo;
     std::chrono::milliseconds m_answerWithin;
     const std::atomic<bool> *m_abandon = nullptr;
+    bool m_timedOut = false;
     std::unique_ptr<PGconn, void (*)(PGconn *)> m_connection{nullptr, PQfinish};
 };
 

@@ -200,10 +200,11 @@ void PostgresAnswers::writeLoop(std::atomic<qint64> &writingSince) {
         else if (connection.connected() && batch.empty() && !whyUnavailable().isEmpty())
             probeWriting(connection);
         if (!stored && !batch.empty() && !failure.isEmpty() && !connection.connected() &&
-            !m_abandon) {
+            !connection.timedOut() && !m_abandon) {
             // The connection broke (a restarted server, a cut network). Once
             // more on a new one: an answer that did commit the first time is
-            // known by its answer ID and not stored twice.
+            // known by its answer ID and not stored twice. Answers that
+            // waited their whole time on a silent network are told at once.
             lastAttempt.invalidate();
             stored = ensureConnected(connection, lastAttempt) && store(connection, batch, &failure);
             if (!stored && !connection.connected())

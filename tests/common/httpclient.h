@@ -28,12 +28,13 @@ class LoopbackConnection {
 public:
     // A `receiveBuffer` of some kilobytes makes a client that reads slowly
     // hold the server up, as a phone on a poor network does.
-    explicit LoopbackConnection(quint16 port, const char *from = "127.0.0.1",
-                                int receiveBuffer = 0) {
+    // A reply not begun within `seconds` is none.
+    explicit LoopbackConnection(quint16 port, const char *from = "127.0.0.1", int receiveBuffer = 0,
+                                int seconds = 10) {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (receiveBuffer > 0)
             ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        timeval timeout{10, 0};
+        timeval timeout{seconds, 0};
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
         ::setsockopt(m_fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
         // Binding takes a port of its own for every connection; only a client
@@ -119,8 +120,8 @@ private:
     QByteArray m_pending;
 };
 
-inline HttpReply httpExchange(quint16 port, const QByteArray &request) {
-    LoopbackConnection connection(port);
+inline HttpReply httpExchange(quint16 port, const QByteArray &request, int seconds = 10) {
+    LoopbackConnection connection(port, "127.0.0.1", 0, seconds);
     if (!connection.connected() || !connection.send(request))
         return {};
     return connection.receive();
