@@ -78,9 +78,9 @@ public:
                                 bool everySurvey) = 0;
     // The answers files and summaries on the results link, by file name.
     virtual QMap<QString, ResultFile> resultFiles(const SurveyFolder &folder) = 0;
-    // The records of the page's answers as stored, newest last (a header
-    // first): those counted, or with `removed` those set aside; none where
-    // they cannot be read.
+    // The records of the page's answers as stored (a header first): those
+    // counted, or with `removed` those set aside; none where they cannot be
+    // read.
     virtual QList<QStringList> records(const SurveyFolder &folder, const QString &pageFile,
                                        bool removed) = 0;
     // The answers to the page as it is now, each in its latest version (a
