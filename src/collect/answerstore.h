@@ -100,8 +100,7 @@ public:
 
     // Keeps when the page takes answers (a file beside it, or the database
     // every collector shares). Throws RuntimeError.
-    virtual void setSchedule(const SurveyFolder &folder, const QString &pageFile,
-                             const SurveySchedule &schedule, int fileMode) = 0;
+    virtual void setSchedule(const QString &pageFile, const SurveySchedule &schedule) = 0;
     // Gives each page of a folder just looked at the schedule the store
     // keeps, where it keeps them; `known`, the folder looked at before, holds
     // what was said last.

@@ -162,8 +162,7 @@ qsizetype DatabaseAnswerStore::moveAnswers(const SurveyFolder &, const QString &
     return moved;
 }
 
-void DatabaseAnswerStore::setSchedule(const SurveyFolder &, const QString &pageFile,
-                                      const SurveySchedule &schedule, int) {
+void DatabaseAnswerStore::setSchedule(const QString &pageFile, const SurveySchedule &schedule) {
     QString error;
     if (!m_database->setSchedule(pageFile, schedule, &error))
         throw RuntimeError(QStringLiteral("the database: %1").arg(error));

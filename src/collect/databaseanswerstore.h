@@ -49,8 +49,7 @@ public:
     bool inDatabase() const override { return true; }
     qsizetype moveAnswers(const SurveyFolder &folder, const QString &pageFile,
                           const QSet<QString> &answerIds, bool restore) override;
-    void setSchedule(const SurveyFolder &folder, const QString &pageFile,
-                     const SurveySchedule &schedule, int fileMode) override;
+    void setSchedule(const QString &pageFile, const SurveySchedule &schedule) override;
     void shareSchedules(SurveyFolder &folder, const SurveyFolder *known) override;
     QString whyCannotStore(const SurveyFolder &folder) const override;
     void abandonReads() override;

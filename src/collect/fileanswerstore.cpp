@@ -324,9 +324,8 @@ qsizetype FileAnswerStore::moveAnswers(const SurveyFolder &folder, const QString
     return moved;
 }
 
-void FileAnswerStore::setSchedule(const SurveyFolder &, const QString &pageFile,
-                                  const SurveySchedule &schedule, int fileMode) {
-    schedule.write(SurveySchedule::pathFor(m_folder, pageFile), fileMode);
+void FileAnswerStore::setSchedule(const QString &pageFile, const SurveySchedule &schedule) {
+    schedule.write(SurveySchedule::pathFor(m_folder, pageFile), m_fileMode.load());
 }
 
 QString FileAnswerStore::whyCannotStore(const SurveyFolder &folder) const {

@@ -50,8 +50,7 @@ public:
     bool inDatabase() const override { return false; }
     qsizetype moveAnswers(const SurveyFolder &folder, const QString &pageFile,
                           const QSet<QString> &answerIds, bool restore) override;
-    void setSchedule(const SurveyFolder &folder, const QString &pageFile,
-                     const SurveySchedule &schedule, int fileMode) override;
+    void setSchedule(const QString &pageFile, const SurveySchedule &schedule) override;
     void shareSchedules(SurveyFolder &, const SurveyFolder *) override {}
     QString whyCannotStore(const SurveyFolder &folder) const override;
     void abandonReads() override {}

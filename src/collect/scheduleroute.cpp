@@ -10,7 +10,7 @@
 namespace Velmora {
 
 void Collector::setSchedule(const QString &pageFile, const SurveySchedule &schedule) {
-    m_store->setSchedule(*folderNow(), pageFile, schedule, m_fileMode);
+    m_store->setSchedule(pageFile, schedule);
     rescan();
 }
 
