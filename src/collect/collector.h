@@ -187,18 +187,25 @@ private:
     HttpResponse results(const HttpRequest &request);
     // The language the organiser reads the results link in: the surveys'.
     Language organiserLanguage() const;
+    // A page of the results link about one survey in the folder; a POST to
+    // it comes from the results link itself.
+    struct OrganiserRequest {
+        const HttpRequest &request;
+        const Language &words;
+        QString pageFile;
+        const Page &page;
+        QString title; // the survey's, or its page file's name where it has none
+        std::shared_ptr<const Folder> folder;
+    };
     // The answers of a survey, to remove test answers and bring them back.
-    HttpResponse answersRoute(const HttpRequest &request, const Language &words,
-                              const QString &pageFile);
+    HttpResponse answersRoute(const OrganiserRequest &in);
     // The questions of a survey, to pick those respondents must answer.
-    HttpResponse requiredRoute(const HttpRequest &request, const Language &words,
-                               const QString &pageFile);
+    HttpResponse requiredRoute(const OrganiserRequest &in);
     // "NAME table.csv" and "NAME table.xlsx" of the results link, made when
     // asked for; nothing for other names.
     std::optional<HttpResponse> spreadsheetResponse(const Language &words, const QString &name);
     // When a survey takes answers, to close and open it.
-    HttpResponse scheduleRoute(const HttpRequest &request, const Language &words,
-                               const QString &pageFile);
+    HttpResponse scheduleRoute(const OrganiserRequest &in);
     void logFor(const HttpRequest &request, const QString &line) const;
 
     const QString m_folder;

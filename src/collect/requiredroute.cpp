@@ -21,33 +21,26 @@ QMap<QString, QStringList> Collector::questions() {
     return questions;
 }
 
-HttpResponse Collector::requiredRoute(const HttpRequest &request, const Language &words,
-                                      const QString &pageFile) {
-    const std::shared_ptr<const Folder> folder = folderNow();
-    const auto page = folder->pages.constFind(pageFile);
-    if (pageFile.isEmpty() || page == folder->pages.cend())
-        return notFound(words, m_listed, request.path);
-    const QStringList questions = RequiredAnswers::questionsOf(page->page);
-    RequiredAnswers required = page->required;
+HttpResponse Collector::requiredRoute(const OrganiserRequest &in) {
+    const Language &words = in.words;
+    const QStringList questions = RequiredAnswers::questionsOf(in.page.page);
+    RequiredAnswers required = in.page.required;
     QString said;
-    if (request.method == "POST") {
-        if (!fromThisSite(request))
-            return changedFromElsewhere(words, OrganiserChange::Required);
+    if (in.request.method == "POST") {
         RequiredAnswers chosen;
-        for (const FormField &field : decodeForm(request.body).value_or(QList<FormField>())) {
+        for (const FormField &field : decodeForm(in.request.body).value_or(QList<FormField>())) {
             chosen.everyQuestion = chosen.everyQuestion || field.name == QLatin1String("every");
             if (field.name == QLatin1String("question") && questions.contains(field.value) &&
                 !chosen.questions.contains(field.value))
                 chosen.questions.append(field.value);
         }
         said = changeSaid(words, [&] {
-            setRequired(pageFile, chosen);
+            setRequired(in.pageFile, chosen);
             required = chosen;
             return savedRequired(words);
         });
     }
-    return requiredPage(words, page->page.title.isEmpty() ? pageFile : page->page.title, pageFile,
-                        said, questions, required);
+    return requiredPage(words, in.title, in.pageFile, said, questions, required);
 }
 
 } // namespace Velmora

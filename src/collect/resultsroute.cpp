@@ -60,19 +60,33 @@ HttpResponse Collector::results(const HttpRequest &request) {
         return resultsMoved(words, token + '/');
 
     const QByteArray inside = rest.mid(slash + 1);
-    if (inside.startsWith("answers/"))
-        return answersRoute(request, words,
-                            requestedName('/' + inside.mid(qsizetype(qstrlen("answers/")))));
-    if (inside.startsWith("required/"))
-        return requiredRoute(request, words,
-                             requestedName('/' + inside.mid(qsizetype(qstrlen("required/")))));
-    if (inside.startsWith("schedule/"))
-        return scheduleRoute(request, words,
-                             requestedName('/' + inside.mid(qsizetype(qstrlen("schedule/")))));
+    const std::shared_ptr<const Folder> folder = folderNow();
+    // The pages about one survey, each changing something of it.
+    static constexpr struct {
+        const char *prefix;
+        OrganiserChange change;
+        HttpResponse (Collector::*route)(const OrganiserRequest &);
+    } organiserPages[] = {
+        {"answers/", OrganiserChange::RemoveAnswers, &Collector::answersRoute},
+        {"required/", OrganiserChange::Required, &Collector::requiredRoute},
+        {"schedule/", OrganiserChange::Schedule, &Collector::scheduleRoute},
+    };
+    for (const auto &organiser : organiserPages) {
+        if (!inside.startsWith(organiser.prefix))
+            continue;
+        const QString pageFile = requestedName('/' + inside.mid(qstrlen(organiser.prefix)));
+        const auto page = folder->pages.constFind(pageFile);
+        if (pageFile.isEmpty() || page == folder->pages.cend())
+            return notFound(words, m_listed, request.path);
+        if (request.method == "POST" && !fromThisSite(request))
+            return changedFromElsewhere(words, organiser.change);
+        return (this->*organiser.route)({request, words, pageFile, *page,
+                                         page->page.title.isEmpty() ? pageFile : page->page.title,
+                                         folder});
+    }
     if (request.method == "POST")
         return resultsAreRead(words);
     const QString name = requestedName('/' + inside);
-    const std::shared_ptr<const Folder> folder = folderNow();
     const QMap<QString, ResultFile> files = m_store->resultFiles(*folder);
     HttpResponse response;
     if (rest.mid(slash + 1).isEmpty()) {
@@ -112,18 +126,12 @@ HttpResponse Collector::results(const HttpRequest &request) {
     return response;
 }
 
-HttpResponse Collector::answersRoute(const HttpRequest &request, const Language &words,
-                                     const QString &pageFile) {
-    const std::shared_ptr<const Folder> folder = folderNow();
-    const auto page = folder->pages.constFind(pageFile);
-    if (pageFile.isEmpty() || page == folder->pages.cend())
-        return notFound(words, m_listed, request.path);
-    const QString title = page->page.title.isEmpty() ? pageFile : page->page.title;
+HttpResponse Collector::answersRoute(const OrganiserRequest &in) {
+    const Language &words = in.words;
+    const QString &pageFile = in.pageFile;
     QString said;
-    if (request.method == "POST") {
-        if (!fromThisSite(request))
-            return changedFromElsewhere(words, OrganiserChange::RemoveAnswers);
-        const std::optional<QList<FormField>> fields = decodeForm(request.body);
+    if (in.request.method == "POST") {
+        const std::optional<QList<FormField>> fields = decodeForm(in.request.body);
         QSet<QString> ids;
         bool restore = false;
         for (const FormField &field : fields.value_or(QList<FormField>())) {
@@ -135,9 +143,10 @@ HttpResponse Collector::answersRoute(const HttpRequest &request, const Language 
             return answersMoved(words, moveAnswers(pageFile, ids, restore), restore);
         });
     }
-    return answersPage(
-        words, title, pageFile, said, m_store->removedPlace(*folder, pageFile, words),
-        m_store->records(*folder, pageFile, false), m_store->records(*folder, pageFile, true));
+    return answersPage(words, in.title, pageFile, said,
+                       m_store->removedPlace(*in.folder, pageFile, words),
+                       m_store->records(*in.folder, pageFile, false),
+                       m_store->records(*in.folder, pageFile, true));
 }
 
 } // namespace Velmora

@@ -19,21 +19,15 @@ SurveySchedule Collector::schedule(const QString &pageFile) {
     return folder->pages.value(pageFile).schedule;
 }
 
-HttpResponse Collector::scheduleRoute(const HttpRequest &request, const Language &words,
-                                      const QString &pageFile) {
-    const std::shared_ptr<const Folder> folder = folderNow();
-    const auto page = folder->pages.constFind(pageFile);
-    if (pageFile.isEmpty() || page == folder->pages.cend())
-        return notFound(words, m_listed, request.path);
+HttpResponse Collector::scheduleRoute(const OrganiserRequest &in) {
+    const Language &words = in.words;
     const QDateTime now = m_clock();
-    SurveySchedule schedule = page->schedule;
+    SurveySchedule schedule = in.page.schedule;
     QString said;
-    if (request.method == "POST") {
-        if (!fromThisSite(request))
-            return changedFromElsewhere(words, OrganiserChange::Schedule);
+    if (in.request.method == "POST") {
         QString action;
         QDateTime at = now;
-        for (const FormField &field : decodeForm(request.body).value_or(QList<FormField>())) {
+        for (const FormField &field : decodeForm(in.request.body).value_or(QList<FormField>())) {
             if (field.name == QLatin1String("do"))
                 action = field.value;
             // What a datetime-local input sends: the collector's own time.
@@ -46,13 +40,12 @@ HttpResponse Collector::scheduleRoute(const HttpRequest &request, const Language
                                           ? SurveySchedule::closing(at, now)
                                           : SurveySchedule::opening(schedule, at, now);
         said = changeSaid(words, [&] {
-            setSchedule(pageFile, chosen);
+            setSchedule(in.pageFile, chosen);
             schedule = chosen;
             return savedSchedule(words);
         });
     }
-    return schedulePage(words, page->page.title.isEmpty() ? pageFile : page->page.title, pageFile,
-                        said, schedule, now);
+    return schedulePage(words, in.title, in.pageFile, said, schedule, now);
 }
 
 } // namespace Velmora
