@@ -16,6 +16,11 @@ namespace Velmora {
 quint64 answerIdKey(const QString &id);
 // What an answer holds, from the page's stamp on (not when it came), as typed.
 size_t contentOf(const QStringList &typedCells);
+// The answer ID of an answer's cells (AnswerSheet::row(): the last), or
+// empty where it was sent without one.
+inline QString answerIdIn(const QStringList &cells) {
+    return !cells.isEmpty() && cells.last().size() == 32 ? cells.last() : QString();
+}
 // The answer ID of a record of the answers file, by its first 64 bits.
 std::optional<quint64> answerIdOf(const QStringList &record, qsizetype width);
 // What each answer ID a store holds stands for: what the answer holds

@@ -81,7 +81,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     // silence, they are asked which (see differs()). A correction is a row of
     // its own with the same answer ID: the earlier one stays in the file, and
     // the summary counts the latest.
-    const QString id = row.cells.last().size() == 32 ? row.cells.last() : QString();
+    const QString id = answerIdIn(row.cells);
     enum class Seen { New, Stored, Otherwise, Waiting } seen = Seen::New;
     if (!id.isEmpty()) {
         // Held while the store is asked: an outcome comes to the waiting
@@ -112,7 +112,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
 void Collector::store(const QString &fileName, const HttpRequest &request, const Language &words,
                       const QString &title, const QString &stamp, const AnswerSheet::Row &row,
                       const QList<FormField> &posted, bool replaces, const Reply &reply) {
-    const QString id = row.cells.last().size() == 32 ? row.cells.last() : QString();
+    const QString id = answerIdIn(row.cells);
     m_store->store(
         fileName, stamp, row.cells, replaces,
         [this, reply, request, words, fileName, title, id, posted,

@@ -88,7 +88,7 @@ void Collector::rescan() {
     for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Readable, QDir::Name)) {
         // A name no address can reach (a backslash, a NUL) is no survey here:
         // listed, it would lead to a 404 and an answers file nobody can fill.
-        if (!info.isFile() || info.size() > MaxPageSize ||
+        if (!info.isFile() || info.size() > Folder::MaxPageSize ||
             QFileInfo(info.canonicalFilePath()).absolutePath() != canonicalFolder ||
             requestedName('/' + QUrl::toPercentEncoding(info.fileName())) != info.fileName())
             continue;

@@ -44,8 +44,6 @@ namespace Velmora {
 class Collector {
 public:
     static constexpr qsizetype MaxBody = 1 << 20;
-    // A page is a few hundred bytes a question; anything larger is no survey of ours.
-    static constexpr qint64 MaxPageSize = 256 * 1024 * 1024;
 
     using Clock = std::function<QDateTime()>;
     using Log = std::function<void(const QString &)>;

@@ -12,13 +12,6 @@
 
 namespace Velmora {
 
-namespace {
-
-// A page is a few hundred bytes a question; anything larger is no survey of ours.
-constexpr qint64 MaxPageSize = 256 * 1024 * 1024;
-
-} // namespace
-
 DatabaseAnswerStore::DatabaseAnswerStore(std::shared_ptr<AnswerDatabase> database, Log errors)
     : m_database(std::move(database))
     , m_errors(std::move(errors)) {}
@@ -38,7 +31,7 @@ AnswerDatabase::Survey DatabaseAnswerStore::surveyOf(const SurveyFolder &folder,
     QFile file(folder.pathOf(pageFile));
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(file.errorString());
-    const QByteArray bytes = file.read(MaxPageSize);
+    const QByteArray bytes = file.read(SurveyFolder::MaxPageSize);
     const std::optional<SurveyPage> read = readSurveyPage(bytes);
     if (!read || read->stamp != page.stamp || read->inputs != page.inputs)
         throw RuntimeError(QStringLiteral("the page changed while it was read"));
@@ -85,7 +78,7 @@ void DatabaseAnswerStore::store(const QString &pageFile, const QString &stamp,
             return done(QStringLiteral("the page changed while the answer was sent"), -1);
         survey = answers->second.survey;
     }
-    const QString id = cells.last().size() == 32 ? cells.last() : QString();
+    const QString id = answerIdIn(cells);
     AnswerDatabase::Done stored = [this, pageFile, id, content = contentOf(cells),
                                    header = survey.header,
                                    done = std::move(done)](const QString &failure) {

@@ -126,7 +126,7 @@ void FileAnswerStore::store(const QString &pageFile, const QString &stamp, const
     // this store's alone, so that it is never destroyed on its own writer
     // thread (see dropRetired()).
     const std::weak_ptr<AnswersFile> toFile = file;
-    const QString id = cells.last().size() == 32 ? cells.last() : QString();
+    const QString id = answerIdIn(cells);
     const size_t content = contentOf(cells);
     file->append(csvRecord(cells), [this, pageFile, toFile, cells, id, content,
                                     done = std::move(done)](const QString &failure) {

@@ -17,6 +17,10 @@ namespace Velmora {
 // What the collector serves from its folder, made anew by each look at it
 // and shared, never changed, by the requests that read it.
 struct SurveyFolder {
+    // A page is a few hundred bytes a question; anything larger is no survey
+    // of ours, and no file larger is read for a request.
+    static constexpr qint64 MaxPageSize = 256 * 1024 * 1024;
+
     struct Page {
         SurveyPage page;
         qint64 size = -1;

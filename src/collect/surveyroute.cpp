@@ -50,7 +50,7 @@ bool Collector::pictureRoute(const Incoming &in, const Reply &reply) {
     if (!in.read || !in.folder->pictures.contains(in.name))
         return false;
     QFile file(m_folder + QLatin1Char('/') + in.name);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPageSize)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > Folder::MaxPageSize)
         return false;
     HttpResponse response;
     response.contentType = pictureType(in.name);
