@@ -21,8 +21,10 @@ bool isFormType(const QByteArray &contentType) {
 
 } // namespace
 
-void Collector::answer(const QString &fileName, const HttpRequest &request, const Language &words,
-                       const Reply &reply) {
+void Collector::answer(const Incoming &in, const Page &page, const Reply &reply) {
+    const HttpRequest &request = in.request;
+    const Language &words = in.words;
+    const QString &fileName = in.name;
     if (!isFormType(request.contentType))
         return reply(notItsForm(words, 415, false));
     if (request.body.size() > MaxBody)
@@ -33,21 +35,17 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
     const bool replaces =
         fields->removeIf([](const FormField &field) { return field.name == ReplacesField; }) > 0;
 
-    const std::shared_ptr<const Folder> folder = folderNow();
-    const auto page = folder->pages.constFind(fileName);
-    if (page == folder->pages.cend())
-        return reply(notFound(words, m_listed, request.path));
-    const QString &title = page->page.title;
-    const SurveySchedule &schedule = page->schedule;
+    const QString &title = page.page.title;
+    const SurveySchedule &schedule = page.schedule;
     // An empty body, or one of fields the survey does not have, is no
     // answer: it would only add a blank row.
     if (std::none_of(fields->cbegin(), fields->cend(), [&page](const FormField &field) {
-            return AnswerSheet::isFieldOf(page->page, field.name);
+            return AnswerSheet::isFieldOf(page.page, field.name);
         }))
         return reply(notItsForm(words, 400, true));
     std::shared_ptr<const AnswerSheet> sheet;
     try {
-        sheet = m_store->open(*folder, fileName, page->page);
+        sheet = m_store->open(*in.folder, fileName, page.page);
     } catch (const RuntimeError &error) {
         logNotSaved(title, error.description());
         return reply(notSaved(words, title, *fields));
@@ -62,7 +60,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         return reply(tooLarge(words, row.tooLong->question, row.tooLong->characters));
     // Checked here too: a browser that skips its own checks, or a form sent
     // by other means, is told the same.
-    if (const QStringList missing = page->required.missing(page->page, *sheet, row.cells);
+    if (const QStringList missing = page.required.missing(page.page, *sheet, row.cells);
         !missing.isEmpty())
         return reply(answersMissing(words, title, missing));
     // Refused plainly where the store cannot hold it, rather than stored
@@ -106,7 +104,7 @@ void Collector::answer(const QString &fileName, const HttpRequest &request, cons
         return reply(differs(words, fileName, title, *fields));
     if (seen == Seen::Waiting)
         return;
-    store(fileName, request, words, title, page->page.stamp, row, *fields, replaces, reply);
+    store(fileName, request, words, title, page.page.stamp, row, *fields, replaces, reply);
 }
 
 void Collector::store(const QString &fileName, const HttpRequest &request, const Language &words,

@@ -148,8 +148,6 @@ private:
     // The file name a request path names, or empty when it names nothing servable.
     static QString requestedName(const QByteArray &path);
 
-    void answer(const QString &fileName, const HttpRequest &request, const Language &words,
-                const Reply &reply);
     // An answer checked and ready: handed to the store, its outcome told to
     // every post of its answer ID waiting for it.
     void store(const QString &fileName, const HttpRequest &request, const Language &words,
@@ -176,6 +174,8 @@ private:
     bool ownPagesRoute(const Incoming &in, const Reply &reply);
     bool surveyRoute(const Incoming &in, const Reply &reply);
     bool pictureRoute(const Incoming &in, const Reply &reply);
+    // A POST to `page`, the survey the request names: one answer.
+    void answer(const Incoming &in, const Page &page, const Reply &reply);
     HttpResponse index(const Incoming &in);
     // The language of the collector's pages for this respondent, and whether
     // it depends on the browser's Accept-Language.

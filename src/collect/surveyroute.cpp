@@ -35,7 +35,7 @@ bool Collector::surveyRoute(const Incoming &in, const Reply &reply) {
         return false;
     const QByteArray &query = in.request.query;
     if (in.post)
-        answer(in.name, in.request, in.words, reply);
+        answer(in, *page, reply);
     else if (query == "answered" || query.startsWith("answered="))
         reply(thanks(in.words, in.name, page->page.title, m_listed,
                      isReceipt(m_receiptKey, in.name, query.mid(9))));
